@@ -1,0 +1,28 @@
+#include "app/AppDelegate.h"
+
+#include <limits>
+
+#include "app/ReviewPolicy.h"
+#include "app/UserDefaultsKeys.h"
+#include "platform/NSThread.h"
+#include "platform/NSUserDefaults.h"
+
+AppDelegate::AppDelegate() : window_(nullptr), parentalGateEnabled(true) {}
+
+std::shared_ptr<AppDelegate> AppDelegate::shared() {
+    // The delegate is always this class.
+    return std::static_pointer_cast<AppDelegate>(UIApplication::sharedApplication().delegate());
+}
+
+bool AppDelegate::applicationDidFinishLaunchingWithOptions(UIApplication&,
+                                                           const UIApplicationLaunchOptions&) {
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    long long count = defaults->integerForKey(kNumberOfTimesLaunchedKey);
+    // At the largest value the count stays there instead of wrapping negative.
+    if (count < std::numeric_limits<long long>::max())
+        ++count;
+    defaults->setInteger(count, kNumberOfTimesLaunchedKey);
+    requestReviewIfDue();
+    NSThread::sleepForTimeInterval(3.0);
+    return true;
+}

@@ -1,0 +1,24 @@
+#include "app/ReviewPolicy.h"
+
+#include <string>
+
+#include "app/UserDefaultsKeys.h"
+#include "platform/NSBundle.h"
+#include "platform/NSUserDefaults.h"
+#include "platform/SKStoreReviewController.h"
+
+void requestReviewIfDue() {
+    auto version = NSBundle::mainBundle()->objectForInfoDictionaryKey(kCFBundleVersionKey);
+    const std::string* currentVersion = version ? std::get_if<std::string>(&*version) : nullptr;
+    if (!currentVersion)
+        return;
+    auto defaults = NSUserDefaults::standardUserDefaults();
+    std::optional<std::string> lastVersion = defaults->stringForKey(kLastVersionKey);
+    long long count = defaults->integerForKey(kNumberOfTimesLaunchedKey);
+    if (count < kReviewLaunchThreshold)
+        return;
+    if (lastVersion && *lastVersion == *currentVersion)
+        return;
+    SKStoreReviewController::requestReview();
+    defaults->setObject(*currentVersion, kLastVersionKey);
+}

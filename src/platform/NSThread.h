@@ -1,0 +1,6 @@
+#pragma once
+
+class NSThread {
+public:
+    static void sleepForTimeInterval(double seconds);
+};

@@ -1,0 +1,184 @@
+#include "platform/NSUserDefaults.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "platform/DebugLog.h"
+#include "platform/Platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string timestamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    return text;
+}
+
+// Writes `contents` to `path` so that a crash at any moment leaves either the
+// old file or the new one: a temporary file in the same folder, flushed to
+// disk, renamed over the old one, then the folder flushed.
+bool writeFileAtomically(const std::string& path, const std::string& contents,
+                         std::string& error) {
+    fs::path target(path);
+    std::error_code ec;
+    if (target.has_parent_path())
+        fs::create_directories(target.parent_path(), ec);
+    std::string temporary = path + ".tmp-" + std::to_string(::getpid());
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace
+
+NSUserDefaults::NSUserDefaults(std::string path) : path_(std::move(path)) { load(); }
+
+std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults() {
+    return Platform::environment().userDefaults;
+}
+
+std::string NSUserDefaults::defaultPath() {
+    if (const char* explicitPath = std::getenv("LARKSPIRE_SETTINGS"); explicitPath && *explicitPath)
+        return explicitPath;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return std::string(config) + "/larkspire/settings.json";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.config/larkspire/settings.json";
+}
+
+void NSUserDefaults::load() {
+    std::ifstream file(path_, std::ios::binary);
+    if (!file)
+        return;
+    std::stringstream contents;
+    contents << file.rdbuf();
+    std::string problem;
+    try {
+        auto json = nlohmann::json::parse(contents.str());
+        if (!json.is_object())
+            throw std::runtime_error("not a JSON object");
+        for (auto& [key, value] : json.items()) {
+            if (value.is_number_integer())
+                values_[key] = value.get<long long>();
+            else if (value.is_number())
+                values_[key] = value.get<double>();
+            else if (value.is_boolean())
+                values_[key] = value.get<bool>();
+            else if (value.is_string())
+                values_[key] = value.get<std::string>();
+        }
+        return;
+    } catch (const std::exception& error) {
+        problem = error.what();
+    }
+    values_.clear();
+    std::string aside = path_ + ".damaged-" + timestamp();
+    for (int n = 1; fs::exists(aside); ++n)
+        aside = path_ + ".damaged-" + timestamp() + "-" + std::to_string(n);
+    std::error_code ec;
+    fs::rename(path_, aside, ec);
+    print("Settings file " + path_ + " could not be read (" + problem + "); kept it as " + aside +
+          " and started from an empty store");
+}
+
+void NSUserDefaults::save() const {
+    nlohmann::json json = nlohmann::json::object();
+    for (const auto& [key, value] : values_)
+        std::visit([&, k = key](const auto& v) { json[k] = v; }, value);
+    std::string error;
+    if (!writeFileAtomically(path_, json.dump(2) + "\n", error))
+        print("Settings file " + path_ + " could not be written: " + error);
+}
+
+long long NSUserDefaults::integerForKey(const std::string& key) const {
+    auto found = values_.find(key);
+    if (found == values_.end())
+        return 0;
+    const Value& value = found->second;
+    if (auto integer = std::get_if<long long>(&value))
+        return *integer;
+    if (auto real = std::get_if<double>(&value))
+        return (*real >= -9.2e18 && *real <= 9.2e18) ? static_cast<long long>(*real) : 0;
+    if (auto flag = std::get_if<bool>(&value))
+        return *flag ? 1 : 0;
+    const std::string& text = std::get<std::string>(value);
+    errno = 0;
+    char* end = nullptr;
+    long long parsed = std::strtoll(text.c_str(), &end, 10);
+    return (errno == 0 && end != text.c_str()) ? parsed : 0;
+}
+
+void NSUserDefaults::setInteger(long long value, const std::string& key) {
+    values_[key] = value;
+    save();
+}
+
+std::optional<std::string> NSUserDefaults::stringForKey(const std::string& key) const {
+    auto found = values_.find(key);
+    if (found == values_.end())
+        return std::nullopt;
+    const Value& value = found->second;
+    if (auto text = std::get_if<std::string>(&value))
+        return *text;
+    if (auto integer = std::get_if<long long>(&value))
+        return std::to_string(*integer);
+    if (auto real = std::get_if<double>(&value)) {
+        std::ostringstream out;
+        out << *real;
+        return out.str();
+    }
+    return std::nullopt;
+}
+
+void NSUserDefaults::setObject(const std::string& value, const std::string& key) {
+    values_[key] = value;
+    save();
+}

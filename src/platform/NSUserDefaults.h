@@ -1,0 +1,33 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+// The settings store: one JSON file, loaded once, rewritten atomically on every change.
+class NSUserDefaults {
+public:
+    explicit NSUserDefaults(std::string path);
+
+    static std::shared_ptr<NSUserDefaults> standardUserDefaults();
+    // $LARKSPIRE_SETTINGS, else $XDG_CONFIG_HOME/larkspire/settings.json, else
+    // ~/.config/larkspire/settings.json.
+    static std::string defaultPath();
+
+    long long integerForKey(const std::string& key) const;
+    void setInteger(long long value, const std::string& key);
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    void setObject(const std::string& value, const std::string& key);
+
+    const std::string& path() const { return path_; }
+
+private:
+    using Value = std::variant<long long, double, bool, std::string>;
+    void load();
+    void save() const;
+
+    std::string path_;
+    std::map<std::string, Value> values_;
+};

@@ -1,0 +1,45 @@
+#include "platform/Platform.h"
+
+#include <stdexcept>
+#include <thread>
+
+#include "platform/NSNotificationCenter.h"
+#include "platform/PlatformBackend.h"
+#include "platform/UIApplication.h"
+
+namespace {
+
+PlatformEnvironment gEnvironment;
+bool gInstalled = false;
+std::thread::id gMainThread;
+
+}  // namespace
+
+namespace Platform {
+
+void install(PlatformEnvironment environment) {
+    gEnvironment = std::move(environment);
+    gInstalled = true;
+    gMainThread = std::this_thread::get_id();
+}
+
+void uninstall() {
+    UIApplication::resetSharedApplication();
+    NSNotificationCenter::defaultCenter().removeAllObservers();
+    gEnvironment = {};
+    gInstalled = false;
+}
+
+bool installed() { return gInstalled; }
+
+PlatformEnvironment& environment() {
+    if (!gInstalled)
+        throw std::logic_error("the platform is not installed");
+    return gEnvironment;
+}
+
+PlatformBackend& backend() { return *environment().backend; }
+
+bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+
+}  // namespace Platform

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class AVPlayer;
+class NSURL;
+class UIApplication;
+class UIViewController;
+class UIWindow;
+
+// What a backend plays for an AVPlayer: the platform object keeps the model
+// (URL, item, rate); the output renders it and reports the end of the item.
+class VideoOutput {
+public:
+    virtual ~VideoOutput() = default;
+    virtual void play() = 0;
+    virtual void pause() = 0;
+};
+
+// What a backend plays for an AVAudioPlayer.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    virtual double currentTime() const = 0;
+    virtual void setCurrentTime(double seconds) = 0;
+};
+
+// The narrow interface each backend implements. The platform objects in
+// src/platform/ hold all state that the story code sees; a backend only
+// schedules work, shows what the objects describe and plays media.
+class PlatformBackend {
+public:
+    virtual ~PlatformBackend() = default;
+
+    // The main queue: runs blocks on the main thread in posting order. Callable from any thread.
+    virtual void postToMainQueue(std::function<void()> block) = 0;
+    // Main-thread timers; `fire` runs at every interval until cancelled.
+    virtual std::uint64_t scheduleTimer(double interval, bool repeats,
+                                        std::function<void()> fire) = 0;
+    virtual void cancelTimer(std::uint64_t timer) = 0;
+    // Blocks the calling thread.
+    virtual void sleepForTimeInterval(double seconds) = 0;
+
+    // The application loop: shows the launch screen while `launch` runs (the
+    // delegate's start-up), then the window; returns when the application ends.
+    virtual int runApplication(UIApplication& application, const std::function<bool()>& launch) = 0;
+
+    // Presentation has already been recorded on the controllers; the backend
+    // shows it and calls `shown` once the presented screen is on screen.
+    virtual void windowDidChangeRootViewController(UIWindow& window) = 0;
+    virtual void didPresent(UIViewController& presenter,
+                            const std::shared_ptr<UIViewController>& presented, bool animated,
+                            std::function<void()> shown) = 0;
+    virtual void didDismiss(UIViewController& presenter,
+                            const std::shared_ptr<UIViewController>& presented, bool animated) = 0;
+
+    virtual void openURL(const NSURL& url) = 0;
+    virtual void requestReview() = 0;
+    // An unpredictable integer below `upperBound`, evenly distributed. The
+    // default draws from the operating system's random source.
+    virtual std::uint32_t randomUniform(std::uint32_t upperBound);
+
+    virtual std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) = 0;
+    // Null with `error` set when the file is not playable audio.
+    virtual std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+                                                         std::string& error) = 0;
+};

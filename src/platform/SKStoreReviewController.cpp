@@ -1,0 +1,6 @@
+#include "platform/SKStoreReviewController.h"
+
+#include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
+
+void SKStoreReviewController::requestReview() { Platform::backend().requestReview(); }
