@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "platform/UIView.h"
 #include "platform/UIViewController.h"
@@ -70,9 +71,11 @@ public:
         };
     }
 
-    template <typename View>
-    UIControllerClass& outlet(const std::string& name, std::weak_ptr<View> Controller::*field,
+    // `Owner` is the controller class or a base class that declares the field.
+    template <typename View, typename Owner>
+    UIControllerClass& outlet(const std::string& name, std::weak_ptr<View> Owner::*field,
                               OutletUse use = OutletUse::required) {
+        static_assert(std::is_base_of_v<Owner, Controller>);
         UIClassRegistry::Outlet outlet;
         outlet.required = use == OutletUse::required;
         outlet.accepts = [](const UIView& view) { return dynamic_cast<const View*>(&view); };

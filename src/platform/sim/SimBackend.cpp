@@ -194,6 +194,8 @@ void SimBackend::sleepForTimeInterval(double seconds) {
 
 int SimBackend::runApplication(UIApplication& application, const std::function<bool()>& launch) {
     launchScreen_ = application.makeLaunchScreen();
+    launchScreen_->loadViewIfNeeded();
+    launchScreenShownAt_ = now();
     launchResult_ = launch();
     launchScreen_.reset();
     application.loadMainInterface();
@@ -203,7 +205,10 @@ int SimBackend::runApplication(UIApplication& application, const std::function<b
     return 0;
 }
 
-void SimBackend::windowDidChangeRootViewController(UIWindow& window) { window_ = &window; }
+void SimBackend::windowDidChangeRootViewController(UIWindow& window) {
+    window_ = &window;
+    rootShownAt_ = now();
+}
 
 void SimBackend::didPresent(UIViewController& presenter,
                             const std::shared_ptr<UIViewController>& presented, bool,

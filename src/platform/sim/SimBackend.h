@@ -45,6 +45,9 @@ public:
     std::shared_ptr<AVPlayerViewController> visiblePlayer() const;
     const std::shared_ptr<UIViewController>& launchScreen() const { return launchScreen_; }
     std::optional<bool> launchResult() const { return launchResult_; }
+    // Virtual times at which the launch screen and the window's root screen were shown.
+    std::optional<double> launchScreenShownAt() const { return launchScreenShownAt_; }
+    std::optional<double> rootShownAt() const { return rootShownAt_; }
     const std::vector<double>& sleeps() const { return sleeps_; }
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
     int reviewRequestCount() const { return reviewRequests_; }
@@ -117,6 +120,8 @@ private:
     UIWindow* window_ = nullptr;
     std::shared_ptr<UIViewController> launchScreen_;
     std::optional<bool> launchResult_;
+    std::optional<double> launchScreenShownAt_;
+    std::optional<double> rootShownAt_;
     std::vector<double> sleeps_;
     std::vector<std::string> openedURLs_;
     int reviewRequests_ = 0;

@@ -1,0 +1,67 @@
+#include "content/OnDemandContentViewController.h"
+
+#include "content/ResourceManager.h"
+#include "platform/NSBundle.h"
+#include "platform/NSBundleResourceRequest.h"
+#include "platform/NSError.h"
+#include "platform/NSOperationQueue.h"
+#include "platform/NSProgress.h"
+#include "platform/UIAlertController.h"
+#include "platform/UIView.h"
+
+void OnDemandContentViewController::downloadResources(const std::string& tag) {
+    progressView.lock()->setHidden(false);
+    auto& manager = ResourceManager::shared();
+    std::weak_ptr<OnDemandContentViewController> weakSelfForSuccess = weakFrom(this);
+    std::weak_ptr<OnDemandContentViewController> weakSelfForFailure = weakFrom(this);
+    request = manager.requestResources(
+        tag, sharedFrom(this),
+        [weakSelfForSuccess] {
+            if (auto self = weakSelfForSuccess.lock())
+                self->progressView.lock()->setHidden(true);
+        },
+        [weakSelfForFailure](const std::shared_ptr<NSError>& error) {
+            if (auto self = weakSelfForFailure.lock())
+                self->progressView.lock()->setHidden(true);
+            if (auto self = weakSelfForFailure.lock())
+                self->handleDownloadError(error);
+        });
+}
+
+void OnDemandContentViewController::observeValueForKeyPath(
+    const std::optional<std::string>& keyPath, const std::shared_ptr<NSObject>& object,
+    const NSKeyValueChange&, void* context) {
+    if (context != nullptr || !keyPath || *keyPath != "fractionCompleted")
+        return;
+    auto self = sharedFrom(this);
+    NSOperationQueue::mainQueue().addOperationWithBlock([self, object] {
+        auto progress = std::static_pointer_cast<NSProgress>(object);
+        self->progressView.lock()->setProgress(static_cast<float>(progress->fractionCompleted()));
+    });
+}
+
+void OnDemandContentViewController::handleDownloadError(const std::shared_ptr<NSError>& error) {
+    if (error->code() != NSBundleOnDemandResourceOutOfSpaceError)
+        return;
+    auto alert = UIAlertController::alertControllerWithTitle(
+        "Not Enough Space", "You don't have enough storage left to download this resource.",
+        UIAlertControllerStyle::alert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::cancel, nullptr));
+    presentViewController(alert, true, nullptr);
+}
+
+void OnDemandContentViewController::showBusyAlert(const std::string& message) {
+    auto alert = UIAlertController::alertControllerWithTitle("We won't be long!", message,
+                                                             UIAlertControllerStyle::alert);
+    alert->addAction(
+        UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle, nullptr));
+    presentViewController(alert, true, nullptr);
+}
+
+std::string OnDemandContentViewController::pathOfDownloadedResource(
+    const std::string& name, const std::string& extension, const std::string& busyMessage) {
+    if (auto path = request->bundle()->pathForResource(name, extension))
+        return *path;
+    showBusyAlert(busyMessage);
+    throw AppError::invalidResource(name, extension);
+}

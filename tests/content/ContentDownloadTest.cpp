@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "SimFixture.h"
+#include "content/OnDemandContentViewController.h"
+#include "content/ResourceManager.h"
+#include "platform/NSBundleResourceRequest.h"
+#include "platform/NSError.h"
+#include "platform/NSProgress.h"
+#include "platform/UIAlertController.h"
+#include "platform/UIApplication.h"
+#include "platform/UIView.h"
+
+namespace {
+
+// A content screen with nothing but a progress bar, built as the interface
+// description would build it.
+class ContentScreen : public OnDemandContentViewController {
+public:
+    ContentScreen() : OnDemandContentViewController(std::nullopt, nullptr) {
+        setViewBuilder([this] {
+            auto root = std::make_shared<UIView>();
+            auto bar = std::make_shared<UIProgressView>();
+            bar->setHidden(true);
+            root->addSubview(bar);
+            progressView = bar;
+            return root;
+        });
+    }
+    std::string lookUp(const std::string& name) {
+        return pathOfDownloadedResource(name, "mp4", "Story downloading!");
+    }
+};
+
+}  // namespace
+
+class ContentDownloadTest : public SimFixture {
+protected:
+    std::shared_ptr<ContentScreen> loadScreen(const std::string& tag = "Video") {
+        auto screen = std::make_shared<ContentScreen>();
+        screen->loadViewIfNeeded();
+        screens.push_back(screen);
+        window->setRootViewController(screen);
+        screen->downloadResources(tag);
+        return screen;
+    }
+    std::shared_ptr<UIProgressView> bar(const std::shared_ptr<ContentScreen>& screen) {
+        return screen->progressView.lock();
+    }
+    std::shared_ptr<UIWindow> window = std::make_shared<UIWindow>();
+    std::vector<std::shared_ptr<ContentScreen>> screens;
+};
+
+TEST_F(ContentDownloadTest, ContentAlreadyOnTheDeviceShowsTheBarAtLoadAndHidesItAtCompletion) {
+    addPackFile("Video", "LKSChapter14.mp4");
+    resources->install("Video");
+    auto screen = loadScreen();
+    EXPECT_FALSE(bar(screen)->isHidden());
+    EXPECT_EQ(bar(screen)->progress(), 0.0f);  // updates wait for the main queue
+    sim->runUntilIdle();
+    EXPECT_TRUE(bar(screen)->isHidden());
+    EXPECT_EQ(bar(screen)->progress(), 1.0f);
+    EXPECT_FALSE(sim->visibleAlert());
+    EXPECT_EQ(screen->request->progress()->observerCount(), 0u);
+    EXPECT_EQ(screen->request->loadingPriority(), NSBundleResourceRequestLoadingPriorityUrgent);
+    EXPECT_EQ(screen->request->tags(), std::set<std::string>{"Video"});
+}
+
+TEST_F(ContentDownloadTest, ProgressMovesTheBarOnlyThroughTheMainQueue) {
+    auto screen = loadScreen();
+    resources->setProgress(0, 0.3);
+    EXPECT_EQ(bar(screen)->progress(), 0.0f);
+    sim->runUntilIdle();
+    EXPECT_FLOAT_EQ(bar(screen)->progress(), 0.3f);
+    EXPECT_FALSE(bar(screen)->isHidden());
+}
+
+TEST_F(ContentDownloadTest, OutOfStorageHidesTheBarAndShowsTheAlertOnThatScreen) {
+    auto other = loadScreen();
+    auto screen = loadScreen();
+    resources->complete(1, NSBundleOnDemandResourceOutOfSpaceError);
+    sim->runUntilIdle();
+    EXPECT_TRUE(bar(screen)->isHidden());
+    EXPECT_FALSE(bar(other)->isHidden());
+    auto alert = std::dynamic_pointer_cast<UIAlertController>(screen->presentedViewController());
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Not Enough Space");
+    EXPECT_EQ(alert->message(), "You don't have enough storage left to download this resource.");
+    EXPECT_EQ(alert->preferredStyle(), UIAlertControllerStyle::alert);
+    ASSERT_EQ(alert->actions().size(), 1u);
+    EXPECT_EQ(alert->actions()[0]->title(), "OK");
+    EXPECT_EQ(alert->actions()[0]->style(), UIAlertActionStyle::cancel);
+    EXPECT_FALSE(alert->actions()[0]->hasHandler());
+    EXPECT_FALSE(other->presentedViewController());
+}
+
+TEST_F(ContentDownloadTest, AnyOtherFailureOnlyHidesTheBar) {
+    for (long code : {long(NSBundleOnDemandResourceInvalidTagError), long(LKSOnDemandNetworkError),
+                      long(LKSOnDemandChecksumMismatchError), 4991L}) {
+        auto screen = loadScreen();
+        resources->complete(0, code);
+        sim->runUntilIdle();
+        EXPECT_TRUE(bar(screen)->isHidden()) << code;
+        EXPECT_FALSE(screen->presentedViewController()) << code;
+    }
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ContentDownloadTest, OnlyFractionCompletedWithoutAContextMovesTheBar) {
+    auto screen = loadScreen();
+    sim->runUntilIdle();
+    auto progress = screen->request->progress();
+    int context = 0;
+    screen->observeValueForKeyPath("completedUnitCount", progress, {0.7}, nullptr);
+    screen->observeValueForKeyPath(std::nullopt, progress, {0.7}, nullptr);
+    screen->observeValueForKeyPath("fractionCompleted", progress, {0.7}, &context);
+    EXPECT_EQ(sim->pendingBlockCount(), 0u);
+    resources->setProgress(0, 0.7);
+    sim->runUntilIdle();
+    EXPECT_FLOAT_EQ(bar(screen)->progress(), 0.7f);
+}
+
+TEST_F(ContentDownloadTest, ABarUpdatePostedJustBeforeTheCompletionRunsFirst) {
+    auto screen = loadScreen();
+    sim->runUntilIdle();
+    resources->setProgress(0, 0.5);
+    resources->complete(0, LKSOnDemandNetworkError);
+    bar(screen)->setProgress(0.0f);
+    sim->runUntilIdle();
+    EXPECT_FLOAT_EQ(bar(screen)->progress(), 0.5f);
+    EXPECT_TRUE(bar(screen)->isHidden());
+}
+
+TEST_F(ContentDownloadTest, AScreenClosedDuringTheDownloadLivesUntilItsCompletionHasRun) {
+    std::weak_ptr<ContentScreen> weakScreen;
+    std::shared_ptr<NSProgress> progress;
+    {
+        auto screen = loadScreen();
+        weakScreen = screen;
+        progress = screen->request->progress();
+        screens.clear();
+        window->setRootViewController(nullptr);
+    }
+    sim->runUntilIdle();
+    EXPECT_FALSE(weakScreen.expired()) << "the pending request holds its observer";
+    resources->complete(0);
+    EXPECT_FALSE(weakScreen.expired());
+    sim->runUntilIdle();
+    EXPECT_EQ(progress->observerCount(), 0u);
+    EXPECT_TRUE(weakScreen.expired());
+}
+
+TEST_F(ContentDownloadTest, ACompletionFromAWorkerThreadTouchesNothingUntilTheMainQueueRuns) {
+    auto screen = loadScreen();
+    sim->runUntilIdle();
+    resources->complete(0, 0, /*fromWorkerThread=*/true);
+    EXPECT_FALSE(bar(screen)->isHidden());
+    sim->runUntilIdle();
+    EXPECT_TRUE(bar(screen)->isHidden());
+}
+
+TEST_F(ContentDownloadTest, TwoScreensMakeTheirOwnRequestsForTheSameTag) {
+    auto first = loadScreen();
+    auto second = loadScreen();
+    EXPECT_EQ(resources->requestCount(), 2u);
+    EXPECT_NE(first->request, second->request);
+    resources->completeAll("Video");
+    sim->runUntilIdle();
+    EXPECT_TRUE(bar(first)->isHidden());
+    EXPECT_TRUE(bar(second)->isHidden());
+}
+
+TEST_F(ContentDownloadTest, AMissShowsTheBusyAlertAndLogsTheFileInDebugForm) {
+    auto screen = loadScreen();
+    runCatchingLookupErrors([&] { screen->lookUp("LKSChapter14"); });
+    EXPECT_EQ(log, std::vector<std::string>{"\"Could not find resource LKSChapter14.mp4\""});
+    auto alert = std::dynamic_pointer_cast<UIAlertController>(screen->presentedViewController());
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "We won't be long!");
+    EXPECT_EQ(alert->message(), "Story downloading!");
+    ASSERT_EQ(alert->actions().size(), 1u);
+    EXPECT_EQ(alert->actions()[0]->title(), "OK");
+    EXPECT_EQ(alert->actions()[0]->style(), UIAlertActionStyle::defaultStyle);
+    sim->chooseAlertAction("OK");
+
+    addPackFile("Video", "LKSChapter14.mp4");
+    resources->complete(0);
+    sim->runUntilIdle();
+    std::string path;
+    runCatchingLookupErrors([&] { path = screen->lookUp("LKSChapter14"); });
+    EXPECT_EQ(path, resources->bundleDirectory("Video") + "/LKSChapter14.mp4");
+    EXPECT_EQ(log.size(), 1u);
+}
+
+TEST_F(ContentDownloadTest, AnyOtherErrorIsLoggedAsGeneric) {
+    runCatchingLookupErrors([] { throw std::runtime_error("boom"); });
+    EXPECT_EQ(log, std::vector<std::string>{"\"Generic error\""});
+}
+
+TEST(ResourceManagerTest, IsOneInstanceEvenWhenFirstUsedFromTwoThreads) {
+    ResourceManager* seen[2] = {nullptr, nullptr};
+    std::thread a([&] { seen[0] = &ResourceManager::shared(); });
+    std::thread b([&] { seen[1] = &ResourceManager::shared(); });
+    a.join();
+    b.join();
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[0], &ResourceManager::shared());
+}
