@@ -1,0 +1,270 @@
+// bench_download: how fast ContentService fetches, verifies and installs a large pack compared
+// with the curl command-line tool downloading the same files, and how much memory it needs.
+//
+//   bench_download [--size-mb N] [--files N] [--runs N]
+//
+// Makes a pack of random files, serves it with nginx on 127.0.0.1, then times, alternately,
+// `curl` writing the files to disk and a ContentService request in a child process (so its
+// peak memory is its own). Targets: throughput ratio >= 0.9, service peak RSS < 32 MB.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "NginxServer.h"
+#include "PackFixtures.h"
+#include "TempDirectory.h"
+#include "platform/NSError.h"
+#include "platform/NSProgress.h"
+#include "platform/ondemand/ContentService.h"
+#include "platform/ondemand/PackBuilder.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kTag = "Bench";
+constexpr double kTargetRatio = 0.9;
+constexpr double kTargetPeakMb = 32.0;
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The peak resident set of this process (VmHWM), in KiB.
+long peakResidentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// Child mode: one ContentService request; prints "<seconds> <peak KiB>".
+int runFetch(const std::string& baseUrl, const std::string& cache) {
+    ContentService::Options options;
+    options.baseUrl = baseUrl;
+    options.cacheDirectory = cache;
+    auto start = Clock::now();
+    std::shared_ptr<NSError> failure;
+    {
+        ContentService service(options);
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        service.beginAccessing(kTag, NSProgress::make(), [&](std::shared_ptr<NSError> error) {
+            std::lock_guard lock(mutex);
+            failure = std::move(error);
+            finished = true;
+            done.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        done.wait(lock, [&] { return finished; });
+    }
+    double seconds = secondsSince(start);
+    if (failure) {
+        std::cerr << "fetch failed: " << failure->code() << " " << failure->localizedDescription()
+                  << "\n";
+        return 1;
+    }
+    std::cout << seconds << " " << peakResidentKb() << "\n";
+    return 0;
+}
+
+// Writes `count` files of random data totalling about `totalBytes`, 1 MiB at a time.
+void makeSourceFiles(const std::filesystem::path& folder, std::size_t totalBytes, int count) {
+    std::filesystem::create_directories(folder);
+    std::mt19937_64 generator(20240601);
+    std::vector<std::uint64_t> buffer(1024 * 1024 / sizeof(std::uint64_t));
+    std::size_t perFile = totalBytes / count;
+    for (int i = 0; i < count; ++i) {
+        std::ofstream output(folder / ("movie-" + std::to_string(i) + ".mp4"), std::ios::binary);
+        for (std::size_t written = 0; written < perFile;) {
+            for (auto& word : buffer)
+                word = generator();
+            std::size_t chunk = std::min(perFile - written, buffer.size() * sizeof(std::uint64_t));
+            output.write(reinterpret_cast<const char*>(buffer.data()),
+                         static_cast<std::streamsize>(chunk));
+            written += chunk;
+        }
+    }
+}
+
+struct ChildRun {
+    int exitStatus = -1;
+    double wallSeconds = 0;
+    long maxRssKb = 0;      // ru_maxrss of the child
+    double cpuSeconds = 0;  // user + system
+    std::string out;
+};
+
+ChildRun runChild(const std::vector<std::string>& arguments, const std::filesystem::path& scratch) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    auto outPath = scratch / "child.out";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ChildRun run;
+    auto start = Clock::now();
+    pid_t pid = -1;
+    if (::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        throw std::runtime_error("cannot run " + arguments[0]);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    run.wallSeconds = secondsSince(start);
+    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.maxRssKb = usage.ru_maxrss;
+    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.out = packfixtures::readFile(outPath);
+    return run;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--fetch")
+        return runFetch(argv[2], argv[3]);
+
+    std::size_t sizeMb = 200;
+    int files = 4;
+    int runs = 5;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string option = argv[i];
+        if (option == "--size-mb")
+            sizeMb = std::stoul(argv[i + 1]);
+        else if (option == "--files")
+            files = std::stoi(argv[i + 1]);
+        else if (option == "--runs")
+            runs = std::stoi(argv[i + 1]);
+        else {
+            std::cerr << "usage: bench_download [--size-mb N] [--files N] [--runs N]\n";
+            return 2;
+        }
+    }
+
+    try {
+        TempDirectory work("larkspire-bench");
+        std::cout << "making a " << sizeMb << " MiB pack of " << files << " files...\n"
+                  << std::flush;
+        makeSourceFiles(work / "source", sizeMb * 1024 * 1024, files);
+        auto manifest = PackBuilder::build(work / "source", work / "www" / kTag, kTag);
+        const double totalBytes = static_cast<double>(manifest.totalSize());
+        NginxServer nginx(work / "www");
+        std::string base = nginx.url();
+
+        std::vector<std::string> curlCommand = {"curl", "--silent", "--show-error", "--fail"};
+        for (const auto& file : manifest.files()) {
+            curlCommand.push_back("--output");
+            curlCommand.push_back((work / "curl-out" / file.name).string());
+            curlCommand.push_back(base + "/" + kTag + "/" + file.name);
+        }
+        curlCommand.insert(curlCommand.begin() + 1, "--create-dirs");
+        std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+        std::vector<std::string> fetchCommand = {self, "--fetch", base, (work / "cache").string()};
+
+        std::vector<double> curlSeconds, serviceSeconds, curlCpu, serviceCpu;
+        long servicePeakKb = 0, serviceMaxRssKb = 0, curlMaxRssKb = 0;
+        for (int run = 0; run < runs; ++run) {
+            // Neither side should pay for the other's dirty pages.
+            std::filesystem::remove_all(work / "curl-out");
+            std::filesystem::remove_all(work / "cache");
+            ::sync();
+            auto curl = runChild(curlCommand, work.path());
+            if (curl.exitStatus != 0)
+                throw std::runtime_error("curl failed (is the curl package installed?)");
+            for (const auto& file : manifest.files()) {
+                if (std::filesystem::file_size(work / "curl-out" / file.name) != file.size)
+                    throw std::runtime_error("curl fetched a wrong size for " + file.name);
+            }
+            ::sync();
+            auto service = runChild(fetchCommand, work.path());
+            if (service.exitStatus != 0)
+                throw std::runtime_error("the service fetch failed");
+            std::istringstream reported(service.out);
+            double insideSeconds = 0;
+            long peakKb = 0;
+            reported >> insideSeconds >> peakKb;
+            for (const auto& file : manifest.files()) {
+                if (std::filesystem::file_size(work / "cache" / "packs" / kTag / file.name) !=
+                    file.size)
+                    throw std::runtime_error("the service installed a wrong size for " + file.name);
+            }
+            curlSeconds.push_back(curl.wallSeconds);
+            serviceSeconds.push_back(service.wallSeconds);
+            curlCpu.push_back(curl.cpuSeconds);
+            serviceCpu.push_back(service.cpuSeconds);
+            servicePeakKb = std::max(servicePeakKb, peakKb);
+            serviceMaxRssKb = std::max(serviceMaxRssKb, service.maxRssKb);
+            curlMaxRssKb = std::max(curlMaxRssKb, curl.maxRssKb);
+            std::printf(
+                "run %d: curl %.3f s (cpu %.3f s), service %.3f s (cpu %.3f s, %.3f s inside "
+                "the request)\n",
+                run + 1, curl.wallSeconds, curl.cpuSeconds, service.wallSeconds, service.cpuSeconds,
+                insideSeconds);
+        }
+
+        double curlBest = *std::min_element(curlSeconds.begin(), curlSeconds.end());
+        double serviceBest = *std::min_element(serviceSeconds.begin(), serviceSeconds.end());
+        double curlTime = median(curlSeconds);
+        double serviceTime = median(serviceSeconds);
+        double curlRate = totalBytes / curlTime / 1e6;
+        double serviceRate = totalBytes / serviceTime / 1e6;
+        double ratio = serviceRate / curlRate;
+        double peakMb = servicePeakKb / 1024.0;
+        std::printf("\npack: %.1f MB in %zu files, %d runs, medians:\n", totalBytes / 1e6,
+                    manifest.files().size(), runs);
+        std::printf("curl (download to disk):                  %8.1f MB/s  (%.3f s)\n", curlRate,
+                    curlTime);
+        std::printf("ContentService (fetch, verify, install):  %8.1f MB/s  (%.3f s)\n", serviceRate,
+                    serviceTime);
+        std::printf("throughput ratio service/curl:            %8.2f   target >= %.1f  %s\n", ratio,
+                    kTargetRatio, ratio >= kTargetRatio ? "met" : "MISSED");
+        std::printf("best runs: curl %.1f MB/s, service %.1f MB/s, ratio %.2f\n",
+                    totalBytes / curlBest / 1e6, totalBytes / serviceBest / 1e6,
+                    curlBest / serviceBest);
+        std::printf("median CPU time: curl %.3f s, service %.3f s\n", median(curlCpu),
+                    median(serviceCpu));
+        std::printf("load average at the end: %s", packfixtures::readFile("/proc/loadavg").c_str());
+        std::printf("service fetch peak RSS (VmHWM):           %8.1f MB  target < %.0f MB  %s\n",
+                    peakMb, kTargetPeakMb, peakMb < kTargetPeakMb ? "met" : "MISSED");
+        std::printf("  ru_maxrss: service child %.1f MB, curl %.1f MB\n", serviceMaxRssKb / 1024.0,
+                    curlMaxRssKb / 1024.0);
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "bench_download: " << error.what() << "\n";
+        return 1;
+    }
+}

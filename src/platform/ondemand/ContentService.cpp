@@ -1,0 +1,237 @@
+#include "platform/ondemand/ContentService.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/NSError.h"
+#include "platform/NSProgress.h"
+#include "platform/ondemand/ContentError.h"
+#include "platform/ondemand/Fetcher.h"
+#include "platform/ondemand/PackInstaller.h"
+#include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/PackStore.h"
+
+namespace {
+
+// Progress moves in steps of 1/kProgressSteps, so observers hear of a request at most about
+// a hundred times however large the pack is.
+constexpr int kProgressSteps = 100;
+
+std::string nonEmptyEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string homeDirectory() {
+    std::string home = nonEmptyEnvironment("HOME");
+    if (!home.empty())
+        return home;
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir != nullptr)
+        return found->pw_dir;
+    return std::filesystem::temp_directory_path().string();
+}
+
+}  // namespace
+
+struct ContentService::Job {
+    struct Waiter {
+        std::shared_ptr<NSProgress> progress;
+        Completion completion;
+    };
+
+    std::string tag;
+    std::vector<Waiter> waiters;  // guarded by Core::mutex
+    bool exited = false;          // guarded by Core::mutex; the thread can then be joined
+    std::thread thread;
+    int lastStep = 0;  // worker thread only
+};
+
+// Everything the workers touch, shared with them so that a worker outliving the service
+// (one that destroyed the service from its own completion) still finds it.
+struct ContentService::Core {
+    PackStore store;
+    PackInstaller::Settings settings;
+    std::atomic<bool> cancelled{false};
+
+    std::mutex mutex;
+    std::map<std::string, std::shared_ptr<Job>> running;  // by tag, until completions start
+    std::vector<std::shared_ptr<Job>> threads;            // jobs whose thread is not joined
+
+    Core(PackStore store, PackInstaller::Settings settings)
+        : store(std::move(store)), settings(std::move(settings)) {}
+
+    std::vector<std::shared_ptr<NSProgress>> progressesOf(const Job& job) {
+        std::lock_guard lock(mutex);
+        std::vector<std::shared_ptr<NSProgress>> progresses;
+        for (const auto& waiter : job.waiters) {
+            if (waiter.progress)
+                progresses.push_back(waiter.progress);
+        }
+        return progresses;
+    }
+};
+
+ContentService::ContentService(Options options) {
+    std::string baseUrl = options.baseUrl;
+    while (!baseUrl.empty() && baseUrl.back() == '/')
+        baseUrl.pop_back();
+    if (baseUrl.empty())
+        throw std::invalid_argument("ContentService needs a base URL");
+    auto cache = options.cacheDirectory.empty() ? defaultCacheDirectory() : options.cacheDirectory;
+
+    PackInstaller::Settings settings;
+    settings.baseUrl = std::move(baseUrl);
+    settings.timeouts.connect = options.connectTimeout;
+    settings.timeouts.lowSpeedTime = options.lowSpeedTime;
+    settings.timeouts.lowSpeedLimit = options.lowSpeedLimit;
+    settings.spaceProbe =
+        options.spaceProbe ? std::move(options.spaceProbe) : fileio::systemAvailableSpace;
+    settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
+    core_ = std::make_shared<Core>(PackStore(std::move(cache)), std::move(settings));
+}
+
+ContentService::~ContentService() {
+    core_->cancelled = true;
+    std::vector<std::shared_ptr<Job>> jobs;
+    {
+        std::lock_guard lock(core_->mutex);
+        jobs.swap(core_->threads);
+    }
+    for (auto& job : jobs) {
+        if (job->thread.get_id() == std::this_thread::get_id())
+            job->thread.detach();
+        else
+            job->thread.join();
+    }
+}
+
+std::filesystem::path ContentService::defaultCacheDirectory() {
+    std::string explicitDirectory = nonEmptyEnvironment("LARKSPIRE_CACHE_DIR");
+    if (!explicitDirectory.empty())
+        return explicitDirectory;
+    // The XDG rules ignore a relative $XDG_CACHE_HOME.
+    std::string xdg = nonEmptyEnvironment("XDG_CACHE_HOME");
+    if (!xdg.empty() && xdg.front() == '/')
+        return std::filesystem::path(xdg) / "larkspire";
+    return std::filesystem::path(homeDirectory()) / ".cache" / "larkspire";
+}
+
+std::string ContentService::fileUrlFor(const std::filesystem::path& folder) {
+    std::string url = "file://";
+    for (const auto& part : std::filesystem::absolute(folder).lexically_normal()) {
+        if (part == "/" || part.empty())
+            continue;
+        url += "/" + Fetcher::percentEncode(part.string());
+    }
+    return url;
+}
+
+const std::filesystem::path& ContentService::cacheDirectory() const {
+    return core_->store.cacheDirectory();
+}
+
+std::filesystem::path ContentService::stagingDirectory() const {
+    return core_->store.stagingDirectory();
+}
+
+std::string ContentService::bundleDirectory(const std::string& tag) {
+    // A tag that could leave the packs folder gets a hidden name no pack is ever installed as.
+    if (!PackManifest::isSafeName(tag))
+        return (core_->store.cacheDirectory() / "packs" / ".invalid-tag").string();
+    return core_->store.packDirectory(tag).string();
+}
+
+void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
+                                    Completion completion) {
+    std::vector<std::shared_ptr<Job>> finished;
+    std::shared_ptr<NSError> startFailure;
+    {
+        std::lock_guard lock(core_->mutex);
+        auto exited = std::stable_partition(core_->threads.begin(), core_->threads.end(),
+                                            [](const auto& job) { return !job->exited; });
+        finished.assign(exited, core_->threads.end());
+        core_->threads.erase(exited, core_->threads.end());
+
+        auto running = core_->running.find(tag);
+        if (running != core_->running.end()) {
+            // The same pack is already on its way: share that download.
+            running->second->waiters.push_back({std::move(progress), std::move(completion)});
+        } else {
+            auto job = std::make_shared<Job>();
+            job->tag = tag;
+            job->waiters.push_back({progress, completion});
+            try {
+                job->thread = std::thread(&ContentService::run, core_, job);
+                core_->running.emplace(tag, job);
+                core_->threads.push_back(std::move(job));
+                completion = nullptr;
+            } catch (const std::system_error& failure) {
+                startFailure =
+                    NSError::make(LKSOnDemandStorageError,
+                                  std::string("cannot start a worker: ") + failure.what());
+            }
+        }
+    }
+    for (auto& job : finished)
+        job->thread.join();
+    // Still called exactly once when no worker could take the request.
+    if (startFailure && completion)
+        completion(startFailure);
+}
+
+void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job) {
+    std::shared_ptr<NSError> error;
+    try {
+        PackInstaller installer(core->store, core->settings, core->cancelled);
+        installer.install(job->tag, [&](std::uint64_t done, std::uint64_t total) {
+            if (total == 0)
+                return;
+            int step = static_cast<int>(done * kProgressSteps / total);
+            // 1.0 is kept for the end: the pack is not there until it is installed.
+            if (step <= job->lastStep || step >= kProgressSteps)
+                return;
+            job->lastStep = step;
+            double fraction = static_cast<double>(done) / static_cast<double>(total);
+            for (const auto& progress : core->progressesOf(*job))
+                progress->setFractionCompleted(fraction);
+        });
+    } catch (const ContentError& failure) {
+        error = failure.toNSError();
+    } catch (const std::exception& failure) {
+        error = NSError::make(LKSOnDemandStorageError, failure.what());
+    }
+
+    std::vector<Job::Waiter> waiters;
+    {
+        std::lock_guard lock(core->mutex);
+        waiters.swap(job->waiters);
+        // From here a new request for the tag starts afresh (and finds the pack installed).
+        core->running.erase(job->tag);
+    }
+    if (!error) {
+        for (const auto& waiter : waiters) {
+            if (waiter.progress)
+                waiter.progress->setFractionCompleted(1.0);
+        }
+    }
+    for (const auto& waiter : waiters) {
+        if (waiter.completion)
+            waiter.completion(error);
+    }
+    std::lock_guard lock(core->mutex);
+    job->exited = true;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/ResourceService.h"
+#include "platform/ondemand/FileIo.h"
+
+struct ContentServiceOptions {
+    // Where packs are served: "<baseUrl>/<Tag>/manifest.json" and "<baseUrl>/<Tag>/<file>".
+    // file://, http:// or https:// (certificates verified as libcurl does by default).
+    std::string baseUrl;
+    // Empty means ContentService::defaultCacheDirectory().
+    std::filesystem::path cacheDirectory;
+    std::chrono::milliseconds connectTimeout{15000};
+    // A transfer slower than `lowSpeedLimit` bytes/s for `lowSpeedTime` fails.
+    std::chrono::seconds lowSpeedTime{30};
+    long lowSpeedLimit = 1;
+    // Free space under the cache; empty means statvfs.
+    SpaceProbe spaceProbe;
+    // Every write of a downloaded byte goes through this; empty means write(2).
+    WriteFunction write;
+};
+
+// The on-demand resource service over a content server. Each request runs on a worker thread
+// owned by the service; requests for a tag already being fetched join that fetch. Installed
+// packs live in "<cache>/packs/<Tag>"; an intact one is reported at once, without network.
+class ContentService : public ResourceService {
+public:
+    using Options = ContentServiceOptions;
+
+    explicit ContentService(Options options);
+    // Cancels the requests still running (they complete with LKSOnDemandNetworkError) and
+    // waits for their threads.
+    ~ContentService() override;
+    ContentService(const ContentService&) = delete;
+    ContentService& operator=(const ContentService&) = delete;
+
+    std::string bundleDirectory(const std::string& tag) override;
+    void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
+                        Completion completion) override;
+
+    // $LARKSPIRE_CACHE_DIR, else $XDG_CACHE_HOME/larkspire, else ~/.cache/larkspire.
+    static std::filesystem::path defaultCacheDirectory();
+    // A file:// base URL for a local folder of packs, escaped as URLs need.
+    static std::string fileUrlFor(const std::filesystem::path& folder);
+
+    const std::filesystem::path& cacheDirectory() const;
+    // Where downloads in progress live; empty whenever no request is running.
+    std::filesystem::path stagingDirectory() const;
+
+private:
+    struct Core;
+    struct Job;
+    static void run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job);
+
+    std::shared_ptr<Core> core_;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/ondemand/Fetcher.h"
+#include "platform/ondemand/FileIo.h"
+#include "platform/ondemand/PackStore.h"
+
+class PackManifest;
+
+// Makes one pack installed: fetches its manifest, checks free space, streams every file into
+// a staging folder while verifying it, then installs the folder. On failure throws
+// ContentError and leaves neither staging files nor changes to the installed pack behind.
+class PackInstaller {
+public:
+    struct Settings {
+        std::string baseUrl;  // without trailing '/'
+        FetchTimeouts timeouts;
+        SpaceProbe spaceProbe;
+        WriteFunction write;
+    };
+    // Bytes received so far and the pack's total, as files stream in.
+    using ByteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+    PackInstaller(const PackStore& store, Settings settings, const std::atomic<bool>& cancelled);
+
+    // Returns true if the pack was fetched, false if an intact copy was already installed.
+    bool install(const std::string& tag, const ByteProgress& onBytes);
+
+    std::string manifestUrl(const std::string& tag) const;
+    std::string fileUrl(const std::string& tag, const std::string& name) const;
+
+private:
+    PackManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
+    void download(const PackManifest& manifest, const std::filesystem::path& staging,
+                  Fetcher& fetcher, const ByteProgress& onBytes);
+    void writeManifestCopy(const PackManifest& manifest, const std::filesystem::path& staging);
+
+    const PackStore& store_;
+    Settings settings_;
+    const std::atomic<bool>& cancelled_;
+};

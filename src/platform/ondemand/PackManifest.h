@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One file of a pack, as the manifest describes it.
+struct PackFile {
+    std::string name;
+    std::uint64_t size = 0;
+    std::string sha256;  // 64 lower-case hex digits
+};
+
+// The list of files of an on-demand pack: {"tag": ..., "files": [{"name", "size", "sha256"}]}.
+// A manifest only exists in validated form, so nothing downstream re-checks names or sizes.
+// Every failure throws ContentError with LKSOnDemandBadManifestError.
+class PackManifest {
+public:
+    // Files larger than this are taken as a corrupt manifest, not as a reason to fill the disk.
+    static constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 40;
+    static constexpr std::size_t kMaxJsonSize = 4 * 1024 * 1024;
+    // File name of the manifest on the server and in a pack folder made by larkspire-pack.
+    static constexpr const char* kFileName = "manifest.json";
+    // Copy kept inside an installed pack; a dot-name, which no pack file may have.
+    static constexpr const char* kInstalledFileName = ".manifest.json";
+
+    PackManifest(std::string tag, std::vector<PackFile> files);
+
+    static PackManifest parse(std::string_view json);
+    std::string toJson() const;
+
+    const std::string& tag() const { return tag_; }
+    const std::vector<PackFile>& files() const { return files_; }
+    std::uint64_t totalSize() const { return totalSize_; }
+
+    // A tag or file name that stays inside its folder and is not hidden: non-empty, at most
+    // 255 bytes, no '/', '\\', NUL or control character, not starting with '.' (so never
+    // "." or "..").
+    static bool isSafeName(std::string_view name);
+
+private:
+    std::string tag_;
+    std::vector<PackFile> files_;
+    std::uint64_t totalSize_ = 0;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/ondemand/FileIo.h"
+
+class PackManifest;
+
+// The cache layout of installed packs:
+//   <cache>/packs/<Tag>/            installed files and a copy of the manifest
+//   <cache>/staging/<Tag>.XXXXXX/   a download in progress, never trusted after a crash
+//   <cache>/locks/<Tag>.lock        held while a process works on <Tag>
+// Tags given here must already be safe names (PackManifest::isSafeName).
+class PackStore {
+public:
+    explicit PackStore(std::filesystem::path cacheDirectory);
+
+    const std::filesystem::path& cacheDirectory() const { return cache_; }
+    std::filesystem::path packDirectory(const std::string& tag) const;
+    std::filesystem::path stagingDirectory() const { return cache_ / "staging"; }
+
+    // Creates the cache folders if needed; throws ContentError (storage).
+    void prepare() const;
+
+    // True when <Tag> is installed with its manifest and every file at its announced size.
+    // A pack installed before the last reboot has its hashes checked once first, because
+    // installs do not wait for file data to reach the disk: a crash in between would leave
+    // files of the right size with the wrong bytes, and a crash always means a new boot.
+    bool isInstalledIntact(const std::string& tag) const;
+
+    // Writes the install record into a staging folder about to be installed: the current boot,
+    // or, where boots cannot be told apart, that the data was synced (it syncs it first).
+    void writeInstallRecord(const std::filesystem::path& staging) const;
+
+    // This boot's identity, or "" where the system does not tell.
+    static std::string currentBootId();
+    // The install record inside a pack folder; a dot-name, which no pack file may have.
+    static constexpr const char* kInstallRecordName = ".install-record";
+
+    // Removes what earlier attempts left in staging: every folder of `heldTag`, whose lock the
+    // caller holds, and those of other tags that no thread or process is working on.
+    void removeLeftovers(const std::string& heldTag) const;
+
+    // A new empty staging folder for <Tag>.
+    std::filesystem::path createStaging(const std::string& tag) const;
+
+    // Replaces the installed <Tag> with the verified `staging` folder in one rename, so
+    // readers see either the old pack or the new one, and removes the old one.
+    void install(const std::string& tag, const std::filesystem::path& staging) const;
+
+    // Exclusive lock on <Tag> across threads and processes; released on destruction.
+    class TagLock {
+    public:
+        explicit TagLock(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    private:
+        UniqueFd fd_;
+    };
+    // Waits for the lock; throws ContentError (network, "cancelled") if `cancelled` is set
+    // meanwhile.
+    TagLock lock(const std::string& tag, const std::atomic<bool>& cancelled) const;
+    // The lock if nobody holds it now.
+    std::optional<TagLock> tryLock(const std::string& tag) const;
+
+private:
+    bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) const;
+    void writeRecord(const std::filesystem::path& directory, const std::string& text) const;
+
+    std::filesystem::path cache_;
+};

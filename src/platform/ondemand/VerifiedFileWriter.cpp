@@ -1,0 +1,114 @@
+#include "platform/ondemand/VerifiedFileWriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "platform/NSError.h"
+#include "platform/ondemand/ContentError.h"
+
+VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,
+                                       WriteFunction write)
+    : path_(std::move(path)), expected_(expected), write_(std::move(write)) {
+    fd_ =
+        UniqueFd(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd_)
+        fileio::throwStorageError(errno, "create", path_);
+    readFd_ = UniqueFd(::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!readFd_)
+        fileio::throwStorageError(errno, "open", path_);
+    hashing_ = std::thread(&VerifiedFileWriter::hashWrittenBytes, this);
+}
+
+VerifiedFileWriter::~VerifiedFileWriter() {
+    stopHashing(true);
+}
+
+void VerifiedFileWriter::append(const char* data, std::size_t size) {
+    if (size > expected_.size - accepted_) {
+        throw ContentError(LKSOnDemandSizeMismatchError,
+                           "\"" + expected_.name + "\" is larger than its " +
+                               std::to_string(expected_.size) + " bytes");
+    }
+    fileio::writeAll(write_, fd_.get(), data, size, path_);
+    accepted_ += size;
+    bool wake;
+    {
+        std::lock_guard lock(mutex_);
+        written_ = accepted_;
+        wake = hasherWaiting_;
+    }
+    if (wake)
+        changed_.notify_one();
+}
+
+void VerifiedFileWriter::finish() {
+    stopHashing(false);
+    {
+        std::lock_guard lock(mutex_);
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+    if (accepted_ != expected_.size) {
+        throw ContentError(LKSOnDemandSizeMismatchError,
+                           "\"" + expected_.name + "\" has " + std::to_string(accepted_) +
+                               " bytes instead of " + std::to_string(expected_.size));
+    }
+    if (hasher_.finishHex() != expected_.sha256)
+        throw ContentError(LKSOnDemandChecksumMismatchError,
+                           "\"" + expected_.name + "\" does not match its checksum");
+    if (::close(fd_.release()) != 0)
+        fileio::throwStorageError(errno, "close", path_);
+}
+
+void VerifiedFileWriter::hashWrittenBytes() {
+    std::vector<char> buffer(static_cast<std::size_t>(
+        std::min<std::uint64_t>(kReadBufferSize, std::max<std::uint64_t>(expected_.size, 1))));
+    std::uint64_t hashed = 0;
+    for (;;) {
+        std::uint64_t available;
+        {
+            std::unique_lock lock(mutex_);
+            hasherWaiting_ = true;
+            changed_.wait(lock, [&] { return written_ > hashed || closing_; });
+            hasherWaiting_ = false;
+            available = written_;
+            if (abandoned_ || available == hashed)
+                return;  // abandoned, or closing with everything written hashed
+        }
+        while (hashed < available) {
+            auto want = static_cast<std::size_t>(
+                std::min<std::uint64_t>(buffer.size(), available - hashed));
+            ssize_t got = ::pread(readFd_.get(), buffer.data(), want, static_cast<off_t>(hashed));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                int error = got < 0 ? errno : EIO;
+                std::lock_guard lock(mutex_);
+                try {
+                    fileio::throwStorageError(error, "read back", path_);
+                } catch (...) {
+                    failure_ = std::current_exception();
+                }
+                return;
+            }
+            hasher_.update(buffer.data(), static_cast<std::size_t>(got));
+            hashed += static_cast<std::uint64_t>(got);
+        }
+    }
+}
+
+void VerifiedFileWriter::stopHashing(bool abandon) {
+    if (!hashing_.joinable())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+        abandoned_ = abandon;
+    }
+    changed_.notify_one();
+    hashing_.join();
+}
