@@ -24,13 +24,19 @@ void install(PlatformEnvironment environment) {
 }
 
 void uninstall() {
+    // The delegate holds its window, the window its screens, and screens hold
+    // the delegate: letting go of the window ends that cycle with the run.
+    if (const auto& delegate = UIApplication::sharedApplication().delegate())
+        delegate->setWindow(nullptr);
     UIApplication::resetSharedApplication();
     NSNotificationCenter::defaultCenter().removeAllObservers();
     gEnvironment = {};
     gInstalled = false;
 }
 
-bool installed() { return gInstalled; }
+bool installed() {
+    return gInstalled;
+}
 
 PlatformEnvironment& environment() {
     if (!gInstalled)
@@ -38,8 +44,12 @@ PlatformEnvironment& environment() {
     return gEnvironment;
 }
 
-PlatformBackend& backend() { return *environment().backend; }
+PlatformBackend& backend() {
+    return *environment().backend;
+}
 
-bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+bool isMainThread() {
+    return std::this_thread::get_id() == gMainThread;
+}
 
 }  // namespace Platform

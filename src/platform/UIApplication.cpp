@@ -34,8 +34,11 @@ UIApplication& UIApplication::sharedApplication() {
 
 void UIApplication::resetSharedApplication() { gApplication.reset(); }
 
-void UIApplication::openURL(const std::shared_ptr<NSURL>& url, const UIApplicationOpenURLOptions&,
+void UIApplication::openURL(const std::shared_ptr<NSURL>& url,
+                            const UIApplicationOpenURLOptions& options,
                             std::function<void(bool)> completionHandler) {
+    openURLRequests_.push_back(
+        {url ? url->absoluteString() : std::string(), options, bool(completionHandler)});
     if (!url) {
         if (completionHandler)
             completionHandler(false);

@@ -55,6 +55,13 @@ public:
     // `completionHandler` is null.
     void openURL(const std::shared_ptr<NSURL>& url, const UIApplicationOpenURLOptions& options,
                  std::function<void(bool success)> completionHandler);
+    // Every openURL call as made, so that what the application passes can be checked.
+    struct OpenURLRequest {
+        std::string url;  // empty for an absent URL
+        UIApplicationOpenURLOptions options;
+        bool hasCompletionHandler;
+    };
+    const std::vector<OpenURLRequest>& openURLRequests() const { return openURLRequests_; }
 
     // Loads the interface descriptions and puts the first screen in a new
     // window; the backend calls it after launching.
@@ -70,6 +77,7 @@ private:
 
     std::shared_ptr<UIApplicationDelegate> delegate_;
     std::shared_ptr<Storyboard> storyboard_;
+    std::vector<OpenURLRequest> openURLRequests_;
 };
 
 // Runs the application loop: creates the delegate of the named class,

@@ -1,0 +1,122 @@
+#include "scenario/ScreenReport.h"
+
+#include <cstdio>
+
+#include "platform/AVPlayer.h"
+#include "platform/DebugLog.h"
+#include "platform/NSURL.h"
+#include "platform/UIAlertController.h"
+#include "platform/UIView.h"
+#include "platform/UIViewController.h"
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    return debugDescription(text);
+}
+
+std::string nameOf(const UIView& view) {
+    return view.identifier().empty() ? std::string() : " #" + view.identifier();
+}
+
+const char* styleName(UIAlertActionStyle style) {
+    switch (style) {
+        case UIAlertActionStyle::cancel:
+            return "cancel";
+        case UIAlertActionStyle::destructive:
+            return "destructive";
+        case UIAlertActionStyle::defaultStyle:
+            break;
+    }
+    return "default";
+}
+
+// One line for a view the reader can see or use; plain containers print
+// nothing and only pass their subviews on.
+std::string describe(const UIView& view) {
+    if (auto button = dynamic_cast<const UIButton*>(&view)) {
+        return "button" + nameOf(view) + " " + quoted(button->title()) + " tag " +
+               std::to_string(view.tag()) + (button->isEnabled() ? "" : " disabled");
+    }
+    if (auto label = dynamic_cast<const UILabel*>(&view))
+        return "label" + nameOf(view) + " " + quoted(label->text());
+    if (auto progress = dynamic_cast<const UIProgressView*>(&view)) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.2f", double(progress->progress()));
+        return "progress" + nameOf(view) + " " + value;
+    }
+    if (auto field = dynamic_cast<const UITextField*>(&view)) {
+        return "field" + nameOf(view) + " " + quoted(field->text()) + " placeholder " +
+               quoted(field->placeholder());
+    }
+    if (auto scroll = dynamic_cast<const UIScrollView*>(&view)) {
+        return "scroll" + nameOf(view) + " (" + view.className() + ") offset " +
+               formatNumber(scroll->contentOffset().x) + "," +
+               formatNumber(scroll->contentOffset().y) + " content " +
+               formatNumber(scroll->contentSize().width) + "x" +
+               formatNumber(scroll->contentSize().height);
+    }
+    if (auto image = dynamic_cast<const UIImageView*>(&view))
+        return "image" + nameOf(view) + " " + quoted(image->imageName());
+    return {};
+}
+
+void reportView(std::ostream& out, const std::shared_ptr<UIView>& view, int depth, bool hidden) {
+    hidden = hidden || view->isHidden();
+    std::string line = describe(*view);
+    if (!line.empty()) {
+        out << "| " << std::string(std::size_t(depth) * 2 + 2, ' ') << line
+            << (hidden ? " hidden" : "") << "\n";
+        ++depth;
+    }
+    for (const auto& subview : view->subviews())
+        reportView(out, subview, depth, hidden);
+}
+
+}  // namespace
+
+std::string formatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+bool isEffectivelyVisible(const std::shared_ptr<UIView>& view) {
+    for (auto v = view; v; v = v->superview()) {
+        if (v->isHidden())
+            return false;
+    }
+    return true;
+}
+
+void reportScreen(std::ostream& out, UIViewController& screen) {
+    if (auto player = dynamic_cast<AVPlayerViewController*>(&screen)) {
+        std::string file = "(none)";
+        std::string state;
+        if (const auto& avPlayer = player->player()) {
+            const auto& url = avPlayer->currentItem()->url();
+            file = url ? url->path().substr(url->path().find_last_of('/') + 1) : "(none)";
+            state = avPlayer->rate() > 0 ? " playing" : " paused";
+        }
+        out << "| player " << file << state;
+        if (auto beneath = screen.presentingViewController())
+            out << " over " << beneath->identifier() << " (" << beneath->className() << ")";
+        out << "\n";
+        return;
+    }
+    out << "| screen " << screen.identifier() << " (" << screen.className() << ")\n";
+    reportView(out, screen.view(), 0, false);
+}
+
+void reportAlert(std::ostream& out, const UIAlertController& alert) {
+    out << "| alert " << (alert.title() ? quoted(*alert.title()) : "(no title)") << " message "
+        << (alert.message() ? quoted(*alert.message()) : "(none)") << " (" << alert.className()
+        << ")\n";
+    for (const auto& action : alert.actions())
+        out << "|   action " << quoted(action->title()) << " " << styleName(action->style())
+            << "\n";
+    for (const auto& field : alert.textFields()) {
+        out << "|   field " << quoted(field->text()) << " placeholder "
+            << quoted(field->placeholder()) << "\n";
+    }
+}

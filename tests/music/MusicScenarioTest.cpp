@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "MusicScreenFixture.h"
+#include "scenario/ScenarioRunner.h"
+
+namespace {
+
+class MusicScenarioTest : public MusicScreenFixture {};
+
+// The documented example must keep working as the screen changes.
+TEST_F(MusicScenarioTest, TheMusicPlayerExamplePasses) {
+    addAllSongs();
+    std::ifstream script(LARKSPIRE_EXAMPLES_DIR "/music-player.scenario");
+    ASSERT_TRUE(script) << "docs/examples/music-player.scenario cannot be read";
+
+    std::ostringstream out;
+    std::ostringstream errors;
+    ScenarioRunner runner(
+        *sim, *resources, [this] { launchApplication(); }, out);
+    EXPECT_TRUE(runner.run(script, "music-player.scenario", errors)) << errors.str() << "\n"
+                                                                     << out.str();
+    EXPECT_NE(out.str().find("label #trackPosition \"00:03\""), std::string::npos);
+    EXPECT_EQ(playingPlayers(), 0);
+    EXPECT_EQ(runningTimers(), 0);
+}
+
+}  // namespace

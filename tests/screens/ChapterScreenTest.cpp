@@ -1,0 +1,142 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "SimFixture.h"
+#include "app/AppDelegate.h"
+#include "platform/AVPlayer.h"
+#include "platform/NSError.h"
+#include "platform/NSNotificationCenter.h"
+#include "platform/NSURL.h"
+#include "platform/UIAlertController.h"
+#include "platform/UIView.h"
+#include "screens/ViewController.h"
+
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::IsEmpty;
+
+class ChapterScreenTest : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        addBundledFile("LKSChapter13.mp4");
+        for (const char* name : {"LKSChapter14.mp4", "LKSChapter15.mp4", "LKSChapter16.mp4"})
+            addPackFile("Video", name);
+        screen = showScreenAs<ViewController>("chapters");
+        takeLog();
+    }
+
+    void tapChapter(long long tag) {
+        auto button = std::make_shared<UIButton>();
+        button->setTag(tag);
+        screen->playChapter(*button);
+        sim->runUntilIdle();
+    }
+
+    std::string playingPath() const {
+        auto player = sim->visiblePlayer();
+        return player ? player->player()->currentItem()->url()->path() : std::string();
+    }
+
+    std::shared_ptr<ViewController> screen;
+};
+
+TEST_F(ChapterScreenTest, Chapter13PlaysAtOnceWhileTheDownloadRunsAndAfterItFailed) {
+    ASSERT_EQ(resources->pendingCount(), 1u);
+    ASSERT_TRUE(sim->tap(sim->findButton("Chapter 13")));
+    sim->runUntilIdle();
+    EXPECT_THAT(playingPath(), EndsWith("/bundle/LKSChapter13.mp4"));
+    EXPECT_EQ(sim->visiblePlayer()->player()->rate(), 1.0f);
+    ASSERT_TRUE(sim->closePlayer());
+
+    resources->completeAll("Video", LKSOnDemandNetworkError);
+    sim->runUntilIdle();
+    tapChapter(0);
+    EXPECT_THAT(playingPath(), EndsWith("/bundle/LKSChapter13.mp4"));
+    EXPECT_THAT(takeLog(), IsEmpty());
+}
+
+TEST_F(ChapterScreenTest, Chapter14WaitsForTheDownloadWithTheBusyAlertThenPlays) {
+    tapChapter(1);
+    EXPECT_EQ(screen->videoName, "LKSChapter14");
+    EXPECT_FALSE(sim->visiblePlayer());
+    auto alert = sim->visibleAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "We won't be long!");
+    EXPECT_EQ(alert->message(), "Story downloading!");
+    ASSERT_EQ(alert->actions().size(), 1u);
+    EXPECT_EQ(alert->actions()[0]->title(), "OK");
+    EXPECT_EQ(alert->actions()[0]->style(), UIAlertActionStyle::defaultStyle);
+    EXPECT_FALSE(alert->actions()[0]->hasHandler());
+    EXPECT_THAT(takeLog(), ElementsAre("\"Could not find resource LKSChapter14.mp4\""));
+    ASSERT_TRUE(sim->chooseAlertAction("OK"));
+
+    resources->completeAll("Video");
+    sim->runUntilIdle();
+    tapChapter(1);
+    EXPECT_THAT(playingPath(), EndsWith("/packs/Video/LKSChapter14.mp4"));
+    EXPECT_THAT(takeLog(), IsEmpty());
+}
+
+TEST_F(ChapterScreenTest, AChapterPlayedToItsEndClosesThePlayerAndCanPlayAgain) {
+    resources->completeAll("Video");
+    sim->runUntilIdle();
+    for (int round = 0; round < 2; ++round) {
+        tapChapter(2);
+        EXPECT_THAT(playingPath(), EndsWith("/packs/Video/LKSChapter15.mp4"));
+        ASSERT_TRUE(sim->finishVideo());
+        sim->runUntilIdle();
+        // Each playback's registration answers only for its own item.
+        EXPECT_THAT(takeLog(), ElementsAre("Video Finished")) << "round " << round;
+        EXPECT_FALSE(screen->presentedViewController());
+        EXPECT_EQ(sim->topViewController(), screen);
+    }
+}
+
+TEST_F(ChapterScreenTest, ClosingThePlayerEarlyWritesNothing) {
+    tapChapter(0);
+    ASSERT_TRUE(sim->closePlayer());
+    sim->runUntilIdle();
+    EXPECT_FALSE(screen->presentedViewController());
+    EXPECT_THAT(takeLog(), IsEmpty());
+}
+
+TEST_F(ChapterScreenTest, ATagOutsideTheTableLooksForTheEmptyNameInTheFetchedSetOnly) {
+    // An installed file of that name must not be found: the lookup goes to the fetched set.
+    addBundledFile(".mp4");
+    tapChapter(7);
+    EXPECT_EQ(screen->videoName, "");
+    EXPECT_TRUE(sim->visibleAlert());
+    EXPECT_THAT(takeLog(), ElementsAre("\"Could not find resource .mp4\""));
+    ASSERT_TRUE(sim->chooseAlertAction("OK"));
+
+    addPackFile("Video", ".mp4");
+    resources->completeAll("Video");
+    sim->runUntilIdle();
+    tapChapter(-1);
+    EXPECT_THAT(playingPath(), EndsWith("/packs/Video/.mp4"));
+}
+
+TEST_F(ChapterScreenTest, AScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
+    // A running download holds its screen until it completes.
+    resources->completeAll("Video", LKSOnDemandNetworkError);
+    sim->runUntilIdle();
+    tapChapter(0);
+    std::shared_ptr<AVPlayerItem> item = sim->visiblePlayer()->player()->currentItem();
+    std::weak_ptr<ViewController> gone = screen;
+    screen.reset();
+    showScreen("title");
+    ASSERT_TRUE(gone.expired()) << "the end-of-item registration must not keep the screen";
+    item->didPlayToEnd();
+    EXPECT_THAT(takeLog(), IsEmpty());
+}
+
+TEST_F(ChapterScreenTest, TheScreenAndTheDelegateItHoldsAreFreedWhenTheRunEnds) {
+    // The delegate holds the window, which holds the screen, which holds the delegate.
+    std::weak_ptr<ViewController> gone = screen;
+    std::weak_ptr<AppDelegate> delegate = appDelegate;
+    screen.reset();
+    restart();
+    EXPECT_TRUE(gone.expired());
+    EXPECT_TRUE(delegate.expired());
+}
