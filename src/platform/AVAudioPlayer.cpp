@@ -12,7 +12,9 @@ namespace {
 std::atomic<std::size_t> gPlaying{0};
 }
 
-std::shared_ptr<AVAudioPlayer> AVAudioPlayer::init() { return std::make_shared<AVAudioPlayer>(); }
+std::shared_ptr<AVAudioPlayer> AVAudioPlayer::init() {
+    return std::make_shared<AVAudioPlayer>();
+}
 
 std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfURL(
     const std::shared_ptr<NSURL>& url, std::shared_ptr<NSError>* error) {
@@ -64,4 +66,6 @@ void AVAudioPlayer::setCurrentTime(double seconds) {
         output_->setCurrentTime(std::isfinite(seconds) && seconds > 0.0 ? seconds : 0.0);
 }
 
-std::size_t AVAudioPlayer::playingCount() { return gPlaying; }
+std::size_t AVAudioPlayer::playingCount() {
+    return gPlaying;
+}

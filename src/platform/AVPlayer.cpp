@@ -22,14 +22,17 @@ std::shared_ptr<AVPlayer> AVPlayer::initWithURL(const std::shared_ptr<NSURL>& ur
     return std::make_shared<AVPlayer>(url);
 }
 
-AVPlayer::AVPlayer(const std::shared_ptr<NSURL>& url)
-    : item_(std::make_shared<AVPlayerItem>(url)) {
+AVPlayer::AVPlayer(const std::shared_ptr<NSURL>& url) : item_(std::make_shared<AVPlayerItem>(url)) {
     ++gLivePlayers;
 }
 
-AVPlayer::~AVPlayer() { --gLivePlayers; }
+AVPlayer::~AVPlayer() {
+    --gLivePlayers;
+}
 
-std::size_t AVPlayer::liveCount() { return gLivePlayers; }
+std::size_t AVPlayer::liveCount() {
+    return gLivePlayers;
+}
 
 VideoOutput& AVPlayer::output() {
     if (!output_)

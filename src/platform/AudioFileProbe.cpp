@@ -1,6 +1,6 @@
 #include "platform/AudioFileProbe.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -54,13 +54,15 @@ std::optional<MpegFrame> parseMpegHeader(const unsigned char* h) {
 std::optional<AudioFileInfo> probeMpeg(const std::vector<unsigned char>& data) {
     std::size_t offset = 0;
     if (data.size() >= 10 && std::memcmp(data.data(), "ID3", 3) == 0) {
-        std::size_t size = (std::size_t(data[6] & 0x7F) << 21) | (std::size_t(data[7] & 0x7F) << 14) |
+        std::size_t size = (std::size_t(data[6] & 0x7F) << 21) |
+                           (std::size_t(data[7] & 0x7F) << 14) |
                            (std::size_t(data[8] & 0x7F) << 7) | std::size_t(data[9] & 0x7F);
         offset = 10 + size + ((data[5] & 0x10) ? 10 : 0);
     }
     // The first frame must be followed by another valid frame: a lone sync
     // pattern in arbitrary bytes proves nothing.
-    for (std::size_t limit = std::min(data.size(), offset + 64 * 1024); offset + 4 <= limit; ++offset) {
+    for (std::size_t limit = std::min(data.size(), offset + 64 * 1024); offset + 4 <= limit;
+         ++offset) {
         auto first = parseMpegHeader(&data[offset]);
         if (!first)
             continue;
@@ -112,8 +114,12 @@ std::optional<AudioFileInfo> probeAudioFile(const std::string& path, std::string
         error = "cannot open " + path;
         return std::nullopt;
     }
-    std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
+    file.seekg(0, std::ios::end);
+    std::vector<unsigned char> data(
+        static_cast<std::size_t>(std::max<std::streamoff>(file.tellg(), 0)));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    data.resize(static_cast<std::size_t>(file.gcount()));
     if (data.empty()) {
         error = "the file is empty";
         return std::nullopt;

@@ -26,12 +26,24 @@ std::string debugDescription(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\0': out += "\\0"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\0':
+                out += "\\0";
+                break;
             default:
                 if (c < 0x20 || c == 0x7f) {
                     out += "\\u{";
@@ -48,9 +60,13 @@ std::string debugDescription(const std::string& text) {
     return out;
 }
 
-void print(const std::string& text) { writeLine(text); }
+void print(const std::string& text) {
+    writeLine(text);
+}
 
-void debugPrint(const std::string& text) { writeLine(debugDescription(text)); }
+void debugPrint(const std::string& text) {
+    writeLine(debugDescription(text));
+}
 
 void setDebugLogSink(std::function<void(const std::string&)> sink) {
     std::lock_guard lock(gLogMutex);

@@ -8,7 +8,9 @@
 NSBundle::NSBundle(std::string directory, std::map<std::string, NSPropertyListValue> infoDictionary)
     : directory_(std::move(directory)), info_(std::move(infoDictionary)) {}
 
-std::shared_ptr<NSBundle> NSBundle::mainBundle() { return Platform::environment().mainBundle; }
+std::shared_ptr<NSBundle> NSBundle::mainBundle() {
+    return Platform::environment().mainBundle;
+}
 
 std::optional<std::string> NSBundle::pathForResource(const std::string& name,
                                                      const std::string& type) const {

@@ -6,7 +6,8 @@ std::shared_ptr<NSPredicate> NSPredicate::predicateWithFormat(const std::string&
                                                               const std::string& argument) {
     if (format != "SELF MATCHES %@")
         throw std::invalid_argument("unsupported predicate format: " + format);
-    return std::shared_ptr<NSPredicate>(new NSPredicate(std::regex(argument, std::regex::ECMAScript)));
+    return std::shared_ptr<NSPredicate>(
+        new NSPredicate(std::regex(argument, std::regex::ECMAScript)));
 }
 
 bool NSPredicate::evaluateWithObject(const std::string& text) const {

@@ -48,4 +48,6 @@ void NSTimer::invalidate() {
         Platform::backend().cancelTimer(backendTimer_);
 }
 
-std::size_t NSTimer::validTimerCount() { return gValidTimers; }
+std::size_t NSTimer::validTimerCount() {
+    return gValidTimers;
+}

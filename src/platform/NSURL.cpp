@@ -22,7 +22,8 @@ std::string percentEncodePath(const std::string& path) {
 
 bool hasScheme(const std::string& text) {
     auto colon = text.find(':');
-    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(text[0])))
+    if (colon == std::string::npos || colon == 0 ||
+        !std::isalpha(static_cast<unsigned char>(text[0])))
         return false;
     for (std::size_t i = 1; i < colon; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
@@ -40,7 +41,8 @@ bool hasScheme(const std::string& text) {
 
 std::shared_ptr<NSURL> NSURL::fileURLWithPath(const std::string& path) {
     std::string absolute = std::filesystem::absolute(path).lexically_normal().string();
-    return std::shared_ptr<NSURL>(new NSURL("file://" + percentEncodePath(absolute), absolute, true));
+    return std::shared_ptr<NSURL>(
+        new NSURL("file://" + percentEncodePath(absolute), absolute, true));
 }
 
 std::shared_ptr<NSURL> NSURL::URLWithString(const std::string& text) {

@@ -1,6 +1,7 @@
 #include "platform/NSUserDefaults.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -28,11 +30,29 @@ std::string timestamp() {
     return text;
 }
 
+// A writer killed between creating its temporary file and renaming it leaves
+// the file behind; once its process is gone, nobody will finish it.
+void removeAbandonedTemporaryFiles(const std::string& folder, const std::string& name) {
+    std::error_code ec;
+    const std::string prefix = name + ".tmp-";
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        std::string file = entry.path().filename().string();
+        if (file.rfind(prefix, 0) != 0)
+            continue;
+        std::string digits = file.substr(prefix.size());
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        pid_t owner = static_cast<pid_t>(std::stol(digits));
+        if (::kill(owner, 0) != 0 && errno == ESRCH)
+            fs::remove(entry.path(), ec);
+    }
+}
+
 // Writes `contents` to `path` so that a crash at any moment leaves either the
 // old file or the new one: a temporary file in the same folder, flushed to
 // disk, renamed over the old one, then the folder flushed.
-bool writeFileAtomically(const std::string& path, const std::string& contents,
-                         std::string& error) {
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error) {
     fs::path target(path);
     std::error_code ec;
     if (target.has_parent_path())
@@ -69,6 +89,7 @@ bool writeFileAtomically(const std::string& path, const std::string& contents,
         return false;
     }
     std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    removeAbandonedTemporaryFiles(folder, target.filename().string());
     int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
@@ -79,7 +100,9 @@ bool writeFileAtomically(const std::string& path, const std::string& contents,
 
 }  // namespace
 
-NSUserDefaults::NSUserDefaults(std::string path) : path_(std::move(path)) { load(); }
+NSUserDefaults::NSUserDefaults(std::string path) : path_(std::move(path)) {
+    load();
+}
 
 std::shared_ptr<NSUserDefaults> NSUserDefaults::standardUserDefaults() {
     return Platform::environment().userDefaults;
@@ -94,6 +117,45 @@ std::string NSUserDefaults::defaultPath() {
     return std::string(home && *home ? home : ".") + "/.config/larkspire/settings.json";
 }
 
+std::optional<NSUserDefaults::Values> NSUserDefaults::parseSettings(std::string_view text,
+                                                                    std::string* problem) {
+    try {
+        auto json = nlohmann::json::parse(text);
+        if (!json.is_object())
+            throw std::runtime_error("not a JSON object");
+        Values values;
+        for (auto& [key, value] : json.items()) {
+            // Beyond long long an unsigned count would wrap to a negative one: keep it as the
+            // out-of-range number it is.
+            if (value.is_number_unsigned() &&
+                value.get<unsigned long long>() >
+                    static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
+                values[key] = value.get<double>();
+            else if (value.is_number_integer())
+                values[key] = value.get<long long>();
+            else if (value.is_number())
+                values[key] = value.get<double>();
+            else if (value.is_boolean())
+                values[key] = value.get<bool>();
+            else if (value.is_string())
+                values[key] = value.get<std::string>();
+        }
+        return values;
+    } catch (const std::exception& error) {
+        if (problem)
+            *problem = error.what();
+        return std::nullopt;
+    }
+}
+
+std::string NSUserDefaults::formatSettings(const Values& values) {
+    nlohmann::json json = nlohmann::json::object();
+    for (const auto& [key, value] : values)
+        std::visit([&, k = key](const auto& v) { json[k] = v; }, value);
+    // A string that is not UTF-8 must not make saving throw; it is stored with U+FFFD instead.
+    return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 void NSUserDefaults::load() {
     std::ifstream file(path_, std::ios::binary);
     if (!file)
@@ -101,23 +163,9 @@ void NSUserDefaults::load() {
     std::stringstream contents;
     contents << file.rdbuf();
     std::string problem;
-    try {
-        auto json = nlohmann::json::parse(contents.str());
-        if (!json.is_object())
-            throw std::runtime_error("not a JSON object");
-        for (auto& [key, value] : json.items()) {
-            if (value.is_number_integer())
-                values_[key] = value.get<long long>();
-            else if (value.is_number())
-                values_[key] = value.get<double>();
-            else if (value.is_boolean())
-                values_[key] = value.get<bool>();
-            else if (value.is_string())
-                values_[key] = value.get<std::string>();
-        }
+    if (auto values = parseSettings(contents.str(), &problem)) {
+        values_ = std::move(*values);
         return;
-    } catch (const std::exception& error) {
-        problem = error.what();
     }
     values_.clear();
     std::string aside = path_ + ".damaged-" + timestamp();
@@ -130,11 +178,8 @@ void NSUserDefaults::load() {
 }
 
 void NSUserDefaults::save() const {
-    nlohmann::json json = nlohmann::json::object();
-    for (const auto& [key, value] : values_)
-        std::visit([&, k = key](const auto& v) { json[k] = v; }, value);
     std::string error;
-    if (!writeFileAtomically(path_, json.dump(2) + "\n", error))
+    if (!writeFileAtomically(path_, formatSettings(values_), error))
         print("Settings file " + path_ + " could not be written: " + error);
 }
 

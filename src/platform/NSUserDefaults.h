@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 // The settings store: one JSON file, loaded once, rewritten atomically on every change.
@@ -23,11 +24,19 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
     using Value = std::variant<long long, double, bool, std::string>;
+    using Values = std::map<std::string, Value>;
+    // A settings file's text: a JSON object whose numbers, booleans and strings are kept and
+    // whose other members are ignored. nullopt, with the reason in `problem`, for anything else.
+    static std::optional<Values> parseSettings(std::string_view text,
+                                               std::string* problem = nullptr);
+    // The text save() writes; parseSettings reads it back as `values`.
+    static std::string formatSettings(const Values& values);
+
+private:
     void load();
     void save() const;
 
     std::string path_;
-    std::map<std::string, Value> values_;
+    Values values_;
 };

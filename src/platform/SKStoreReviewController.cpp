@@ -3,4 +3,6 @@
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
 
-void SKStoreReviewController::requestReview() { Platform::backend().requestReview(); }
+void SKStoreReviewController::requestReview() {
+    Platform::backend().requestReview();
+}

@@ -54,9 +54,9 @@ std::string text(const json& object, const char* key, const std::string& file) {
 }
 
 const std::set<std::string> kViewKeys = {
-    "class", "id",    "frame",  "tag",         "hidden", "background", "text",    "title",
-    "placeholder", "fontSize", "alignment", "image", "contentSize", "outlet", "action",
-    "navigate", "subviews"};
+    "class",       "id",     "frame",       "tag",      "hidden",    "background",
+    "text",        "title",  "placeholder", "fontSize", "alignment", "image",
+    "contentSize", "outlet", "action",      "navigate", "subviews"};
 
 ViewDescription parseView(const json& object, const std::string& file, int depth) {
     if (depth > 32)
@@ -75,8 +75,9 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
     if (auto frame = object.find("frame"); frame != object.end()) {
         if (!frame->is_array() || frame->size() != 4)
             fail(file, "frame of '" + view.identifier + "' must be [x, y, width, height]");
-        view.frame = CGRectMake(number((*frame)[0], file, "frame"), number((*frame)[1], file, "frame"),
-                                number((*frame)[2], file, "frame"), number((*frame)[3], file, "frame"));
+        view.frame =
+            CGRectMake(number((*frame)[0], file, "frame"), number((*frame)[1], file, "frame"),
+                       number((*frame)[2], file, "frame"), number((*frame)[3], file, "frame"));
         if (view.frame.size.width < 0 || view.frame.size.height < 0)
             fail(file, "frame of '" + view.identifier + "' has a negative size");
     }
@@ -110,8 +111,8 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
     if (auto size = object.find("contentSize"); size != object.end()) {
         if (!size->is_array() || size->size() != 2)
             fail(file, "contentSize must be [width, height]");
-        view.contentSize =
-            CGSize{number((*size)[0], file, "contentSize"), number((*size)[1], file, "contentSize")};
+        view.contentSize = CGSize{number((*size)[0], file, "contentSize"),
+                                  number((*size)[1], file, "contentSize")};
     }
     view.outlet = text(object, "outlet", file);
     view.action = text(object, "action", file);
@@ -250,7 +251,8 @@ std::shared_ptr<UIView> buildView(const ViewDescription& description,
     } else if (auto field = std::dynamic_pointer_cast<UITextField>(view)) {
         field->setPlaceholder(description.text);
     }
-    if (auto scroll = std::dynamic_pointer_cast<UIScrollView>(view); scroll && description.contentSize)
+    if (auto scroll = std::dynamic_pointer_cast<UIScrollView>(view);
+        scroll && description.contentSize)
         scroll->setContentSize(*description.contentSize);
     for (const auto& subview : description.subviews)
         view->addSubview(buildView(subview, controllerClass, controller, storyboard));

@@ -26,14 +26,14 @@ struct ViewDescription {
     long long tag = 0;
     bool hidden = false;
     std::optional<CGColor> background;
-    std::string text;        // label text, button title, text-field placeholder
-    double fontSize = 0;     // 0 keeps the class's default
-    std::string alignment;   // labels
-    std::string image;       // buttons and image views
+    std::string text;                   // label text, button title, text-field placeholder
+    double fontSize = 0;                // 0 keeps the class's default
+    std::string alignment;              // labels
+    std::string image;                  // buttons and image views
     std::optional<CGSize> contentSize;  // scroll views
     std::string outlet;
     std::string action;
-    std::string navigate;    // a screen identifier, or "back"
+    std::string navigate;  // a screen identifier, or "back"
     std::vector<ViewDescription> subviews;
 };
 

@@ -59,7 +59,8 @@ public:
     const std::vector<std::shared_ptr<UIAlertAction>>& actions() const { return actions_; }
 
     // Adds a text field; `configuration` runs at once, before the alert can show.
-    void addTextFieldWithConfigurationHandler(std::function<void(UITextField& field)> configuration);
+    void addTextFieldWithConfigurationHandler(
+        std::function<void(UITextField& field)> configuration);
     const std::vector<std::shared_ptr<UITextField>>& textFields() const { return textFields_; }
 
     // The reader chose an action: the alert closes, then its handler runs on the main queue.

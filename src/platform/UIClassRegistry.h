@@ -79,7 +79,8 @@ public:
         UIClassRegistry::Outlet outlet;
         outlet.required = use == OutletUse::required;
         outlet.accepts = [](const UIView& view) { return dynamic_cast<const View*>(&view); };
-        outlet.connect = [field](UIViewController& controller, const std::shared_ptr<UIView>& view) {
+        outlet.connect = [field](UIViewController& controller,
+                                 const std::shared_ptr<UIView>& view) {
             static_cast<Controller&>(controller).*field = std::dynamic_pointer_cast<View>(view);
         };
         class_.outlets[name] = std::move(outlet);

@@ -21,9 +21,13 @@ UIViewController::UIViewController(NSCoder& coder) : identifier_(coder.identifie
     ++gLiveControllers;
 }
 
-UIViewController::~UIViewController() { --gLiveControllers; }
+UIViewController::~UIViewController() {
+    --gLiveControllers;
+}
 
-std::size_t UIViewController::liveCount() { return gLiveControllers; }
+std::size_t UIViewController::liveCount() {
+    return gLiveControllers;
+}
 
 void UIViewController::setViewBuilder(std::function<std::shared_ptr<UIView>()> builder) {
     viewBuilder_ = std::move(builder);

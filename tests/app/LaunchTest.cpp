@@ -47,7 +47,8 @@ TEST_F(LaunchTest, TheFirstScreenAppearsOnlyAfterTheHold) {
 TEST_F(LaunchTest, LaunchOptionsChangeNothing) {
     auto delegate = std::make_shared<AppDelegate>();
     EXPECT_TRUE(delegate->applicationDidFinishLaunchingWithOptions(
-        UIApplication::sharedApplication(), {{"UIApplicationLaunchOptionsURLKey", "larkspire://x"}}));
+        UIApplication::sharedApplication(),
+        {{"UIApplicationLaunchOptionsURLKey", "larkspire://x"}}));
     EXPECT_EQ(storedCount(), 1);
     EXPECT_EQ(sim->sleeps(), std::vector<double>{3.0});
 }

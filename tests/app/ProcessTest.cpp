@@ -68,7 +68,7 @@ TEST(ProcessTest, TwoLaunchesAsTwoProcessesShareTheCount) {
     TempDirectory root;
     fs::path settings = root / "settings.json";
     for (int launch = 1; launch <= 2; ++launch) {
-        ProcessRun result = run({LARKSPIRE_BINARY}, settings);
+        ProcessRun result = run({LARKSPIRE_BINARY, "--headless"}, settings);
         ASSERT_EQ(result.status, 0) << result.output;
         EXPECT_NE(result.output.find("numberOfTimesLaunched = " + std::to_string(launch)),
                   std::string::npos)
@@ -81,7 +81,7 @@ TEST(ProcessTest, ADamagedSettingsFileIsSetAsideAndTheLaunchGoesOn) {
     TempDirectory root;
     fs::path settings = root / "settings.json";
     std::ofstream(settings) << "{ numberOfTimesLaunched: 7 ";
-    ProcessRun result = run({LARKSPIRE_BINARY}, settings);
+    ProcessRun result = run({LARKSPIRE_BINARY, "--headless"}, settings);
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("could not be read"), std::string::npos) << result.output;
     EXPECT_EQ(countIn(settings), 1);

@@ -29,7 +29,8 @@ TEST(BundleTest, FindsOnlyRegularFilesOfThatNameAndTypeInsideItsFolder) {
     fs::create_directories(root / "pack" / "folder.mp4");
     NSBundle bundle((root / "pack").string());
 
-    EXPECT_EQ(bundle.pathForResource("LKSChapter14", "mp4"), (root / "pack" / "LKSChapter14.mp4").string());
+    EXPECT_EQ(bundle.pathForResource("LKSChapter14", "mp4"),
+              (root / "pack" / "LKSChapter14.mp4").string());
     EXPECT_FALSE(bundle.pathForResource("LKSChapter14", "mp3"));
     EXPECT_FALSE(bundle.pathForResource("Song", "wav"));
     EXPECT_FALSE(bundle.pathForResource("folder", "mp4"));
@@ -100,7 +101,8 @@ TEST(DebugLogTest, DebugFormQuotesAndEscapes) {
 TEST(AudioFileProbeTest, AcceptsRealAudioAndRefusesEverythingElse) {
     TempDirectory root;
     std::string error;
-    auto song = probeAudioFile(std::string(LARKSPIRE_MEDIA_DIR) + "/packs/Audio/Someday.mp3", error);
+    auto song =
+        probeAudioFile(std::string(LARKSPIRE_MEDIA_DIR) + "/packs/Audio/Someday.mp3", error);
     ASSERT_TRUE(song) << error;
     EXPECT_EQ(song->format, "mpeg");
     ASSERT_TRUE(song->duration);

@@ -44,8 +44,10 @@ TEST_F(PresentationTest, PresentingReturnsAtOnceAndRunsTheCompletionOnceShown) {
 }
 
 TEST_F(PresentationTest, AnAlertLeavesTheScreenBelowOnDisplay) {
-    auto alert = UIAlertController::alertControllerWithTitle("T", "M", UIAlertControllerStyle::alert);
-    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle, nullptr));
+    auto alert =
+        UIAlertController::alertControllerWithTitle("T", "M", UIAlertControllerStyle::alert);
+    alert->addAction(
+        UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle, nullptr));
     root->presentViewController(alert, true, nullptr);
     alert->chooseAction(0);
     EXPECT_EQ(root->events, (std::vector<std::string>{"load", "appear"}));
@@ -94,12 +96,12 @@ TEST_F(PresentationTest, ChoosingAnActionClosesTheAlertThenRunsItsHandlerOnTheMa
         order.push_back("configured");
     });
     EXPECT_EQ(order, std::vector<std::string>{"configured"});
-    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle,
-                                                    [&](UIAlertAction& action) {
-                                                        order.push_back("handler " + action.title());
-                                                        typed = field->text();
-                                                        EXPECT_FALSE(root->presentedViewController());
-                                                    }));
+    alert->addAction(UIAlertAction::actionWithTitle(
+        "OK", UIAlertActionStyle::defaultStyle, [&](UIAlertAction& action) {
+            order.push_back("handler " + action.title());
+            typed = field->text();
+            EXPECT_FALSE(root->presentedViewController());
+        }));
     alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyle::cancel, nullptr));
     EXPECT_EQ(alert->cancelActionIndex(), 1u);
     root->presentViewController(alert, true, nullptr);
@@ -120,8 +122,8 @@ TEST_F(PresentationTest, AnAlertWithItsHandlersIsFreedOnceAnswered) {
         auto alert = UIAlertController::alertControllerWithTitle("T", std::nullopt,
                                                                  UIAlertControllerStyle::alert);
         // A handler holding its own alert would be a cycle if nothing broke it.
-        alert->addAction(UIAlertAction::actionWithTitle(
-            "OK", UIAlertActionStyle::defaultStyle, [alert](UIAlertAction&) {}));
+        alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle,
+                                                        [alert](UIAlertAction&) {}));
         weakAlert = alert;
         root->presentViewController(alert, true, nullptr);
     }
@@ -136,7 +138,8 @@ TEST_F(PresentationTest, TappingFollowsTargetActionAndRefusesHiddenButtons) {
     root->view()->addSubview(button);
     int taps = 0;
     auto target = std::make_shared<Screen>();
-    button->addTarget(target, [&](NSObject&, UIView& sender) { taps += static_cast<int>(sender.tag()); });
+    button->addTarget(target,
+                      [&](NSObject&, UIView& sender) { taps += static_cast<int>(sender.tag()); });
     EXPECT_TRUE(sim->tap(sim->findButton(3)));
     EXPECT_EQ(taps, 3);
     button->setHidden(true);

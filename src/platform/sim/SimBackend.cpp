@@ -225,9 +225,19 @@ void SimBackend::didDismiss(UIViewController& presenter,
                                presenter.className());
 }
 
-void SimBackend::openURL(const NSURL& url) { openedURLs_.push_back(url.absoluteString()); }
+void SimBackend::clearRecords() {
+    presentationLog_.clear();
+    openedURLs_.clear();
+    sleeps_.clear();
+}
 
-void SimBackend::requestReview() { ++reviewRequests_; }
+void SimBackend::openURL(const NSURL& url) {
+    openedURLs_.push_back(url.absoluteString());
+}
+
+void SimBackend::requestReview() {
+    ++reviewRequests_;
+}
 
 std::uint32_t SimBackend::randomUniform(std::uint32_t upperBound) {
     if (!randomDraws_.empty()) {

@@ -53,6 +53,8 @@ public:
     int reviewRequestCount() const { return reviewRequests_; }
     // One line per presentation and dismissal, in order ("present X on Y", "dismiss X from Y").
     const std::vector<std::string>& presentationLog() const { return presentationLog_; }
+    // Forgets what was recorded so far (long runs that only check what is alive).
+    void clearRecords();
 
     // Driving the interface.
     // A visible, enabled button on the top screen by tag, identifier or title.
