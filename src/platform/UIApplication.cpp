@@ -78,8 +78,7 @@ int UIApplicationMain(int, char**, const std::optional<std::string>& principalCl
     // Descriptions are read before launching so that a broken one stops the
     // start with a clear error rather than halfway through.
     application.loadInterfaceDescriptions();
-    Platform::backend().runApplication(application, [&] {
+    return Platform::backend().runApplication(application, [&] {
         return delegate->applicationDidFinishLaunchingWithOptions(application, {});
     });
-    return 0;
 }

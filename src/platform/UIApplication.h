@@ -81,6 +81,6 @@ private:
 };
 
 // Runs the application loop: creates the delegate of the named class,
-// launches it and loads the first screen. Returns when the loop ends.
+// launches it and loads the first screen. Returns the loop's exit status when it ends.
 int UIApplicationMain(int argc, char** argv, const std::optional<std::string>& principalClassName,
                       const std::string& delegateClassName);

@@ -1,0 +1,155 @@
+#include "BenchPlatform.h"
+
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/AppDelegate.h"
+#include "app/ApplicationClasses.h"
+#include "platform/DebugLog.h"
+#include "platform/NSBundle.h"
+#include "platform/NSUserDefaults.h"
+#include "platform/Platform.h"
+#include "platform/Storyboard.h"
+#include "platform/UIApplication.h"
+#include "platform/qt/QtBackend.h"
+#include "platform/qt/QtViewPeer.h"
+#include "platform/sim/SimResourceService.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::shared_ptr<UIButton> findButton(const std::shared_ptr<UIView>& view,
+                                     const std::string& title) {
+    if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && button->title() == title)
+        return button;
+    for (const auto& subview : view->subviews()) {
+        if (auto found = findButton(subview, title))
+            return found;
+    }
+    return nullptr;
+}
+
+long statusKiB(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0)
+            return std::atol(line.c_str() + field.size() + 1);
+    }
+    return -1;
+}
+
+}  // namespace
+
+void useOffscreenWithoutDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+BenchPlatform::BenchPlatform()
+    : scratch_(fs::temp_directory_path() / ("larkspire-bench-" + std::to_string(::getpid()))) {
+    fs::create_directories(scratch_);
+    registerApplicationClasses();
+    QtBackendOptions options;
+    options.windowWidth = 1024;
+    options.windowHeight = 768;
+    options.openURL = [](const std::string&) {};
+    backend_ = std::make_shared<QtBackend>(options);
+    auto resources = std::make_shared<SimResourceService>((scratch_ / "ondemand").string());
+    for (const char* tag : {"Video", "Audio"}) {
+        resources->setPackSource(tag, std::string(LARKSPIRE_MEDIA_DIR) + "/packs/" + tag);
+        resources->install(tag);
+    }
+    PlatformEnvironment environment;
+    environment.backend = backend_;
+    environment.resources = resources;
+    environment.mainBundle = std::make_shared<NSBundle>(
+        std::string(LARKSPIRE_MEDIA_DIR) + "/bundle",
+        std::map<std::string, NSPropertyListValue>{{kCFBundleVersionKey, "bench"}});
+    environment.userDefaults =
+        std::make_shared<NSUserDefaults>((scratch_ / "settings.json").string());
+    environment.interfaceDirectory = LARKSPIRE_UI_DIR;
+    Platform::install(environment);
+    setDebugLogSink([this](const std::string& line) { log_.push_back(line); });
+    UIApplication::sharedApplication().setDelegate(std::make_shared<AppDelegate>());
+    UIApplication::sharedApplication().loadInterfaceDescriptions();
+}
+
+BenchPlatform::~BenchPlatform() {
+    window_.reset();
+    Platform::uninstall();
+    setDebugLogSink(nullptr);
+    backend_.reset();
+    std::error_code ignored;
+    fs::remove_all(scratch_, ignored);
+}
+
+std::shared_ptr<UIViewController> BenchPlatform::showRoot(const std::string& identifier) {
+    auto& application = UIApplication::sharedApplication();
+    auto screen = application.storyboard()->instantiateViewControllerWithIdentifier(identifier);
+    auto window = std::make_shared<UIWindow>();
+    application.delegate()->setWindow(window);
+    window->setRootViewController(screen);
+    window->makeKeyAndVisible();
+    window_ = window;
+    run(0.1);
+    return screen;
+}
+
+std::shared_ptr<UIViewController> BenchPlatform::present(
+    const std::shared_ptr<UIViewController>& on, const std::string& identifier) {
+    auto screen =
+        UIApplication::sharedApplication().storyboard()->instantiateViewControllerWithIdentifier(
+            identifier);
+    on->presentViewController(screen, true, nullptr);
+    run(0.1);
+    return screen;
+}
+
+bool BenchPlatform::tap(const std::shared_ptr<UIViewController>& screen, const std::string& title) {
+    auto button = findButton(screen->view(), title);
+    auto* peer = button ? dynamic_cast<QtViewPeer*>(button->peer()) : nullptr;
+    auto* widget = peer ? dynamic_cast<QPushButton*>(&peer->widget()) : nullptr;
+    if (!widget)
+        return false;
+    widget->click();
+    return true;
+}
+
+bool BenchPlatform::runUntil(const std::function<bool()>& done, double seconds) {
+    if (done())
+        return true;
+    // A real event loop, idle between events, so that waiting costs no CPU of its own.
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start();
+    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+void BenchPlatform::run(double seconds) {
+    QEventLoop loop;
+    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+long BenchPlatform::residentKiB() {
+    return statusKiB("VmRSS");
+}
+long BenchPlatform::peakResidentKiB() {
+    return statusKiB("VmHWM");
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QtBackend;
+class UIViewController;
+
+// The application's platform on the Qt backend for a benchmark: the bundle and
+// both packs of media/ already on the device, fresh settings in a scratch
+// folder, the interface descriptions of ui/. Made after the QApplication.
+class BenchPlatform {
+public:
+    BenchPlatform();
+    ~BenchPlatform();
+
+    // Puts a screen of the interface descriptions in the window as the root.
+    std::shared_ptr<UIViewController> showRoot(const std::string& identifier);
+    std::shared_ptr<UIViewController> present(const std::shared_ptr<UIViewController>& on,
+                                              const std::string& identifier);
+    // Clicks the button with that title on the screen's widgets; false when there is none.
+    bool tap(const std::shared_ptr<UIViewController>& screen, const std::string& title);
+    // Runs the event loop until `done` or the time is up; true when done.
+    static bool runUntil(const std::function<bool()>& done, double seconds);
+    static void run(double seconds);
+    // Debug-log lines written so far.
+    const std::vector<std::string>& log() const { return log_; }
+
+    // Resident memory now and at its peak, in KiB, from /proc/self/status.
+    static long residentKiB();
+    static long peakResidentKiB();
+
+private:
+    std::filesystem::path scratch_;
+    std::shared_ptr<QtBackend> backend_;
+    std::shared_ptr<void> window_;
+    std::vector<std::string> log_;
+};
+
+// Sets Qt's offscreen platform when there is no display; call before the QApplication.
+void useOffscreenWithoutDisplay();

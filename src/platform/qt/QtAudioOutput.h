@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <optional>
+#include <string>
+
+#include "platform/PlatformBackend.h"
+
+// Plays an audio file with Qt Multimedia for an AVAudioPlayer. Stopping
+// pauses, as the player keeps its position until it is set; dropping the
+// output ends the sound.
+class QtAudioOutput : public AudioOutput {
+public:
+    explicit QtAudioOutput(const std::string& path);
+
+    void play() override;
+    void stop() override { player_.pause(); }
+    double currentTime() const override;
+    void setCurrentTime(double seconds) override;
+
+    QMediaPlayer& mediaPlayer() { return player_; }
+
+private:
+    QAudioOutput audio_;
+    QMediaPlayer player_;
+    // A position set before the file was loaded, applied once it is.
+    std::optional<qint64> pendingPosition_;
+};

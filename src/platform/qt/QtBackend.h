@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/PlatformBackend.h"
+
+class QTimer;
+class QtWindow;
+
+struct QtBackendOptions {
+    bool fullScreen = false;
+    // The window's first size in pixels; 0 by 0 takes the stage's size, shrunk to fit the screen.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // The platform's own state (the review notice's limit); empty keeps no limit file and
+    // shows no notice.
+    std::string stateFile;
+    // Opens a link; empty hands it to the desktop's URL handler.
+    std::function<void(const std::string& url)> openURL;
+    // Runs once the launch screen is painted, before start-up blocks the main thread.
+    std::function<void()> launchScreenShown;
+};
+
+// The platform on Qt Widgets and Qt Multimedia. Made on the main thread once
+// the QApplication exists; the main queue and the timers are the Qt event loop.
+class QtBackend : public PlatformBackend {
+public:
+    explicit QtBackend(QtBackendOptions options = {});
+    ~QtBackend() override;
+
+    // The application's window; made when the first screen is shown.
+    QtWindow* window() const { return window_.get(); }
+    // Runs once, on the main queue, after the first screen of the main interface is painted.
+    void setFirstScreenShownHandler(std::function<void()> handler);
+    // Runs inside runApplication once the main interface is loaded, before the event loop.
+    void setApplicationDriver(std::function<void()> driver) { driver_ = std::move(driver); }
+    std::size_t scheduledTimerCount() const { return timers_.size(); }
+
+    // PlatformBackend
+    void postToMainQueue(std::function<void()> block) override;
+    std::uint64_t scheduleTimer(double interval, bool repeats, std::function<void()> fire) override;
+    void cancelTimer(std::uint64_t timer) override;
+    void sleepForTimeInterval(double seconds) override;
+    int runApplication(UIApplication& application, const std::function<bool()>& launch) override;
+    void windowDidChangeRootViewController(UIWindow& window) override;
+    void didPresent(UIViewController& presenter, const std::shared_ptr<UIViewController>& presented,
+                    bool animated, std::function<void()> shown) override;
+    void didDismiss(UIViewController& presenter, const std::shared_ptr<UIViewController>& presented,
+                    bool animated) override;
+    void openURL(const NSURL& url) override;
+    void requestReview() override;
+    std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
+    std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+                                                 std::string& error) override;
+
+private:
+    struct MainQueue;
+    struct Timer {
+        QTimer* qtimer;
+        bool repeats;
+        std::shared_ptr<std::function<void()>> fire;
+    };
+    QtWindow& ensureWindow();
+    void startTimer(std::uint64_t id, double interval, bool repeats, std::function<void()> fire);
+    void fireTimer(std::uint64_t id);
+
+    QtBackendOptions options_;
+    std::shared_ptr<MainQueue> queue_;
+    std::unique_ptr<QtWindow> window_;
+    std::map<std::uint64_t, Timer> timers_;
+    std::atomic<std::uint64_t> nextTimerId_{1};
+    std::function<void()> driver_;
+    std::function<void()> firstScreenShown_;
+    bool reviewNoticePending_ = false;
+};

@@ -1,0 +1,18 @@
+#include "platform/qt/QtScreenWidget.h"
+
+#include "platform/qt/QtViewPeer.h"
+#include "platform/qt/QtViewWidgets.h"
+
+QtScreenWidget::QtScreenWidget(const std::shared_ptr<UIView>& rootView, QWidget* parent)
+    : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette stage = palette();
+    stage.setColor(QPalette::Window, QColor::fromRgbF(kStageWhite, kStageWhite, kStageWhite));
+    setPalette(stage);
+    resize(int(kStageWidth), int(kStageHeight));
+    root_ = makeViewWidget(rootView, this);
+}
+
+void QtScreenWidget::resizeEvent(QResizeEvent*) {
+    QtViewPeer::syncTree(*root_);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QVideoSink>
+#include <functional>
+#include <memory>
+
+#include "platform/PlatformBackend.h"
+
+class AVPlayerItem;
+
+// Plays an AVPlayer's item with Qt Multimedia. The frames go to a video sink
+// that the player screen paints; the end of the item is reported once, on the
+// main queue.
+class QtVideoOutput : public VideoOutput {
+public:
+    using Post = std::function<void(std::function<void()>)>;
+    QtVideoOutput(AVPlayer& player, Post post);
+
+    void play() override { player_.play(); }
+    void pause() override { player_.pause(); }
+
+    QMediaPlayer& mediaPlayer() { return player_; }
+    QVideoSink& videoSink() { return sink_; }
+
+private:
+    // Declared before the player, so that the player goes first.
+    QVideoSink sink_;
+    QAudioOutput audio_;
+    QMediaPlayer player_;
+};

@@ -1,0 +1,194 @@
+#include "platform/qt/QtViewWidgets.h"
+
+#include <QFontMetrics>
+#include <QPixmap>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Platform.h"
+#include "platform/qt/QtGuard.h"
+#include "platform/qt/QtScrollView.h"
+
+namespace {
+
+int pixels(double points, double scale) {
+    return std::max(1, int(std::lround(points * scale)));
+}
+
+QColor textColourOn(double backdropWhite) {
+    return backdropWhite < 0.5 ? QColor(0xf5, 0xf1, 0xe8) : QColor(0x1f, 0x26, 0x33);
+}
+
+Qt::Alignment alignmentOf(const std::string& alignment) {
+    if (alignment == "center")
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    if (alignment == "right")
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+template <typename Peer, typename View>
+QWidget* make(const std::shared_ptr<UIView>& view, QWidget* parent) {
+    return new Peer(std::static_pointer_cast<View>(view), parent);
+}
+
+// Style sheets are costly to apply; most syncs leave them as they were.
+void setStyleSheetIfChanged(QWidget& widget, const QString& styleSheet) {
+    if (widget.styleSheet() != styleSheet)
+        widget.setStyleSheet(styleSheet);
+}
+
+}  // namespace
+
+QString interfaceImagePath(const std::string& imageName) {
+    if (imageName.empty() || !Platform::installed())
+        return {};
+    return QString::fromStdString(Platform::environment().interfaceDirectory + "/" + imageName);
+}
+
+QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent) {
+    QWidget* widget;
+    // Most derived first: a custom class of the descriptions is drawn as the platform class it
+    // derives from.
+    if (dynamic_cast<UIScrollView*>(view.get()))
+        widget = make<QtScrollView, UIScrollView>(view, parent);
+    else if (dynamic_cast<UITextField*>(view.get()))
+        widget = make<QtTextField, UITextField>(view, parent);
+    else if (dynamic_cast<UIButton*>(view.get()))
+        widget = make<QtButton, UIButton>(view, parent);
+    else if (dynamic_cast<UILabel*>(view.get()))
+        widget = make<QtLabel, UILabel>(view, parent);
+    else if (dynamic_cast<UIProgressView*>(view.get()))
+        widget = make<QtProgressBar, UIProgressView>(view, parent);
+    else if (dynamic_cast<UIImageView*>(view.get()))
+        widget = make<QtImageView, UIImageView>(view, parent);
+    else
+        widget = new QtPlainView(view, parent);
+    auto* peer = QtViewPeer::peerOf(widget);
+    for (const auto& subview : view->subviews())
+        makeViewWidget(subview, &peer->childContainer());
+    peer->sync();
+    return widget;
+}
+
+QtPlainView::QtPlainView(std::shared_ptr<UIView> view, QWidget* parent)
+    : QWidget(parent), QtViewPeer(std::move(view), *this) {}
+
+QtLabel::QtLabel(std::shared_ptr<UILabel> label, QWidget* parent)
+    : QLabel(parent), QtViewPeer(std::move(label), *this) {
+    setWordWrap(true);
+    setTextFormat(Qt::PlainText);
+}
+
+void QtLabel::syncContent() {
+    const auto& label = static_cast<const UILabel&>(*view());
+    setText(QString::fromStdString(label.text()));
+    setAlignment(alignmentOf(label.alignment()));
+    QFont font = this->font();
+    font.setPixelSize(pixels(label.fontSize(), scale()));
+    setFont(font);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, textColourOn(backdropWhite()));
+    setPalette(palette);
+}
+
+QtButton::QtButton(std::shared_ptr<UIButton> button, QWidget* parent)
+    : QPushButton(parent), QtViewPeer(std::move(button), *this) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QPushButton::clicked, this, [this] {
+        // The action may close this screen; the widget is only deleted later, and the button
+        // is kept alive until its actions have run.
+        auto button = std::static_pointer_cast<UIButton>(view());
+        runGuarded([&] { button->sendActions(); });
+    });
+}
+
+void QtButton::syncContent() {
+    const auto& button = static_cast<const UIButton&>(*view());
+    double s = scale();
+    double height = button.frame().size.height;
+    QString imagePath = interfaceImagePath(button.imageName());
+    if (imagePath != loadedImage_) {
+        loadedImage_ = imagePath;
+        setIcon(imagePath.isEmpty() ? QIcon() : QIcon(imagePath));
+    }
+    if (!icon().isNull()) {
+        int side = pixels(std::max(8.0, height - 16), s);
+        setIconSize(QSize(side, side));
+    }
+    // Big, rounded and bright: made for small fingers on a touch screen. A long title gets a
+    // smaller font rather than losing its ends.
+    QString title = QString::fromStdString(button.title());
+    int fontPixels = pixels(std::clamp(height * 0.38, 14.0, 36.0), s);
+    int room = width() - pixels(12, s) - (icon().isNull() ? 0 : iconSize().width());
+    QFont bold = font();
+    bold.setBold(true);
+    for (int smallest = pixels(12, s); fontPixels > smallest; --fontPixels) {
+        bold.setPixelSize(fontPixels);
+        if (QFontMetrics(bold).horizontalAdvance(title) <= room)
+            break;
+    }
+    setStyleSheetIfChanged(
+        *this, QString("QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
+                       "#b8860b; border-radius: %2px; font-weight: bold; font-size: %3px; "
+                       "padding: %4px; }"
+                       "QPushButton:pressed { background: #e0a800; }"
+                       "QPushButton:disabled { background: #c9c9c9; color: #707070; "
+                       "border-color: #9a9a9a; }")
+                   .arg(pixels(2, s))
+                   .arg(pixels(std::min(16.0, height / 3), s))
+                   .arg(fontPixels)
+                   .arg(pixels(4, s)));
+    setText(title);
+    setEnabled(button.isEnabled());
+}
+
+QtProgressBar::QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidget* parent)
+    : QProgressBar(parent), QtViewPeer(std::move(progressView), *this) {
+    setRange(0, kSteps);
+    setTextVisible(false);
+}
+
+void QtProgressBar::syncContent() {
+    const auto& progressView = static_cast<const UIProgressView&>(*view());
+    int radius = std::max(1, height() / 2);
+    setStyleSheetIfChanged(
+        *this, QString("QProgressBar { background: #5b6270; border: none; border-radius: %1px; }"
+                       "QProgressBar::chunk { background: #4fb3ff; border-radius: %1px; }")
+                   .arg(radius));
+    setValue(int(std::lround(progressView.progress() * kSteps)));
+}
+
+QtImageView::QtImageView(std::shared_ptr<UIImageView> imageView, QWidget* parent)
+    : QLabel(parent), QtViewPeer(std::move(imageView), *this) {
+    setScaledContents(true);
+}
+
+void QtImageView::syncContent() {
+    QString imagePath = interfaceImagePath(static_cast<const UIImageView&>(*view()).imageName());
+    if (imagePath != loadedImage_) {
+        loadedImage_ = imagePath;
+        setPixmap(imagePath.isEmpty() ? QPixmap() : QPixmap(imagePath));
+    }
+}
+
+QtTextField::QtTextField(std::shared_ptr<UITextField> field, QWidget* parent)
+    : QLineEdit(parent), QtViewPeer(std::move(field), *this) {
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        auto field = std::static_pointer_cast<UITextField>(view());
+        runGuarded([&] { field->setText(text.toStdString()); });
+    });
+}
+
+void QtTextField::syncContent() {
+    const auto& field = static_cast<const UITextField&>(*view());
+    // Rewriting the same text would move the cursor while the reader types.
+    QString text = QString::fromStdString(field.text());
+    if (this->text() != text)
+        setText(text);
+    setPlaceholderText(QString::fromStdString(field.placeholder()));
+    QFont font = this->font();
+    font.setPixelSize(pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));
+    setFont(font);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <memory>
+
+#include "platform/qt/QtViewPeer.h"
+
+// Makes the widget of a view and of every view below it, each following its view.
+QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent);
+
+class QtPlainView : public QWidget, public QtViewPeer {
+public:
+    QtPlainView(std::shared_ptr<UIView> view, QWidget* parent);
+};
+
+class QtLabel : public QLabel, public QtViewPeer {
+public:
+    QtLabel(std::shared_ptr<UILabel> label, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+// A UIButton: a tap sends the button's actions.
+class QtButton : public QPushButton, public QtViewPeer {
+public:
+    QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
+
+protected:
+    void syncContent() override;
+
+private:
+    QString loadedImage_;
+};
+
+class QtProgressBar : public QProgressBar, public QtViewPeer {
+public:
+    static constexpr int kSteps = 1000;
+    QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+class QtImageView : public QLabel, public QtViewPeer {
+public:
+    QtImageView(std::shared_ptr<UIImageView> imageView, QWidget* parent);
+
+protected:
+    void syncContent() override;
+
+private:
+    QString loadedImage_;
+};
+
+// A UITextField: what is typed goes into the field at once.
+class QtTextField : public QLineEdit, public QtViewPeer {
+public:
+    QtTextField(std::shared_ptr<UITextField> field, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+// The file of an image named by an interface description: images live in the interface folder.
+QString interfaceImagePath(const std::string& imageName);

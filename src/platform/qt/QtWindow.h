@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/qt/QtReviewNotice.h"
+
+class QtAlertDialog;
+class QtPlayerScreen;
+
+class UIViewController;
+
+// The application's window: a stage of 1024 by 768 points, scaled to fit the
+// window with its aspect kept, holding the screens in presentation order (a
+// screen that covers hides those below it) and the review notice. Alerts are
+// modal dialogs over the window. F11 toggles full screen.
+class QtWindow : public QWidget {
+public:
+    QtWindow();
+    ~QtWindow() override;
+
+    double scale() const;
+    QWidget* stage() const { return stage_; }
+
+    void setRoot(const std::shared_ptr<UIViewController>& root);
+    void present(const std::shared_ptr<UIViewController>& controller);
+    void dismiss(const UIViewController& controller);
+
+    // The screen or player screen on top of the stage, and the open alert, if any.
+    QWidget* topStageWidget() const;
+    QtPlayerScreen* playerScreen() const;
+    QtAlertDialog* alertDialog() const;
+    QtReviewNotice* reviewNotice() const { return notice_; }
+    void showReviewNotice();
+
+    // Shows the window and paints it now; the launch screen must be up before
+    // start-up blocks the main thread.
+    void showAndPaint();
+    // Runs `painted` on the main queue once the top of the stage has been painted.
+    void whenTopPainted(std::function<void()> painted);
+    // The window as the reader sees it, with its open alert.
+    QImage screenshot();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Layer {
+        std::shared_ptr<UIViewController> controller;
+        QPointer<QWidget> widget;
+        QtAlertDialog* dialog() const;
+    };
+    void layoutStage();
+    void updateVisibility();
+    void close(Layer& layer);
+
+    QWidget* stage_;
+    // Darkens the screens while an alert asks something.
+    QWidget* dimmer_;
+    std::vector<Layer> layers_;
+    QPointer<QtReviewNotice> notice_;
+};

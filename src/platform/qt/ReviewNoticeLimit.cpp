@@ -1,0 +1,81 @@
+#include "platform/qt/ReviewNoticeLimit.h"
+
+#include <unistd.h>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kKey = "reviewNoticesShown";
+
+long long secondsSinceEpoch(ReviewNoticeLimit::Clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+}
+
+}  // namespace
+
+ReviewNoticeLimit::ReviewNoticeLimit(std::filesystem::path stateFile)
+    : file_(std::move(stateFile)) {}
+
+std::vector<long long> ReviewNoticeLimit::load() const {
+    std::ifstream in(file_, std::ios::binary);
+    if (!in)
+        return {};
+    std::stringstream text;
+    text << in.rdbuf();
+    // A damaged file counts as no notice shown: the worst case is one notice more.
+    auto document = nlohmann::json::parse(text.str(), nullptr, false);
+    std::vector<long long> times;
+    if (!document.is_object() || !document.contains(kKey) || !document[kKey].is_array())
+        return times;
+    for (const auto& time : document[kKey]) {
+        if (time.is_number_integer())
+            times.push_back(time.get<long long>());
+    }
+    return times;
+}
+
+bool ReviewNoticeLimit::save(const std::vector<long long>& times) const {
+    std::error_code error;
+    std::filesystem::create_directories(file_.parent_path(), error);
+    // Written beside the file and renamed over it, so a crash leaves the old file or the new.
+    std::filesystem::path temporary = file_;
+    temporary += ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << nlohmann::json{{kKey, times}}.dump() << "\n";
+        out.flush();
+        if (!out) {
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, file_, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+std::vector<long long> ReviewNoticeLimit::recentNotices(Clock::time_point now) const {
+    long long current = secondsSinceEpoch(now);
+    long long period = std::chrono::duration_cast<std::chrono::seconds>(kPeriod).count();
+    std::vector<long long> recent;
+    // Times ahead of the clock (set back since) still count, so the limit cannot be undone.
+    for (long long time : load()) {
+        if (time > current - period)
+            recent.push_back(time);
+    }
+    return recent;
+}
+
+bool ReviewNoticeLimit::allowAndRecord(Clock::time_point now) {
+    auto recent = recentNotices(now);
+    if (recent.size() >= std::size_t(kMaximumNotices))
+        return false;
+    recent.push_back(secondsSinceEpoch(now));
+    return save(recent);
+}
