@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "NetUtil.h"
 #include "PackFixtures.h"
+#include "platform/NSError.h"
+#include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/PackStore.h"
 
 FolderSnapshot snapshotOf(const std::filesystem::path& folder) {
     FolderSnapshot snapshot;
@@ -44,4 +50,30 @@ void expectNoTraceOfFailure(ContentService& service, const std::string& tag,
         << "the failed attempt changed the installed pack";
     EXPECT_EQ(packfixtures::listNames(service.stagingDirectory()), std::vector<std::string>{})
         << "the failed attempt left files in staging";
+}
+
+void expectFailureLeftNothingTrusted(ContentService& service, const std::string& tag) {
+    expectNoTraceOfFailure(service, tag, {});
+    ContentService offline(testOptions(unreachableBaseUrl(), service.cacheDirectory()));
+    EXPECT_EQ(fetchPack(offline, tag), LKSOnDemandNetworkError)
+        << "a later request trusted what the failed one left in the cache";
+    EXPECT_FALSE(std::filesystem::exists(offline.bundleDirectory(tag)));
+}
+
+void expectPackInstalled(ContentService& service, const std::string& tag,
+                         const std::vector<packfixtures::FileContent>& files) {
+    auto folder = std::filesystem::path(service.bundleDirectory(tag));
+    std::vector<std::string> expectedNames = {PackStore::kInstallRecordName,
+                                              PackManifest::kInstalledFileName};
+    for (const auto& file : files) {
+        expectedNames.push_back(file.name);
+        EXPECT_EQ(packfixtures::readFile(folder / file.name), file.bytes) << file.name;
+    }
+    std::sort(expectedNames.begin(), expectedNames.end());
+    EXPECT_EQ(packfixtures::listNames(folder), expectedNames);
+    EXPECT_EQ(packfixtures::listNames(service.stagingDirectory()), std::vector<std::string>{});
+}
+
+std::string unreachableBaseUrl() {
+    return "http://127.0.0.1:" + std::to_string(netutil::freeLoopbackPort());
 }

@@ -5,7 +5,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "PackFixtures.h"
 #include "platform/NSProgress.h"
 #include "platform/ondemand/ContentService.h"
 
@@ -25,3 +27,16 @@ long fetchPack(ContentService& service, const std::string& tag,
 // After a failed request: the installed folder is as it was and staging is empty.
 void expectNoTraceOfFailure(ContentService& service, const std::string& tag,
                             const FolderSnapshot& installedBefore);
+
+// After a failed request that found nothing installed: nothing of `tag` is visible or staged,
+// and what the failure left in the cache is not trusted: a fresh service on the same cache
+// that cannot reach any server does not report the pack as there.
+void expectFailureLeftNothingTrusted(ContentService& service, const std::string& tag);
+
+// The bundle of `tag` holds exactly `files` next to the pack's own records, and nothing is
+// left in staging.
+void expectPackInstalled(ContentService& service, const std::string& tag,
+                         const std::vector<packfixtures::FileContent>& files);
+
+// A base URL where nothing listens, so any request that needs the network fails at once.
+std::string unreachableBaseUrl();

@@ -1,0 +1,137 @@
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "platform/ondemand/ContentError.h"
+#include "platform/ondemand/PackManifest.h"
+
+namespace {
+
+[[noreturn]] void disagree(std::string_view text, const std::string& why) {
+    std::fprintf(stderr, "manifest parser disagrees with the reference: %s\ninput: %.*s\n",
+                 why.c_str(), static_cast<int>(text.size()), text.data());
+    std::abort();
+}
+
+// What the service relies on for every name it turns into a path, checked byte by byte
+// without the parser's helpers.
+bool staysInItsFolder(const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name[0] == '.')
+        return false;
+    for (char c : name) {
+        if (c == '/' || c == '\\' || c == '\0')
+            return false;
+    }
+    return true;
+}
+
+bool isLowerHex64(const std::string& text) {
+    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Whether a manifest should be accepted, worked out from the JSON document directly: the
+// stricter name rule (length, control characters) the service applies on top of the above.
+bool referenceAccepts(std::string_view text) {
+    if (text.size() > PackManifest::kMaxJsonSize)
+        return false;
+    auto document = nlohmann::json::parse(text, nullptr, false);
+    if (document.is_discarded() || !document.is_object())
+        return false;
+    auto goodName = [](const nlohmann::json& value) {
+        if (!value.is_string())
+            return false;
+        const auto& name = value.get_ref<const std::string&>();
+        if (name.size() > 255 || !staysInItsFolder(name))
+            return false;
+        for (char c : name) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+                return false;
+        }
+        return true;
+    };
+    if (!document.contains("tag") || !goodName(document["tag"]))
+        return false;
+    if (!document.contains("files") || !document["files"].is_array())
+        return false;
+    std::set<std::string> names;
+    std::uint64_t total = 0;
+    for (const auto& entry : document["files"]) {
+        if (!entry.is_object() || !entry.contains("name") || !entry.contains("size") ||
+            !entry.contains("sha256"))
+            return false;
+        if (!goodName(entry["name"]) || !names.insert(entry["name"].get<std::string>()).second)
+            return false;
+        const auto& size = entry["size"];
+        if (!size.is_number_unsigned() || size.get<std::uint64_t>() > PackManifest::kMaxFileSize)
+            return false;
+        total += size.get<std::uint64_t>();
+        const auto& digest = entry["sha256"];
+        if (!digest.is_string())
+            return false;
+        const auto& hex = digest.get_ref<const std::string&>();
+        if (hex.size() != 64 ||
+            hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return false;
+    }
+    return total <= PackManifest::kMaxFileSize;
+}
+
+void checkAccepted(std::string_view text, const PackManifest& manifest) {
+    if (!staysInItsFolder(manifest.tag()))
+        disagree(text, "unsafe tag accepted");
+    std::set<std::string> names;
+    std::uint64_t total = 0;
+    for (const auto& file : manifest.files()) {
+        if (!staysInItsFolder(file.name))
+            disagree(text, "unsafe file name accepted: " + file.name);
+        if (!names.insert(file.name).second)
+            disagree(text, "file listed twice accepted: " + file.name);
+        if (file.size > PackManifest::kMaxFileSize)
+            disagree(text, "absurd size accepted");
+        if (!isLowerHex64(file.sha256))
+            disagree(text, "digest accepted that is not 64 lower-case hex digits");
+        total += file.size;
+    }
+    if (total != manifest.totalSize())
+        disagree(text, "total size is not the sum of the file sizes");
+
+    // What the installer keeps in a pack must read back as the same manifest.
+    std::string json = manifest.toJson();
+    try {
+        PackManifest again = PackManifest::parse(json);
+        if (again.tag() != manifest.tag() || again.files().size() != manifest.files().size())
+            disagree(text, "round trip changed the manifest");
+        for (std::size_t i = 0; i < again.files().size(); ++i) {
+            const auto& a = again.files()[i];
+            const auto& b = manifest.files()[i];
+            if (a.name != b.name || a.size != b.size || a.sha256 != b.sha256)
+                disagree(text, "round trip changed file " + b.name);
+        }
+    } catch (const ContentError& error) {
+        disagree(text, std::string("its own JSON is refused: ") + error.what());
+    }
+}
+
+}  // namespace
+
+// Any text is either a manifest that passes the reference checks or refused with
+// ContentError; any other exception escapes and is reported as a crash.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    bool accepted = false;
+    try {
+        PackManifest manifest = PackManifest::parse(text);
+        accepted = true;
+        checkAccepted(text, manifest);
+    } catch (const ContentError&) {
+    }
+    if (accepted != referenceAccepts(text))
+        disagree(text, accepted ? "accepted what the reference refuses"
+                                : "refused what the reference accepts");
+    return 0;
+}
