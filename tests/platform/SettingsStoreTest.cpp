@@ -63,6 +63,26 @@ TEST(SettingsStoreTest, ValuesOfAnotherTypeReadAsThePlatformConvertsThem) {
     EXPECT_FALSE(defaults.stringForKey("o"));
 }
 
+TEST(SettingsStoreTest, ACountBeyondTheSigned64BitRangeReadsAsZeroNotNegative) {
+    TempDirectory root;
+    std::ofstream(root / "settings.json") << R"({"numberOfTimesLaunched": 18446744073709551615})";
+    NSUserDefaults defaults((root / "settings.json").string());
+    EXPECT_EQ(defaults.integerForKey("numberOfTimesLaunched"), 0);
+}
+
+TEST(SettingsStoreTest, TextThatIsNotUtf8IsSavedWithoutLosingTheOtherValues) {
+    TempDirectory root;
+    {
+        NSUserDefaults defaults((root / "settings.json").string());
+        defaults.setInteger(4, "numberOfTimesLaunched");
+        defaults.setObject(std::string("1.0\xff\xfe"), "lastVersion");
+    }
+    NSUserDefaults reopened((root / "settings.json").string());
+    EXPECT_EQ(reopened.integerForKey("numberOfTimesLaunched"), 4);
+    ASSERT_TRUE(reopened.stringForKey("lastVersion"));
+    EXPECT_EQ(reopened.stringForKey("lastVersion")->rfind("1.0", 0), 0u);
+}
+
 TEST(SettingsStoreTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty) {
     for (std::string damaged : {std::string("{\"numberOfTimesLaunched\": 4"), std::string("[1, 2]"),
                                 std::string("\0\0\0", 3), std::string("")}) {
