@@ -14,6 +14,7 @@
 #include "platform/sim/SimBackend.h"
 #include "platform/sim/SimResourceService.h"
 #include "scenario/ScreenReport.h"
+#include "scenario/ViewQuery.h"
 
 namespace {
 
@@ -22,44 +23,6 @@ class UsageError : public ScenarioError {
 public:
     UsageError() : ScenarioError("wrong arguments") {}
 };
-
-struct FoundView {
-    std::shared_ptr<UIView> view;
-    const ViewDescription* description;
-};
-
-// Pairs each view with the description it was built from, so that outlets
-// and navigation, which live only in the description, can be found.
-void collect(const std::shared_ptr<UIView>& view, const ViewDescription* description,
-             std::vector<FoundView>& found) {
-    found.push_back({view, description});
-    const auto& subviews = view->subviews();
-    bool aligned = description && description->subviews.size() == subviews.size();
-    for (std::size_t i = 0; i < subviews.size(); ++i)
-        collect(subviews[i], aligned ? &description->subviews[i] : nullptr, found);
-}
-
-std::vector<FoundView> viewsOf(UIViewController& screen) {
-    const ViewDescription* description = nullptr;
-    if (const auto& storyboard = UIApplication::sharedApplication().storyboard()) {
-        auto found = storyboard->screens().find(screen.identifier());
-        if (found != storyboard->screens().end())
-            description = &found->second.view;
-    }
-    std::vector<FoundView> views;
-    collect(screen.view(), description, views);
-    return views;
-}
-
-std::string textOf(const UIView& view) {
-    if (auto button = dynamic_cast<const UIButton*>(&view))
-        return button->title();
-    if (auto label = dynamic_cast<const UILabel*>(&view))
-        return label->text();
-    if (auto field = dynamic_cast<const UITextField*>(&view))
-        return field->text();
-    return {};
-}
 
 std::shared_ptr<UIView> pickOne(std::vector<std::shared_ptr<UIView>> matches,
                                 const std::string& selector) {

@@ -81,14 +81,6 @@ std::string formatNumber(double value) {
     return text;
 }
 
-bool isEffectivelyVisible(const std::shared_ptr<UIView>& view) {
-    for (auto v = view; v; v = v->superview()) {
-        if (v->isHidden())
-            return false;
-    }
-    return true;
-}
-
 void reportScreen(std::ostream& out, UIViewController& screen) {
     if (auto player = dynamic_cast<AVPlayerViewController*>(&screen)) {
         std::string file = "(none)";

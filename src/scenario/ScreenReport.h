@@ -4,6 +4,8 @@
 #include <ostream>
 #include <string>
 
+#include "scenario/ViewQuery.h"
+
 class UIAlertController;
 class UIView;
 class UIViewController;
@@ -13,9 +15,6 @@ class UIViewController;
 // debug log.
 void reportScreen(std::ostream& out, UIViewController& screen);
 void reportAlert(std::ostream& out, const UIAlertController& alert);
-
-// True when neither the view nor any view that holds it is hidden.
-bool isEffectivelyVisible(const std::shared_ptr<UIView>& view);
 
 // "%g"-style text for sizes and offsets.
 std::string formatNumber(double value);

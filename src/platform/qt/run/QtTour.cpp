@@ -21,6 +21,7 @@
 #include "platform/qt/QtPlayerScreen.h"
 #include "platform/qt/QtViewPeer.h"
 #include "platform/qt/QtWindow.h"
+#include "scenario/ViewQuery.h"
 
 namespace {
 
@@ -67,55 +68,10 @@ double number(const std::string& word, const std::string& what) {
     return value;
 }
 
-std::string textOf(const UIView& view) {
-    if (auto* button = dynamic_cast<const UIButton*>(&view))
-        return button->title();
-    if (auto* label = dynamic_cast<const UILabel*>(&view))
-        return label->text();
-    if (auto* field = dynamic_cast<const UITextField*>(&view))
-        return field->text();
-    return {};
-}
-
-bool effectivelyVisible(const std::shared_ptr<UIView>& view) {
-    for (auto v = view; v; v = v->superview()) {
-        if (v->isHidden())
-            return false;
-    }
-    return true;
-}
-
-struct FoundView {
-    std::shared_ptr<UIView> view;
-    const ViewDescription* description;
-};
-
-// Each view with the description it was built from: navigation lives only there.
-void collect(const std::shared_ptr<UIView>& view, const ViewDescription* description,
-             std::vector<FoundView>& found) {
-    found.push_back({view, description});
-    const auto& subviews = view->subviews();
-    bool aligned = description && description->subviews.size() == subviews.size();
-    for (std::size_t i = 0; i < subviews.size(); ++i)
-        collect(subviews[i], aligned ? &description->subviews[i] : nullptr, found);
-}
-
-std::vector<FoundView> viewsOf(UIViewController& screen) {
-    const ViewDescription* description = nullptr;
-    if (const auto& storyboard = UIApplication::sharedApplication().storyboard()) {
-        auto found = storyboard->screens().find(screen.identifier());
-        if (found != storyboard->screens().end())
-            description = &found->second.view;
-    }
-    std::vector<FoundView> views;
-    collect(screen.view(), description, views);
-    return views;
-}
-
 std::shared_ptr<UIView> pickOne(std::vector<std::shared_ptr<UIView>> matches,
                                 const std::string& selector) {
     if (matches.size() > 1)
-        std::erase_if(matches, [](const auto& view) { return !effectivelyVisible(view); });
+        std::erase_if(matches, [](const auto& view) { return !isEffectivelyVisible(view); });
     if (matches.size() > 1)
         fail("'" + selector + "' matches " + std::to_string(matches.size()) + " visible views");
     return matches.empty() ? nullptr : matches.front();
@@ -515,7 +471,7 @@ void QtTour::expect(const std::vector<std::string>& words) {
         auto view = findView(argument);
         bool hidden = kind == "hidden";
         waitFor(argument + " " + kind, kExpectSeconds,
-                [view, hidden] { return effectivelyVisible(view) != hidden; });
+                [view, hidden] { return isEffectivelyVisible(view) != hidden; });
     } else {
         fail("the tour cannot check 'expect " + kind + "'");
     }
