@@ -1,6 +1,8 @@
 // The content service against a real nginx on loopback.
 #include <gtest/gtest.h>
 
+#include "NginxServedTest.h"
+
 #include <memory>
 #include <thread>
 
@@ -18,49 +20,7 @@ using packfixtures::listNames;
 using packfixtures::readFile;
 using packfixtures::writePack;
 
-namespace {
-
-class ContentServiceHttpTest : public testing::Test {
-protected:
-    // One nginx for the suite; each test serves its packs under its own folder.
-    static void SetUpTestSuite() {
-        root_ = new TempDirectory("larkspire-www");
-        try {
-            nginx_ = new NginxServer(root_->path());
-        } catch (const std::exception& error) {
-            *startError_ = error.what();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete nginx_;
-        nginx_ = nullptr;
-        delete root_;
-        root_ = nullptr;
-    }
-
-    void SetUp() override {
-        ASSERT_NE(nginx_, nullptr) << "nginx could not be started: " << *startError_;
-        auto name = std::string(testing::UnitTest::GetInstance()->current_test_info()->name());
-        served_ = root_->path() / name;
-        std::filesystem::create_directories(served_);
-    }
-
-    ContentService::Options options() const {
-        return testOptions(nginx_->url() + "/" + served_.filename().string(), cache_.path());
-    }
-
-    static TempDirectory* root_;
-    static NginxServer* nginx_;
-    static std::string* startError_;
-    std::filesystem::path served_;
-    TempDirectory cache_;
-};
-
-TempDirectory* ContentServiceHttpTest::root_ = nullptr;
-NginxServer* ContentServiceHttpTest::nginx_ = nullptr;
-std::string* ContentServiceHttpTest::startError_ = new std::string;
-
-}  // namespace
+class ContentServiceHttpTest : public NginxServedTest {};
 
 TEST_F(ContentServiceHttpTest, InstallsPackWithNamesThatNeedEscaping) {
     std::vector<packfixtures::FileContent> files = {

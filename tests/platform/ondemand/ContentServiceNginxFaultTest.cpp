@@ -2,7 +2,9 @@
 // fault is checked for its error, for leaving nothing that a later request trusts, and for the
 // next request succeeding once the server is put right.
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "NginxServedTest.h"
 
 #include <atomic>
 #include <cerrno>
@@ -23,36 +25,18 @@ using packfixtures::writeFile;
 
 namespace {
 
-class ContentServiceNginxFaultTest : public testing::Test {
+class ContentServiceNginxFaultTest : public NginxServedTest {
 protected:
-    static void SetUpTestSuite() {
-        root_ = new TempDirectory("larkspire-www");
-        try {
-            nginx_ = new NginxServer(root_->path());
-        } catch (const std::exception& error) {
-            *startError_ = error.what();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete nginx_;
-        nginx_ = nullptr;
-        delete root_;
-        root_ = nullptr;
-    }
-
     void SetUp() override {
-        ASSERT_NE(nginx_, nullptr) << "nginx could not be started: " << *startError_;
-        auto name = std::string(testing::UnitTest::GetInstance()->current_test_info()->name());
-        served_ = root_->path() / name;
+        NginxServedTest::SetUp();
+        if (HasFatalFailure())
+            return;
         files_ = {{"LKSChapter14.mp4", packfixtures::randomBytes(900000, 41)},
                   {"LKSChapter15.mp4", packfixtures::randomBytes(300000, 42)},
                   {"song one.mp3", packfixtures::randomBytes(7000, 43)}};
         manifest_ = packfixtures::writePack(served_, "Video", files_);
     }
 
-    ContentService::Options options() const {
-        return testOptions(nginx_->url() + "/" + served_.filename().string(), cache_.path());
-    }
     std::filesystem::path servedFile(const std::string& name) const {
         return served_ / "Video" / name;
     }
@@ -72,18 +56,9 @@ protected:
         packfixtures::writeManifestText(served_, "Video", PackManifest("Video", entries).toJson());
     }
 
-    static TempDirectory* root_;
-    static NginxServer* nginx_;
-    static std::string* startError_;
-    std::filesystem::path served_;
     std::vector<FileContent> files_;
     PackManifest manifest_{"Video", {}};
-    TempDirectory cache_;
 };
-
-TempDirectory* ContentServiceNginxFaultTest::root_ = nullptr;
-NginxServer* ContentServiceNginxFaultTest::nginx_ = nullptr;
-std::string* ContentServiceNginxFaultTest::startError_ = new std::string;
 
 }  // namespace
 
