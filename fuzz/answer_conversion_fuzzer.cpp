@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "gate/AnswerConversion.h"
+#include "platform/NSPredicate.h"
 
 namespace {
 
@@ -29,18 +30,42 @@ std::optional<std::int64_t> reference(std::string_view text) {
     return negative ? std::int64_t(0 - magnitude) : std::int64_t(magnitude);
 }
 
+// The digit test, worked out by a plain scan: "." stops at a line feed.
+bool holdsADigit(std::string_view text) {
+    return text.find('\n') == std::string_view::npos &&
+           text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+[[noreturn]] void disagree(const char* what, std::string_view text, std::string got,
+                           std::string expected) {
+    std::fprintf(stderr, "%s disagrees with the reference for \"%.*s\": %s vs %s\n", what,
+                 int(text.size()), text.data(), got.c_str(), expected.c_str());
+    std::abort();
+}
+
+std::string shown(std::optional<std::int64_t> value) {
+    return value ? std::to_string(*value) : "none";
+}
+
 }  // namespace
 
+// Drives the whole path of the gate prompt's OK handler, from the typed text to
+// the number checked, with texts up to the text field's limit (fuzz/run.sh sets
+// -max_len).
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string text(reinterpret_cast<const char*>(data), size);
     auto converted = convertGateAnswer(text);
     auto expected = reference(text);
-    if (converted != expected) {
-        std::fprintf(stderr, "conversion disagrees with the reference for \"%.*s\": %s vs %s\n",
-                     int(size), text.data(),
-                     converted ? std::to_string(*converted).c_str() : "none",
-                     expected ? std::to_string(*expected).c_str() : "none");
-        std::abort();
-    }
+    if (converted != expected)
+        disagree("conversion", text, shown(converted), shown(expected));
+
+    static const auto hasDigit = NSPredicate::predicateWithFormat("SELF MATCHES %@", ".*[0-9]+.*");
+    if (hasDigit->evaluateWithObject(text) != holdsADigit(text))
+        disagree("digit test", text, hasDigit->evaluateWithObject(text) ? "true" : "false",
+                 holdsADigit(text) ? "true" : "false");
+
+    std::int64_t answer = answerOfTypedText(text);
+    if (answer != expected.value_or(0))
+        disagree("typed answer", text, std::to_string(answer), shown(expected.value_or(0)));
     return 0;
 }

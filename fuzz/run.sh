@@ -29,6 +29,10 @@ for target in "${targets[@]}"; do
     artifacts="$build/fuzz-artifacts/$target"
     mkdir -p "$artifacts"
     options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/")
+    # The gate's text field takes up to 32,767 characters; so does the fuzzer.
+    if [[ $target == answer_conversion ]]; then
+        options+=(-max_len=32767)
+    fi
     if [[ -f "$root/fuzz/$target.dict" ]]; then
         options+=(-dict="$root/fuzz/$target.dict")
     fi

@@ -8,7 +8,7 @@ jobs=$(nproc)
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev
+  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   nginx-light curl
@@ -67,8 +67,8 @@ case "${1:-}" in
     configure build-asan -DLARKSPIRE_WERROR=ON -DLARKSPIRE_SANITIZE="address;undefined" \
       -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG"
     cmake --build "$here/build-asan" -j "$jobs"
-    LSAN_OPTIONS="suppressions=$here/tests/lsan.supp print_suppressions=0" \
-      run_tests build-asan -LE storm
+    # Leak options and suppressions come with the tests (tests/CMakeLists.txt).
+    run_tests build-asan -LE storm
     echo "== Threaded tests under ThreadSanitizer"
     # Only the suites whose code runs on several threads: the main queue, the story side's
     # downloads and the on-demand service. Targets not built here show up as *_NOT_BUILT.

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "platform/NSPredicate.h"
+
 // Written by hand rather than with std::stoll or strtoll: those skip leading
 // blanks and stop at the first non-digit, so " 84" or "84x" would pass.
 std::optional<std::int64_t> convertGateAnswer(std::string_view text) {
@@ -32,4 +34,11 @@ std::optional<std::int64_t> convertGateAnswer(std::string_view text) {
     if (magnitude == limit)
         return std::numeric_limits<std::int64_t>::min();
     return -std::int64_t(magnitude);
+}
+
+std::int64_t answerOfTypedText(const std::string& text) {
+    auto hasDigit = NSPredicate::predicateWithFormat("SELF MATCHES %@", ".*[0-9]+.*");
+    if (!hasDigit->evaluateWithObject(text))
+        return 0;
+    return convertGateAnswer(text).value_or(0);
 }

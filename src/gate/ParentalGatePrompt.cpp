@@ -4,21 +4,7 @@
 #include "gate/ParentalGate.h"
 #include "gate/UIAlertControllerParentalGate.h"
 #include "platform/DebugLog.h"
-#include "platform/NSPredicate.h"
 #include "platform/UIView.h"
-
-namespace {
-
-// A typed text with no digit, or one that is not a whole number, counts as 0,
-// which no question accepts.
-std::int64_t answerOf(const std::string& text) {
-    auto hasDigit = NSPredicate::predicateWithFormat("SELF MATCHES %@", ".*[0-9]+.*");
-    if (!hasDigit->evaluateWithObject(text))
-        return 0;
-    return convertGateAnswer(text).value_or(0);
-}
-
-}  // namespace
 
 std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
     auto gate = std::make_shared<ParentalGate>();
@@ -46,7 +32,8 @@ std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
             if (!presenter || !asked)
                 return;
             auto field = answerField->lock();
-            gate->checkAnswer(*asked, answerOf(field ? field->text() : std::string()), *presenter);
+            gate->checkAnswer(*asked, answerOfTypedText(field ? field->text() : std::string()),
+                              *presenter);
         });
     auto cancel =
         UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyle::cancel,

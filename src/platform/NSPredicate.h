@@ -1,11 +1,15 @@
 #pragma once
 
 #include <memory>
-#include <regex>
 #include <string>
 
+namespace re2 {
+class RE2;
+}
+
 // Only the form the system uses: "SELF MATCHES %@" with a regular expression,
-// true when the whole text matches.
+// true when the whole text matches. Matching takes time linear in the text and
+// no recursion, so a text of any length (a pasted page, say) is safe to test.
 class NSPredicate {
 public:
     static std::shared_ptr<NSPredicate> predicateWithFormat(const std::string& format,
@@ -13,6 +17,6 @@ public:
     bool evaluateWithObject(const std::string& text) const;
 
 private:
-    explicit NSPredicate(std::regex pattern) : pattern_(std::move(pattern)) {}
-    std::regex pattern_;
+    explicit NSPredicate(std::shared_ptr<const re2::RE2> pattern) : pattern_(std::move(pattern)) {}
+    std::shared_ptr<const re2::RE2> pattern_;
 };

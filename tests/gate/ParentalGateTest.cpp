@@ -198,6 +198,9 @@ TEST_F(ParentalGateTest, OnlyTheWholeNumberCountsInTheTypedAnswer) {
         {a + "a", false},
         {a + ".0", false},
         {std::string(20, '9'), false},
+        // Pasted texts as long as a text field takes and longer.
+        {std::string(200000, '0') + a, true},
+        {std::string(200000, 'z'), false},
     };
     for (const auto& [text, right] : typed) {
         appDelegate->parentalGateEnabled = true;
