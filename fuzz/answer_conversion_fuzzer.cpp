@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "gate/AnswerConversion.h"
-#include "platform/NSPredicate.h"
+#include "platform/foundation/NSPredicate.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ApplicationClasses.h"
-#include "platform/Storyboard.h"
+#include "platform/ui/Storyboard.h"
+#include "run/ApplicationClasses.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     registerApplicationClasses();

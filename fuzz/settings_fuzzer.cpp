@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/NSUserDefaults.h"
+#include "platform/foundation/NSUserDefaults.h"
 
 namespace {
 

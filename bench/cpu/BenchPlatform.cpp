@@ -9,16 +9,13 @@
 #include <fstream>
 
 #include "app/AppDelegate.h"
-#include "app/ApplicationClasses.h"
-#include "platform/DebugLog.h"
-#include "platform/NSBundle.h"
-#include "platform/NSUserDefaults.h"
-#include "platform/Platform.h"
-#include "platform/Storyboard.h"
-#include "platform/UIApplication.h"
+#include "platform/foundation/DebugLog.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtViewPeer.h"
 #include "platform/sim/SimResourceService.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
+#include "run/Environment.h"
 
 namespace fs = std::filesystem;
 
@@ -57,27 +54,17 @@ void useOffscreenWithoutDisplay() {
 BenchPlatform::BenchPlatform()
     : scratch_(fs::temp_directory_path() / ("larkspire-bench-" + std::to_string(::getpid()))) {
     fs::create_directories(scratch_);
-    registerApplicationClasses();
     QtBackendOptions options;
     options.windowWidth = 1024;
     options.windowHeight = 768;
     options.openURL = [](const std::string&) {};
     backend_ = std::make_shared<QtBackend>(options);
-    auto resources = std::make_shared<SimResourceService>((scratch_ / "ondemand").string());
-    for (const char* tag : {"Video", "Audio"}) {
-        resources->setPackSource(tag, std::string(LARKSPIRE_MEDIA_DIR) + "/packs/" + tag);
+    auto resources =
+        simulatedContent(scratch_ / "ondemand", fs::path(LARKSPIRE_MEDIA_DIR) / "packs");
+    for (const char* tag : {"Video", "Audio"})
         resources->install(tag);
-    }
-    PlatformEnvironment environment;
-    environment.backend = backend_;
-    environment.resources = resources;
-    environment.mainBundle = std::make_shared<NSBundle>(
-        std::string(LARKSPIRE_MEDIA_DIR) + "/bundle",
-        std::map<std::string, NSPropertyListValue>{{kCFBundleVersionKey, "bench"}});
-    environment.userDefaults =
-        std::make_shared<NSUserDefaults>((scratch_ / "settings.json").string());
-    environment.interfaceDirectory = LARKSPIRE_UI_DIR;
-    Platform::install(environment);
+    installEnvironment({backend_, resources, fs::path(LARKSPIRE_MEDIA_DIR) / "bundle", "bench",
+                        scratch_ / "settings.json", LARKSPIRE_UI_DIR});
     setDebugLogSink([this](const std::string& line) { log_.push_back(line); });
     UIApplication::sharedApplication().setDelegate(std::make_shared<AppDelegate>());
     UIApplication::sharedApplication().loadInterfaceDescriptions();
@@ -85,8 +72,7 @@ BenchPlatform::BenchPlatform()
 
 BenchPlatform::~BenchPlatform() {
     window_.reset();
-    Platform::uninstall();
-    setDebugLogSink(nullptr);
+    uninstallEnvironment();
     backend_.reset();
     std::error_code ignored;
     fs::remove_all(scratch_, ignored);

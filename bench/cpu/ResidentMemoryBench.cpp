@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "BenchPlatform.h"
-#include "platform/Storyboard.h"
-#include "platform/UIApplication.h"
-#include "platform/UIViewController.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIViewController.h"
 
 int main(int argc, char** argv) {
     useOffscreenWithoutDisplay();

@@ -13,8 +13,8 @@
 
 #include "BenchPlatform.h"
 #include "music/MusicViewController.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/UIView.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

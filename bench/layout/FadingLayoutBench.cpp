@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/CALayer.h"
+#include "platform/layers/CALayer.h"
 #include "screens/FadingScrollView.h"
 
 namespace {

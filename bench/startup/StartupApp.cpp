@@ -4,28 +4,21 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "app/AppDelegate.h"
-#include "app/ApplicationClasses.h"
-#include "platform/NSStringFromClass.h"
-#include "platform/qt/run/QtRun.h"
+#include "run/Run.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fputs("usage: bench_startup_app SETTINGS-FILE\n", stderr);
         return 2;
     }
-    registerApplicationClasses();
-    QtRunOptions options;
+    RunOptions options = defaultRunOptions();
     options.settingsPath = argv[1];
-    options.interfaceDirectory = LARKSPIRE_UI_DIR;
-    options.bundleDirectory = LARKSPIRE_BUNDLE_DIR;
     options.buildVersion = "bench";
-    options.contentURL = LARKSPIRE_CONTENT_URL;
-    options.mode = QtRunOptions::Mode::window;
+    options.mode = RunOptions::Mode::window;
     options.firstScreenShown = [] {
         std::puts("shown");
         std::fflush(stdout);
         QCoreApplication::quit();
     };
-    return runOnQt(1, argv, NSStringFromClass<AppDelegate>(), options);
+    return runOnQt(1, argv, options);
 }

@@ -4,8 +4,8 @@
 
 #include "app/ReviewPolicy.h"
 #include "app/UserDefaultsKeys.h"
-#include "platform/NSThread.h"
-#include "platform/NSUserDefaults.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSUserDefaults.h"
 
 AppDelegate::AppDelegate() : window_(nullptr), parentalGateEnabled(true) {}
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/UIApplication.h"
+#include "platform/ui/UIApplication.h"
 
 // The application's delegate: counts launches, runs the review policy, holds
 // the launch screen, and keeps the parental-gate flag for the whole run.

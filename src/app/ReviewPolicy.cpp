@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/UserDefaultsKeys.h"
-#include "platform/NSBundle.h"
-#include "platform/NSUserDefaults.h"
-#include "platform/SKStoreReviewController.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/review/SKStoreReviewController.h"
 
 void requestReviewIfDue() {
     auto version = NSBundle::mainBundle()->objectForInfoDictionaryKey(kCFBundleVersionKey);

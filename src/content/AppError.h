@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/DebugLog.h"
+#include "platform/foundation/DebugLog.h"
 
 // Raised by a content screen's lookup when a named file is missing, and
 // caught by the same screen's button action. Each content screen names it as

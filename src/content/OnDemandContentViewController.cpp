@@ -1,13 +1,13 @@
 #include "content/OnDemandContentViewController.h"
 
 #include "content/ResourceManager.h"
-#include "platform/NSBundle.h"
-#include "platform/NSBundleResourceRequest.h"
-#include "platform/NSError.h"
-#include "platform/NSOperationQueue.h"
-#include "platform/NSProgress.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
+#include "platform/content/NSBundleResourceRequest.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSProgress.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 
 void OnDemandContentViewController::downloadResources(const std::string& tag) {
     progressView.lock()->setHidden(false);

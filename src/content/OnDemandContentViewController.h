@@ -4,7 +4,7 @@
 #include <string>
 
 #include "content/AppError.h"
-#include "platform/UIViewController.h"
+#include "platform/ui/UIViewController.h"
 
 class NSBundleResourceRequest;
 class NSError;

@@ -1,9 +1,9 @@
 #include "content/ResourceManager.h"
 
-#include "platform/NSBundleResourceRequest.h"
-#include "platform/NSError.h"
-#include "platform/NSOperationQueue.h"
-#include "platform/NSProgress.h"
+#include "platform/content/NSBundleResourceRequest.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSProgress.h"
 
 ResourceManager& ResourceManager::shared() {
     // A function-local static is initialised exactly once, thread-safely.

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/NSPredicate.h"
+#include "platform/foundation/NSPredicate.h"
 
 // Written by hand rather than with std::stoll or strtoll: those skip leading
 // blanks and stop at the first non-digit, so " 84" or "84x" would pass.

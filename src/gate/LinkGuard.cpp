@@ -1,7 +1,7 @@
 #include "gate/LinkGuard.h"
 
-#include "platform/NSURL.h"
-#include "platform/UIApplication.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/ui/UIApplication.h"
 
 void openAddressOutside(const std::string& address) {
     auto& application = UIApplication::sharedApplication();

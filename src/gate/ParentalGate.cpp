@@ -2,8 +2,8 @@
 
 #include "app/AppDelegate.h"
 #include "gate/UIAlertControllerParentalGate.h"
-#include "platform/DebugLog.h"
-#include "platform/Random.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/Random.h"
 
 ParentalGate::ParentalGate() : pgQuestion(), pgTag(0), appDelegate(AppDelegate::shared()) {}
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/NSObject.h"
+#include "platform/foundation/NSObject.h"
 
 class AppDelegate;
 class UIAlertControllerParentalGate;

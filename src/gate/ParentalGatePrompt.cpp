@@ -3,8 +3,8 @@
 #include "gate/AnswerConversion.h"
 #include "gate/ParentalGate.h"
 #include "gate/UIAlertControllerParentalGate.h"
-#include "platform/DebugLog.h"
-#include "platform/UIView.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/ui/UIView.h"
 
 std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
     auto gate = std::make_shared<ParentalGate>();

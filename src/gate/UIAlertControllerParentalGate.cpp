@@ -1,6 +1,6 @@
 #include "gate/UIAlertControllerParentalGate.h"
 
-#include "platform/UIClassRegistry.h"
+#include "platform/ui/UIClassRegistry.h"
 
 void UIAlertControllerParentalGate::registerClass() {
     UIControllerClass<UIAlertControllerParentalGate>(kClassName).registerClass();

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/UIAlertController.h"
+#include "platform/ui/UIAlertController.h"
 
 // The gate prompt: an alert that remembers which question it asks, so the
 // answer test reads the question from the prompt that was answered.

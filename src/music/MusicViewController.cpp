@@ -2,15 +2,15 @@
 
 #include "music/TrackCatalogue.h"
 #include "music/TrackPosition.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/DebugLog.h"
-#include "platform/NSBundle.h"
-#include "platform/NSBundleResourceRequest.h"
-#include "platform/NSError.h"
-#include "platform/NSTimer.h"
-#include "platform/NSURL.h"
-#include "platform/UIClassRegistry.h"
-#include "platform/UIView.h"
+#include "platform/content/NSBundleResourceRequest.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/NSString.h"
+#include "platform/foundation/NSString.h"
 
 namespace {
 

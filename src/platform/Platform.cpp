@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/NSNotificationCenter.h"
 #include "platform/PlatformBackend.h"
-#include "platform/UIApplication.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/ui/UIApplication.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "platform/AVPlayer.h"
-#include "platform/DebugLog.h"
-#include "platform/NSURL.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
-#include "platform/UIViewController.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
+#include "platform/ui/UIViewController.h"
 
 namespace {
 
@@ -17,18 +17,6 @@ std::string quoted(const std::string& text) {
 
 std::string nameOf(const UIView& view) {
     return view.identifier().empty() ? std::string() : " #" + view.identifier();
-}
-
-const char* styleName(UIAlertActionStyle style) {
-    switch (style) {
-        case UIAlertActionStyle::cancel:
-            return "cancel";
-        case UIAlertActionStyle::destructive:
-            return "destructive";
-        case UIAlertActionStyle::defaultStyle:
-            break;
-    }
-    return "default";
 }
 
 // One line for a view the reader can see or use; plain containers print
@@ -105,10 +93,22 @@ void reportAlert(std::ostream& out, const UIAlertController& alert) {
         << (alert.message() ? quoted(*alert.message()) : "(none)") << " (" << alert.className()
         << ")\n";
     for (const auto& action : alert.actions())
-        out << "|   action " << quoted(action->title()) << " " << styleName(action->style())
+        out << "|   action " << quoted(action->title()) << " " << actionStyleName(action->style())
             << "\n";
     for (const auto& field : alert.textFields()) {
         out << "|   field " << quoted(field->text()) << " placeholder "
             << quoted(field->placeholder()) << "\n";
     }
+}
+
+const char* actionStyleName(UIAlertActionStyle style) {
+    switch (style) {
+        case UIAlertActionStyle::cancel:
+            return "cancel";
+        case UIAlertActionStyle::destructive:
+            return "destructive";
+        case UIAlertActionStyle::defaultStyle:
+            break;
+    }
+    return "default";
 }

@@ -6,7 +6,8 @@
 
 #include "scenario/ViewQuery.h"
 
-class UIAlertController;
+#include "platform/ui/UIAlertController.h"
+
 class UIView;
 class UIViewController;
 
@@ -15,6 +16,9 @@ class UIViewController;
 // debug log.
 void reportScreen(std::ostream& out, UIViewController& screen);
 void reportAlert(std::ostream& out, const UIAlertController& alert);
+
+// "default", "cancel" or "destructive", as scripts and reports name them.
+const char* actionStyleName(UIAlertActionStyle style);
 
 // "%g"-style text for sizes and offsets.
 std::string formatNumber(double value);

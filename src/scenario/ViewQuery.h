@@ -23,3 +23,15 @@ std::string textOf(const UIView& view);
 
 // Neither the view nor any view above it is hidden.
 bool isEffectivelyVisible(const std::shared_ptr<UIView>& view);
+
+// The topmost screen that is not an alert (a player screen included), or none
+// before the application shows its first screen.
+std::shared_ptr<UIViewController> topScreen();
+
+// A view of `screen` as a script names it: "tag:N" (a button), "outlet:NAME",
+// "id:NAME", "title:TEXT" (button title or label text), or a bare word tried as
+// id, then title, then outlet. Throws ScenarioError when none or several
+// visible views match.
+std::shared_ptr<UIView> findViewOn(UIViewController& screen, const std::string& selector);
+// The button whose description navigates to `target` ("back" included).
+std::shared_ptr<UIView> findNavigationOn(UIViewController& screen, const std::string& target);

@@ -1,7 +1,7 @@
 #include "screens/FadingScrollView.h"
 
-#include "platform/UIClassRegistry.h"
-#include "platform/UIColor.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIColor.h"
 
 void FadingScrollView::layoutSubviews() {
     UIScrollView::layoutSubviews();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/UIView.h"
+#include "platform/ui/UIView.h"
 
 // A scroll view whose content fades out towards its top and bottom edges: at
 // every layout pass its layer is masked with a vertical gradient over the

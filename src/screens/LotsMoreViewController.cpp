@@ -1,6 +1,6 @@
 #include "screens/LotsMoreViewController.h"
 
-#include "platform/UIClassRegistry.h"
+#include "platform/ui/UIClassRegistry.h"
 
 void LotsMoreViewController::registerClass() {
     UIControllerClass<LotsMoreViewController>(kClassName).registerClass();

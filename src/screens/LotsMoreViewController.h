@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/UIViewController.h"
+#include "platform/ui/UIViewController.h"
 
 // A screen whose whole content comes from its interface description.
 class LotsMoreViewController : public UIViewController {

@@ -3,8 +3,8 @@
 #include "app/AppDelegate.h"
 #include "gate/LinkGuard.h"
 #include "gate/ParentalGatePrompt.h"
-#include "platform/UIClassRegistry.h"
-#include "platform/UIView.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIView.h"
 
 TheEndViewController::TheEndViewController(NSCoder& coder)
     : UIViewController(coder), Scroller(), facebookButton(), appDelegate(AppDelegate::shared()) {}

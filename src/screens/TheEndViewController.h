@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/UIViewController.h"
+#include "platform/ui/UIViewController.h"
 
 class AppDelegate;
 class UIButton;

@@ -1,10 +1,10 @@
 #include "screens/VideoContentViewController.h"
 
-#include "platform/AVPlayer.h"
-#include "platform/DebugLog.h"
-#include "platform/NSBundle.h"
-#include "platform/NSNotificationCenter.h"
-#include "platform/NSURL.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
 
 VideoContentViewController::VideoContentViewController(NSCoder& coder)
     : OnDemandContentViewController(coder), videoName(std::nullopt) {}

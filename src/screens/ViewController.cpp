@@ -5,8 +5,8 @@
 #include "app/AppDelegate.h"
 #include "gate/LinkGuard.h"
 #include "gate/ParentalGatePrompt.h"
-#include "platform/UIClassRegistry.h"
-#include "platform/UIView.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

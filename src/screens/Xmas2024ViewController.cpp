@@ -1,8 +1,8 @@
 #include "screens/Xmas2024ViewController.h"
 
 #include "app/AppDelegate.h"
-#include "platform/UIClassRegistry.h"
-#include "platform/UIView.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 constexpr const char* kDocumentary = "XmasDocumentary";

@@ -5,10 +5,10 @@
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
 #include "app/UserDefaultsKeys.h"
-#include "platform/NSBundle.h"
-#include "platform/NSUserDefaults.h"
 #include "platform/Platform.h"
-#include "platform/UIApplication.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/ui/UIApplication.h"
 
 class LaunchTest : public SimFixture {
 protected:

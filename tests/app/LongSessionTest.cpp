@@ -3,12 +3,12 @@
 #include <malloc.h>
 
 #include "SimFixture.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/AVPlayer.h"
-#include "platform/NSNotificationCenter.h"
-#include "platform/NSTimer.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define LARKSPIRE_HEAP_IS_MEASURABLE 0

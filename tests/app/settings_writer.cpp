@@ -2,7 +2,7 @@
 // crash tests kill it at random moments and check what it leaves behind.
 #include <cstdio>
 
-#include "platform/NSUserDefaults.h"
+#include "platform/foundation/NSUserDefaults.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

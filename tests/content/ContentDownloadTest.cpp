@@ -5,12 +5,12 @@
 #include "SimFixture.h"
 #include "content/OnDemandContentViewController.h"
 #include "content/ResourceManager.h"
-#include "platform/NSBundleResourceRequest.h"
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/content/NSBundleResourceRequest.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
 #include "gate/LinkGuard.h"
-#include "platform/Storyboard.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "gate/ParentalGate.h"
 #include "gate/ParentalGatePrompt.h"
 #include "gate/UIAlertControllerParentalGate.h"
-#include "platform/NSError.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSError.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

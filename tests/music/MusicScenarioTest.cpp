@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "MusicScreenFixture.h"
-#include "scenario/ScenarioRunner.h"
+#include "platform/foundation/DebugLog.h"
+#include "scenario/ScenarioEngine.h"
+#include "scenario/sim/SimScenarioDriver.h"
 
 namespace {
 
@@ -18,10 +20,13 @@ TEST_F(MusicScenarioTest, TheMusicPlayerExamplePasses) {
 
     std::ostringstream out;
     std::ostringstream errors;
-    ScenarioRunner runner(
+    SimScenarioDriver driver(
         *sim, *resources, [this] { launchApplication(); }, out);
-    EXPECT_TRUE(runner.run(script, "music-player.scenario", errors)) << errors.str() << "\n"
-                                                                     << out.str();
+    ScenarioEngine engine(driver, out, errors);
+    setDebugLogSink([&engine](const std::string& line) { engine.logLine(line); });
+    ASSERT_TRUE(engine.load(script, "music-player.scenario")) << errors.str();
+    engine.start();
+    EXPECT_TRUE(engine.passed()) << errors.str() << "\n" << out.str();
     EXPECT_NE(out.str().find("label #trackPosition \"00:03\""), std::string::npos);
     EXPECT_EQ(playingPlayers(), 0);
     EXPECT_EQ(runningTimers(), 0);

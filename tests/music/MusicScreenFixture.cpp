@@ -1,9 +1,9 @@
 #include "MusicScreenFixture.h"
 
 #include "app/AppDelegate.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/NSTimer.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

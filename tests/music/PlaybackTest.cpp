@@ -3,10 +3,10 @@
 
 #include "MusicScreenFixture.h"
 #include "app/AppDelegate.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/NSTimer.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "MusicScreenFixture.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/NSBundleResourceRequest.h"
-#include "platform/NSURL.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
+#include "platform/content/NSBundleResourceRequest.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 
 using ::testing::ElementsAre;
 using ::testing::EndsWith;

@@ -4,12 +4,12 @@
 #include <fstream>
 
 #include "TempDirectory.h"
-#include "platform/AudioFileProbe.h"
-#include "platform/DebugLog.h"
-#include "platform/NSBundle.h"
-#include "platform/NSPredicate.h"
-#include "platform/NSString.h"
-#include "platform/NSURL.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSPredicate.h"
+#include "platform/foundation/NSString.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AudioFileProbe.h"
 
 namespace fs = std::filesystem;
 

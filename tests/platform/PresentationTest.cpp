@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "SimFixture.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

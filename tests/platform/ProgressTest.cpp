@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSProgress.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "TempDirectory.h"
-#include "platform/DebugLog.h"
-#include "platform/NSUserDefaults.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSUserDefaults.h"
 
 namespace fs = std::filesystem;
 

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "SimFixture.h"
-#include "platform/NSNotificationCenter.h"
-#include "platform/NSOperationQueue.h"
-#include "platform/NSThread.h"
-#include "platform/NSTimer.h"
-#include "platform/Random.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/Random.h"
 
 using SimBackendTest = SimFixture;
 

@@ -8,8 +8,9 @@
 #include <sstream>
 
 #include "SimFixture.h"
-#include "platform/UIView.h"
-#include "scenario/ScenarioRunner.h"
+#include "platform/ui/UIView.h"
+#include "scenario/ScenarioEngine.h"
+#include "scenario/sim/SimScenarioDriver.h"
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -124,38 +125,48 @@ TEST(ScenarioScriptTest, SplitsWordsWithQuotesEscapesAndComments) {
         EXPECT_THROW(splitScenarioLine(broken), ScenarioError) << broken;
 }
 
-class ScenarioRunnerTest : public SimFixture {
+class ScenarioEngineTest : public SimFixture {
 protected:
     bool play(const std::string& text) {
-        ScenarioRunner runner(
+        SimScenarioDriver driver(
             *sim, *resources, [this] { launchApplication(); }, out);
-        runner.addStep("hide", "hide SELECTOR",
-                       [](ScenarioRunner& r, const ScenarioRunner::Arguments& arguments) {
-                           ScenarioRunner::requireArguments(arguments, 1, 1);
-                           r.findView(arguments[0])->setHidden(true);
-                       });
+        ScenarioEngine engine(driver, out, errors);
         std::istringstream script(text);
-        return runner.run(script, "inline", errors);
+        if (!engine.load(script, "inline"))
+            return false;
+        engine.start();
+        return engine.passed();
     }
     std::ostringstream out;
     std::ostringstream errors;
 };
 
-TEST_F(ScenarioRunnerTest, AnAddedStepRunsLikeABuiltInOneAndAHiddenButtonCannotBeTapped) {
-    EXPECT_FALSE(play("launch\ngo chapters\nhide chapter14\nexpect hidden tag:1\ntap tag:1\n"));
-    EXPECT_THAT(out.str(), HasSubstr("|   button #chapter14 \"Chapter 14\" tag 1 hidden\n"));
-    EXPECT_THAT(errors.str(), HasSubstr("inline:5: tap tag:1\n"));
-    EXPECT_THAT(errors.str(), HasSubstr("cannot be tapped: it is hidden or disabled"));
-    EXPECT_THAT(takeLog(), ElementsAre());
+TEST_F(ScenarioEngineTest, AScriptThatCannotRunHereIsRefusedBeforeAnythingRuns) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"launch\nfly away\n", "inline: line 2: unknown step 'fly away'\n"},
+        {"launch\ntap\n", "inline: line 2: usage: tap SELECTOR\n"},
+        {"launch\ndownload Video soon\n",
+         "inline: line 2: usage: download TAG fail CODE | download TAG finish | "
+         "download TAG progress FRACTION | download TAG wait\n"},
+        {"launch\ndownload Video wait\n",
+         "inline: line 2: 'download Video wait' runs only on the Qt backend: download TAG wait\n"},
+    };
+    for (const auto& [script, error] : refused) {
+        errors.str("");
+        EXPECT_FALSE(play(script));
+        EXPECT_EQ(errors.str(), error);
+        EXPECT_EQ(out.str(), "") << "nothing runs before the whole script is read";
+    }
 }
 
-TEST_F(ScenarioRunnerTest, AnUnknownStepOrWrongArgumentsAreReportedBeforeOrWhenTheyRun) {
-    EXPECT_FALSE(play("launch\nfly away\n"));
-    EXPECT_EQ(errors.str(), "inline: line 2: unknown step 'fly away'\n");
-    EXPECT_EQ(out.str(), "") << "nothing runs before the whole script is read";
-
-    errors.str("");
+TEST_F(ScenarioEngineTest, AnAlertActionsStyleIsCheckedAndOnlyAButtonCanBeTapped) {
+    EXPECT_FALSE(
+        play("launch\ngo theend\ntap facebook\nexpect action Cancel cancel\n"
+             "expect action OK cancel\n"));
+    EXPECT_THAT(errors.str(), HasSubstr("inline:5: expect action OK cancel\n"
+                                        "  failed: the action \"OK\" is default"));
     restart();
-    EXPECT_FALSE(play("launch\nhide\n"));
-    EXPECT_THAT(errors.str(), HasSubstr("inline:2: hide\n  failed: usage: hide SELECTOR"));
+    errors.str("");
+    EXPECT_FALSE(play("launch\ngo chapters\ntap progressView\n"));
+    EXPECT_THAT(errors.str(), HasSubstr("inline:3: tap progressView\n  failed: "));
 }

@@ -3,12 +3,12 @@
 
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
-#include "platform/AVPlayer.h"
-#include "platform/NSError.h"
-#include "platform/NSNotificationCenter.h"
-#include "platform/NSURL.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 #include "screens/ViewController.h"
 
 using ::testing::ElementsAre;

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "SimFixture.h"
-#include "platform/AVPlayer.h"
-#include "platform/DebugLog.h"
-#include "platform/NSURL.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 #include "screens/Xmas2024ViewController.h"
 
 using ::testing::ElementsAre;

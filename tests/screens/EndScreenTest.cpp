@@ -5,8 +5,8 @@
 #include <regex>
 
 #include "SimFixture.h"
-#include "platform/Storyboard.h"
-#include "platform/UIView.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIView.h"
 #include "screens/TheEndViewController.h"
 
 class EndScreenTest : public SimFixture {};

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "SimFixture.h"
-#include "platform/CALayer.h"
-#include "platform/UIViewController.h"
+#include "platform/layers/CALayer.h"
+#include "platform/ui/UIViewController.h"
 #include "screens/FadingScrollView.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <fstream>
 
 #include "SimFixture.h"
-#include "platform/Storyboard.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;

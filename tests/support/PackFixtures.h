@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/NSError.h"
-#include "platform/NSObject.h"
-#include "platform/ResourceService.h"
+#include "platform/content/ResourceService.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSObject.h"
 #include "platform/ondemand/PackManifest.h"
 
 namespace packfixtures {

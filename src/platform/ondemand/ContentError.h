@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 
 // A failed step of a pack fetch. Workers catch it and report it as the NSError of the request.
 class ContentError : public std::runtime_error {

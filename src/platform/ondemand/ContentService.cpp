@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/PackInstaller.h"

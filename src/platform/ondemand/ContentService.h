@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ResourceService.h"
+#include "platform/content/ResourceService.h"
 #include "platform/ondemand/FileIo.h"
 
 struct ContentServiceOptions {

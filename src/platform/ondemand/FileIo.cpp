@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 
 void UniqueFd::reset() {

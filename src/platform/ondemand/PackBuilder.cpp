@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/FileIo.h"
 #include "platform/ondemand/Sha256.h"
@@ -81,56 +82,41 @@ std::set<std::string> namesInExistingManifest(const std::filesystem::path& outpu
     }
 }
 
-// Copies `from` to `to`, returning the SHA-256 of what was copied.
+// Copies `from` to `to` through a temporary file, so that an interrupted build never
+// leaves a half-written pack file under its real name. Returns the SHA-256 of what
+// was copied.
 std::string copyHashing(const std::filesystem::path& from, const std::filesystem::path& to,
                         std::uint64_t expectedSize, std::vector<char>& buffer,
                         const std::function<void(std::size_t)>& onChunk) {
     UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         failErrno("read", from);
-    UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!out)
-        failErrno("create", to);
-    Sha256 hasher;
-    std::uint64_t copied = 0;
-    for (;;) {
-        ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            failErrno("read", from);
+    try {
+        AtomicFile out(to);
+        Sha256 hasher;
+        std::uint64_t copied = 0;
+        for (;;) {
+            ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                failErrno("read", from);
+            }
+            if (got == 0)
+                break;
+            auto size = static_cast<std::size_t>(got);
+            hasher.update(buffer.data(), size);
+            out.write(buffer.data(), size);
+            copied += size;
+            onChunk(size);
         }
-        if (got == 0)
-            break;
-        auto size = static_cast<std::size_t>(got);
-        hasher.update(buffer.data(), size);
-        try {
-            fileio::writeAll(fileio::systemWrite, out.get(), buffer.data(), size, to);
-        } catch (const ContentError& error) {
-            fail(error.what());
-        }
-        copied += size;
-        onChunk(size);
+        if (copied != expectedSize)
+            fail(from.string() + " changed size while it was being packed");
+        out.commit();
+        return hasher.finishHex();
+    } catch (const std::system_error& error) {
+        fail(error.what());
     }
-    if (copied != expectedSize)
-        fail(from.string() + " changed size while it was being packed");
-    if (::close(out.release()) != 0)
-        failErrno("write", to);
-    return hasher.finishHex();
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    auto temporary = path.parent_path() / ("." + path.filename().string() + ".partial");
-    {
-        std::ofstream output(temporary, std::ios::binary | std::ios::trunc);
-        output << text;
-        if (!output.flush())
-            fail("cannot write " + temporary.string());
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error)
-        fail("cannot write " + path.string() + ": " + error.message());
 }
 
 }  // namespace
@@ -158,16 +144,12 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
     std::vector<char> buffer(kCopyChunk);
     std::vector<PackFile> packed;
     for (const auto& file : files) {
-        auto temporary = outputFolder / ("." + file.name + ".partial");
-        std::string sha256 =
-            copyHashing(source / file.name, temporary, file.size, buffer, [&](std::size_t size) {
-                done += size;
-                if (progress)
-                    progress(done, total);
-            });
-        std::filesystem::rename(temporary, outputFolder / file.name, error);
-        if (error)
-            fail("cannot write " + (outputFolder / file.name).string() + ": " + error.message());
+        std::string sha256 = copyHashing(source / file.name, outputFolder / file.name, file.size,
+                                         buffer, [&](std::size_t size) {
+                                             done += size;
+                                             if (progress)
+                                                 progress(done, total);
+                                         });
         packed.push_back({file.name, file.size, sha256});
     }
 
@@ -179,6 +161,10 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
         if (!current.count(stale))
             std::filesystem::remove(outputFolder / stale, error);
     }
-    writeText(outputFolder / PackManifest::kFileName, manifest.toJson());
+    try {
+        AtomicFile::replace(outputFolder / PackManifest::kFileName, manifest.toJson());
+    } catch (const std::system_error& failure) {
+        fail(failure.what());
+    }
     return manifest;
 }

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
 #include "platform/ondemand/VerifiedFileWriter.h"

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/NSError.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
 #include "platform/ondemand/Sha256.h"
@@ -151,18 +152,11 @@ void PackStore::writeInstallRecord(const std::filesystem::path& staging) const {
 
 void PackStore::writeRecord(const std::filesystem::path& directory, const std::string& text) const {
     auto path = directory / kInstallRecordName;
-    auto temporary = directory / (std::string(kInstallRecordName) + ".new");
-    {
-        UniqueFd fd(
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (!fd)
-            fileio::throwStorageError(errno, "create", temporary);
-        fileio::writeAll(fileio::systemWrite, fd.get(), text.data(), text.size(), temporary);
-        fileio::syncFd(fd.get(), temporary);
+    try {
+        AtomicFile::replace(path, text);
+    } catch (const std::system_error& error) {
+        fileio::throwStorageError(error.code().value(), "write", path);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        fileio::throwStorageError(errno, "write", path);
-    fileio::syncDirectory(directory);
 }
 
 std::string PackStore::currentBootId() {

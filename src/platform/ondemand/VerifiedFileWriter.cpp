@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 
 VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/UIAlertController.h"
-#include "platform/UIView.h"
 #include "platform/qt/QtGuard.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 

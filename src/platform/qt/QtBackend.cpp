@@ -13,14 +13,14 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/AudioFileProbe.h"
-#include "platform/NSURL.h"
-#include "platform/UIApplication.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AudioFileProbe.h"
 #include "platform/qt/QtAudioOutput.h"
 #include "platform/qt/QtGuard.h"
 #include "platform/qt/QtVideoOutput.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/ReviewNoticeLimit.h"
+#include "platform/ui/UIApplication.h"
 
 // Blocks become queued calls on an object of the main thread: Qt's event
 // queue keeps them in posting order, whatever thread posts. Once the backend

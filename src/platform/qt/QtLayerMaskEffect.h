@@ -4,7 +4,7 @@
 #include <QImage>
 #include <memory>
 
-#include "platform/CALayer.h"
+#include "platform/layers/CALayer.h"
 
 class QPainter;
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/AVPlayer.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/qt/QtGuard.h"
 #include "platform/qt/QtScreenWidget.h"
 #include "platform/qt/QtVideoOutput.h"

@@ -3,8 +3,8 @@
 #include <QUrl>
 #include <iostream>
 
-#include "platform/AVPlayer.h"
-#include "platform/NSURL.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
 
 QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
     player_.setAudioOutput(&audio_);

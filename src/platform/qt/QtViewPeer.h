@@ -3,7 +3,7 @@
 #include <QRect>
 #include <memory>
 
-#include "platform/UIView.h"
+#include "platform/ui/UIView.h"
 
 class QWidget;
 class QtLayerMaskEffect;

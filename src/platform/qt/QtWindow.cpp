@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/AVPlayer.h"
-#include "platform/UIAlertController.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/qt/QtAlertDialog.h"
 #include "platform/qt/QtPlayerScreen.h"
 #include "platform/qt/QtReviewNotice.h"
 #include "platform/qt/QtScreenWidget.h"
+#include "platform/ui/UIAlertController.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "platform/qt/ReviewNoticeLimit.h"
 
-#include <unistd.h>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <system_error>
+
+#include "platform/foundation/AtomicFile.h"
 
 namespace {
 
@@ -38,26 +39,13 @@ std::vector<long long> ReviewNoticeLimit::load() const {
 }
 
 bool ReviewNoticeLimit::save(const std::vector<long long>& times) const {
-    std::error_code error;
-    std::filesystem::create_directories(file_.parent_path(), error);
-    // Written beside the file and renamed over it, so a crash leaves the old file or the new.
-    std::filesystem::path temporary = file_;
-    temporary += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << nlohmann::json{{kKey, times}}.dump() << "\n";
-        out.flush();
-        if (!out) {
-            std::filesystem::remove(temporary, error);
-            return false;
-        }
-    }
-    std::filesystem::rename(temporary, file_, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
+    try {
+        std::filesystem::create_directories(file_.parent_path());
+        AtomicFile::replace(file_, nlohmann::json{{kKey, times}}.dump() + "\n");
+        return true;
+    } catch (const std::exception&) {
         return false;
     }
-    return true;
 }
 
 std::vector<long long> ReviewNoticeLimit::recentNotices(Clock::time_point now) const {

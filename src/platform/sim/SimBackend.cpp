@@ -4,12 +4,12 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/AVPlayer.h"
-#include "platform/AudioFileProbe.h"
-#include "platform/NSURL.h"
-#include "platform/UIAlertController.h"
-#include "platform/UIApplication.h"
-#include "platform/UIView.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/media/AudioFileProbe.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIView.h"
 
 // Elapsed time of a sim audio output on the virtual clock.
 struct SimBackend::AudioClock {

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ResourceService.h"
+#include "platform/content/ResourceService.h"
 
 // An on-demand service whose requests finish only when the caller says so.
 // A pack's files live in a source folder and appear in the bundle folder

@@ -14,9 +14,9 @@
 #include "OnDemandTestHelpers.h"
 #include "PackFixtures.h"
 #include "TempDirectory.h"
-#include "platform/NSBundle.h"
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/ondemand/PackStore.h"
 

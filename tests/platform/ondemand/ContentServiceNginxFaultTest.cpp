@@ -15,8 +15,8 @@
 #include "OnDemandTestHelpers.h"
 #include "PackFixtures.h"
 #include "TempDirectory.h"
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/ondemand/PackManifest.h"
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/NSError.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
 #include "platform/ondemand/ContentService.h"
 
 int main(int argc, char** argv) {

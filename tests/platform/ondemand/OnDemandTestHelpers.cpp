@@ -6,7 +6,7 @@
 
 #include "NetUtil.h"
 #include "PackFixtures.h"
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/PackManifest.h"
 #include "platform/ondemand/PackStore.h"
 

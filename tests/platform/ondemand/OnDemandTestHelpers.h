@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "PackFixtures.h"
-#include "platform/NSProgress.h"
+#include "platform/foundation/NSProgress.h"
 #include "platform/ondemand/ContentService.h"
 
 // What a folder holds: relative path -> bytes (folders map to "<dir>").

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/NSError.h"
+#include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/PackManifest.h"

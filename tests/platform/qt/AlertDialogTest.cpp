@@ -5,9 +5,9 @@
 #include <QTest>
 
 #include "QtFixture.h"
-#include "platform/UIAlertController.h"
 #include "platform/qt/QtAlertDialog.h"
 #include "platform/qt/QtWindow.h"
+#include "platform/ui/UIAlertController.h"
 
 namespace {
 

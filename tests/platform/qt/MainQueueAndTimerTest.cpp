@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "QtFixture.h"
-#include "platform/NSOperationQueue.h"
-#include "platform/NSThread.h"
-#include "platform/NSTimer.h"
 #include "platform/Platform.h"
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/foundation/NSThread.h"
+#include "platform/foundation/NSTimer.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <fstream>
 
 #include "QtFixture.h"
-#include "platform/AVAudioPlayer.h"
-#include "platform/AVPlayer.h"
-#include "platform/NSError.h"
-#include "platform/NSNotificationCenter.h"
-#include "platform/NSURL.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/AVAudioPlayer.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/qt/QtPlayerScreen.h"
 #include "platform/qt/QtVideoView.h"
 #include "platform/qt/QtWindow.h"

@@ -4,12 +4,12 @@
 #include <QTest>
 
 #include "QtFixture.h"
-#include "platform/Storyboard.h"
-#include "platform/UIApplication.h"
 #include "platform/qt/QtScreenWidget.h"
 #include "platform/qt/QtScrollView.h"
 #include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
 
 namespace {
 

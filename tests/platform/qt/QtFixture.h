@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include "AppFixture.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -9,37 +9,31 @@
 #include <string>
 #include <vector>
 
-#include "platform/UIView.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/QtViewPeer.h"
 #include "platform/sim/SimResourceService.h"
+#include "platform/ui/UIView.h"
 
-class AppDelegate;
 class QtButton;
 class QtWindow;
 class UIViewController;
 
-// A fresh platform on the Qt backend for each test, with real widgets on the
-// offscreen platform: a scratch folder with the bundle, the settings, the
-// platform's state and the on-demand packs (finished when the test says so),
-// the interface descriptions of ui/, every application class registered, an
-// AppDelegate as the application's delegate, and the debug log captured.
-class QtFixture : public ::testing::Test {
+// The application on the Qt backend, with real widgets on the offscreen
+// platform; on-demand packs are finished when the test says so.
+class QtFixture : public AppFixture {
 protected:
     void SetUp() override;
     void TearDown() override;
+    void settle() override { spin(20); }
 
     // Runs the event loop until `done` holds or `timeoutMs` have passed; true when done.
     static bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     // Runs the event loop for a while.
     static void spin(int milliseconds);
 
-    void addSampleBundledFile(const std::string& samplePath);
     // The pack's files come from media/packs/<tag>.
     void addSamplePack(const std::string& tag);
 
-    // Puts a screen of the interface descriptions in the window as the root.
-    std::shared_ptr<UIViewController> showScreen(const std::string& identifier);
     QtWindow& window() const;
     // A button of the screen on top of the stage, by identifier or title.
     QtButton* button(const std::string& identifierOrTitle) const;
@@ -62,13 +56,6 @@ protected:
         return found;
     }
 
-    std::filesystem::path scratch;
     std::shared_ptr<QtBackend> backend;
-    std::shared_ptr<SimResourceService> resources;
-    std::shared_ptr<AppDelegate> appDelegate;
-    std::vector<std::string> log;
     std::vector<std::string> openedURLs;
-
-private:
-    std::shared_ptr<void> keepWindow_;
 };

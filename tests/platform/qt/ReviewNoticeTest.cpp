@@ -5,10 +5,10 @@
 #include <fstream>
 
 #include "QtFixture.h"
-#include "platform/SKStoreReviewController.h"
 #include "platform/qt/QtReviewNotice.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/ReviewNoticeLimit.h"
+#include "platform/review/SKStoreReviewController.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "QtFixture.h"
 #include "app/AppDelegate.h"
 #include "music/MusicViewController.h"
-#include "platform/AVAudioPlayer.h"
+#include "platform/media/AVAudioPlayer.h"
 #include "platform/qt/QtAlertDialog.h"
 #include "platform/qt/QtPlayerScreen.h"
 #include "platform/qt/QtScrollView.h"

@@ -1,8 +1,0 @@
-#include "platform/NSThread.h"
-
-#include "platform/Platform.h"
-#include "platform/PlatformBackend.h"
-
-void NSThread::sleepForTimeInterval(double seconds) {
-    Platform::backend().sleepForTimeInterval(seconds);
-}

@@ -1,8 +1,0 @@
-#include "platform/SKStoreReviewController.h"
-
-#include "platform/Platform.h"
-#include "platform/PlatformBackend.h"
-
-void SKStoreReviewController::requestReview() {
-    Platform::backend().requestReview();
-}

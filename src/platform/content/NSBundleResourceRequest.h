@@ -1,0 +1,39 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/foundation/NSObject.h"
+
+class NSBundle;
+class NSError;
+class NSProgress;
+
+inline constexpr double NSBundleResourceRequestLoadingPriorityUrgent = 1.0;
+
+// A request for the on-demand files of a set of tags (the system asks for one tag at a time).
+class NSBundleResourceRequest : public NSObject {
+public:
+    static std::shared_ptr<NSBundleResourceRequest> initWithTags(std::set<std::string> tags);
+
+    void setLoadingPriority(double priority) { loadingPriority_ = priority; }
+    double loadingPriority() const { return loadingPriority_; }
+
+    // Starts the fetch; `completion` runs once, on any thread.
+    void beginAccessingResourcesWithCompletionHandler(
+        std::function<void(std::shared_ptr<NSError> error)> completion);
+
+    const std::shared_ptr<NSProgress>& progress() const { return progress_; }
+    const std::shared_ptr<NSBundle>& bundle() const { return bundle_; }
+    const std::set<std::string>& tags() const { return tags_; }
+
+    explicit NSBundleResourceRequest(std::set<std::string> tags);
+
+private:
+    std::set<std::string> tags_;
+    double loadingPriority_ = 0.5;
+    std::shared_ptr<NSProgress> progress_;
+    std::shared_ptr<NSBundle> bundle_;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/foundation/NSObject.h"
+
+class AudioOutput;
+class NSError;
+class NSURL;
+
+// Plays one audio file. The empty player (made by init) plays nothing, and
+// stopping it or reading its time works at any moment. Dropping the last
+// reference ends the sound.
+class AVAudioPlayer : public NSObject {
+public:
+    static std::shared_ptr<AVAudioPlayer> init();
+    // Null, with `error` set, when the file is not playable audio.
+    static std::shared_ptr<AVAudioPlayer> initWithContentsOfURL(const std::shared_ptr<NSURL>& url,
+                                                                std::shared_ptr<NSError>* error);
+    AVAudioPlayer() = default;
+    ~AVAudioPlayer() override;
+
+    bool play();
+    void stop();
+    bool isPlaying() const { return playing_; }
+    // Elapsed seconds: finite and non-negative.
+    double currentTime() const;
+    void setCurrentTime(double seconds);
+    const std::shared_ptr<NSURL>& url() const { return url_; }
+
+    static std::size_t playingCount();
+
+private:
+    std::shared_ptr<NSURL> url_;
+    std::unique_ptr<AudioOutput> output_;
+    bool playing_ = false;
+};

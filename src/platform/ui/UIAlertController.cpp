@@ -1,0 +1,51 @@
+#include "platform/ui/UIAlertController.h"
+
+#include <stdexcept>
+
+#include "platform/foundation/NSOperationQueue.h"
+#include "platform/ui/UIView.h"
+
+std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title,
+                                                              UIAlertActionStyle style,
+                                                              Handler handler) {
+    return std::shared_ptr<UIAlertAction>(new UIAlertAction(title, style, std::move(handler)));
+}
+
+void UIAlertController::addAction(const std::shared_ptr<UIAlertAction>& action) {
+    actions_.push_back(action);
+}
+
+void UIAlertController::addTextFieldWithConfigurationHandler(
+    std::function<void(UITextField&)> configuration) {
+    auto field = std::make_shared<UITextField>();
+    textFields_.push_back(field);
+    if (configuration)
+        configuration(*field);
+}
+
+void UIAlertController::chooseAction(std::size_t index) {
+    if (index >= actions_.size())
+        throw std::out_of_range("the alert has no action " + std::to_string(index));
+    auto self = sharedFrom(this);
+    auto action = actions_[index];
+    dismissViewControllerAnimated(true, nullptr);
+    // The handlers were only needed while the alert could be answered; letting
+    // them go breaks any cycle a handler makes through the alert.
+    std::vector<std::shared_ptr<UIAlertAction>> released;
+    released.swap(actions_);
+    if (action->handler_) {
+        auto handler = std::move(action->handler_);
+        NSOperationQueue::mainQueue().addOperationWithBlock(
+            [self, action, handler = std::move(handler), released = std::move(released)] {
+                handler(*action);
+            });
+    }
+}
+
+std::optional<std::size_t> UIAlertController::cancelActionIndex() const {
+    for (std::size_t i = 0; i < actions_.size(); ++i) {
+        if (actions_[i]->style() == UIAlertActionStyle::cancel)
+            return i;
+    }
+    return std::nullopt;
+}

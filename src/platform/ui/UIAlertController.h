@@ -1,0 +1,90 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/UIViewController.h"
+
+class UITextField;
+
+enum class UIAlertControllerStyle { actionSheet, alert };
+enum class UIAlertActionStyle { defaultStyle, cancel, destructive };
+
+class UIAlertAction : public NSObject {
+public:
+    using Handler = std::function<void(UIAlertAction& action)>;
+
+    static std::shared_ptr<UIAlertAction> actionWithTitle(const std::string& title,
+                                                          UIAlertActionStyle style,
+                                                          Handler handler);
+
+    const std::string& title() const { return title_; }
+    UIAlertActionStyle style() const { return style_; }
+    bool hasHandler() const { return static_cast<bool>(handler_); }
+
+private:
+    friend class UIAlertController;
+    UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler)
+        : title_(std::move(title)), style_(style), handler_(std::move(handler)) {}
+
+    std::string title_;
+    UIAlertActionStyle style_;
+    Handler handler_;
+};
+
+class UIAlertController : public UIViewController {
+public:
+    static std::shared_ptr<UIAlertController> alertControllerWithTitle(
+        const std::optional<std::string>& title, const std::optional<std::string>& message,
+        UIAlertControllerStyle preferredStyle) {
+        return make<UIAlertController>(title, message, preferredStyle);
+    }
+
+    UIAlertController(const std::optional<std::string>& nibName,
+                      const std::shared_ptr<NSBundle>& bundle)
+        : UIViewController(nibName, bundle) {}
+    explicit UIAlertController(NSCoder& coder) : UIViewController(coder) {}
+
+    std::string className() const override { return "UIAlertController"; }
+    bool coversPresenter() const override { return false; }
+
+    const std::optional<std::string>& title() const { return title_; }
+    const std::optional<std::string>& message() const { return message_; }
+    UIAlertControllerStyle preferredStyle() const { return style_; }
+
+    void addAction(const std::shared_ptr<UIAlertAction>& action);
+    const std::vector<std::shared_ptr<UIAlertAction>>& actions() const { return actions_; }
+
+    // Adds a text field; `configuration` runs at once, before the alert can show.
+    void addTextFieldWithConfigurationHandler(
+        std::function<void(UITextField& field)> configuration);
+    const std::vector<std::shared_ptr<UITextField>>& textFields() const { return textFields_; }
+
+    // The reader chose an action: the alert closes, then its handler runs on the main queue.
+    void chooseAction(std::size_t index);
+    // The cancel-style action, as Escape chooses it; absent when there is none.
+    std::optional<std::size_t> cancelActionIndex() const;
+
+protected:
+    // Sent to a subclass, the factory makes an object of that subclass.
+    template <typename Alert>
+    static std::shared_ptr<Alert> make(const std::optional<std::string>& title,
+                                       const std::optional<std::string>& message,
+                                       UIAlertControllerStyle style) {
+        auto alert = std::make_shared<Alert>(std::nullopt, nullptr);
+        alert->title_ = title;
+        alert->message_ = message;
+        alert->style_ = style;
+        return alert;
+    }
+
+private:
+    std::optional<std::string> title_;
+    std::optional<std::string> message_;
+    UIAlertControllerStyle style_ = UIAlertControllerStyle::alert;
+    std::vector<std::shared_ptr<UIAlertAction>> actions_;
+    std::vector<std::shared_ptr<UITextField>> textFields_;
+};

@@ -1,0 +1,111 @@
+#include "platform/ui/UIView.h"
+
+void UIView::changed() {
+    if (peer_)
+        peer_->viewDidChange(*this);
+}
+
+void UIView::setFrame(const CGRect& frame) {
+    frame_ = frame;
+    changed();
+    setNeedsLayout();
+}
+
+void UIView::setHidden(bool hidden) {
+    hidden_ = hidden;
+    changed();
+}
+
+void UIView::setBackgroundColor(CGColor color) {
+    background_ = color;
+    changed();
+}
+
+void UIView::addSubview(const std::shared_ptr<UIView>& view) {
+    subviews_.push_back(view);
+    view->superview_ = sharedFrom(this);
+}
+
+std::shared_ptr<UIView> UIView::viewWithTag(long long tag) {
+    if (tag_ == tag)
+        return sharedFrom(this);
+    for (auto& subview : subviews_) {
+        if (auto found = subview->viewWithTag(tag))
+            return found;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<UIView> UIView::viewWithIdentifier(const std::string& identifier) {
+    if (identifier_ == identifier)
+        return sharedFrom(this);
+    for (auto& subview : subviews_) {
+        if (auto found = subview->viewWithIdentifier(identifier))
+            return found;
+    }
+    return nullptr;
+}
+
+void UILabel::setText(const std::string& text) {
+    text_ = text;
+    changed();
+}
+
+void UIControl::addTarget(const std::shared_ptr<NSObject>& target,
+                          std::function<void(NSObject&, UIView&)> action) {
+    actions_.push_back({target, true, std::move(action), nullptr});
+}
+
+void UIControl::addHandler(std::function<void(UIView&)> handler) {
+    actions_.push_back({{}, false, nullptr, std::move(handler)});
+}
+
+void UIControl::sendActions() {
+    if (!enabled_)
+        return;
+    auto self = sharedFrom(this);
+    auto actions = actions_;
+    for (auto& action : actions) {
+        if (!action.hasTarget) {
+            action.handler(*this);
+        } else if (auto target = action.target.lock()) {
+            action.call(*target, *this);
+        }
+    }
+}
+
+void UIControl::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}
+
+void UIButton::setTitle(const std::string& title) {
+    title_ = title;
+    changed();
+}
+
+void UIProgressView::setProgress(float progress) {
+    progress_ = progress < 0.0f ? 0.0f : (progress > 1.0f ? 1.0f : progress);
+    changed();
+}
+
+void UITextField::setText(const std::string& text) {
+    text_ = text;
+    changed();
+}
+
+void UITextField::setPlaceholder(const std::string& placeholder) {
+    placeholder_ = placeholder;
+    changed();
+}
+
+void UIScrollView::setContentSize(const CGSize& size) {
+    contentSize_ = size;
+    changed();
+}
+
+void UIScrollView::setContentOffset(const CGPoint& offset) {
+    contentOffset_ = offset;
+    changed();
+    setNeedsLayout();
+}

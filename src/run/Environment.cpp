@@ -1,0 +1,43 @@
+#include "run/Environment.h"
+
+#include <map>
+
+#include "platform/Platform.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/sim/SimResourceService.h"
+#include "run/ApplicationClasses.h"
+
+void installEnvironment(const EnvironmentParts& parts) {
+    registerApplicationClasses();
+    std::map<std::string, NSPropertyListValue> information;
+    if (!parts.buildVersion.empty())
+        information[kCFBundleVersionKey] = parts.buildVersion;
+    PlatformEnvironment environment;
+    environment.backend = parts.backend;
+    environment.resources = parts.resources;
+    environment.mainBundle =
+        std::make_shared<NSBundle>(parts.bundleDirectory.string(), std::move(information));
+    environment.userDefaults = std::make_shared<NSUserDefaults>(parts.settingsFile.string());
+    environment.interfaceDirectory = parts.interfaceDirectory.string();
+    Platform::install(environment);
+}
+
+void uninstallEnvironment() {
+    if (Platform::installed())
+        Platform::environment().resources.reset();
+    Platform::uninstall();
+    setDebugLogSink(nullptr);
+}
+
+std::shared_ptr<SimResourceService> simulatedContent(const std::filesystem::path& root,
+                                                     const std::filesystem::path& packSources) {
+    auto resources = std::make_shared<SimResourceService>(root.string());
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(packSources, ignored)) {
+        if (entry.is_directory())
+            resources->setPackSource(entry.path().filename().string(), entry.path().string());
+    }
+    return resources;
+}

@@ -1,0 +1,133 @@
+#include <stdlib.h>
+#include <QApplication>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "app/AppDelegate.h"
+#include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSStringFromClass.h"
+#include "platform/ondemand/ContentService.h"
+#include "platform/qt/QtBackend.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
+#include "run/Environment.h"
+#include "run/Run.h"
+#include "run/ScratchFolder.h"
+#include "scenario/ScenarioEngine.h"
+#include "scenario/qt/QtScenarioDriver.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tour's own pieces: its device, its screenshots, the driver and the engine.
+struct Tour {
+    std::unique_ptr<ScratchFolder> device;
+    fs::path screenshots;
+    std::unique_ptr<QtScenarioDriver> driver;
+    std::unique_ptr<ScenarioEngine> engine;
+};
+
+// The tour starts from a fresh device: its own settings, platform state and
+// download cache, removed afterwards. Only the screenshots stay.
+bool prepareTour(Tour& tour, const RunOptions& options) {
+    auto device = ScratchFolder::make("larkspire-tour-device");
+    if (!device)
+        return false;
+    tour.device = std::make_unique<ScratchFolder>(*device);
+    tour.screenshots = options.screenshots;
+    if (tour.screenshots.empty()) {
+        auto folder = ScratchFolder::make("larkspire-tour");
+        if (!folder)
+            return false;
+        tour.screenshots = *folder;
+    }
+    std::error_code error;
+    fs::create_directories(tour.screenshots, error);
+    if (error) {
+        std::cerr << "larkspire: cannot make " << tour.screenshots.string() << ": "
+                  << error.message() << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool loadTour(Tour& tour, QtBackend& backend, const RunOptions& options) {
+    std::ifstream script(options.tourScript);
+    if (!script) {
+        std::cerr << "larkspire: cannot read the tour " << options.tourScript << "\n";
+        return false;
+    }
+    tour.driver = std::make_unique<QtScenarioDriver>(backend, tour.screenshots, std::cerr);
+    tour.engine = std::make_unique<ScenarioEngine>(*tour.driver, std::cerr, std::cerr);
+    if (!tour.engine->load(script, options.tourScript))
+        return false;
+    std::cerr << "Guided tour " << options.tourScript << ": screenshots in "
+              << tour.screenshots.string() << "\n";
+    setDebugLogSink([engine = tour.engine.get()](const std::string& line) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        engine->logLine(line);
+    });
+    backend.setApplicationDriver([driver = tour.driver.get()] { driver->start(); });
+    return true;
+}
+
+}  // namespace
+
+int runOnQt(int argc, char** argv, const RunOptions& options) {
+    bool touring = options.mode == RunOptions::Mode::tour ||
+                   (options.mode == RunOptions::Mode::automatic && !displayAvailable());
+    if (!displayAvailable())
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    Tour tour;
+    if (touring && !prepareTour(tour, options))
+        return 1;
+    fs::path settings =
+        touring ? tour.device->path() / "settings.json" : fs::path(options.settingsPath);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Larkspire");
+
+    QtBackendOptions backendOptions;
+    backendOptions.fullScreen = options.fullScreen;
+    backendOptions.stateFile = (settings.parent_path() / "platform-state.json").string();
+    if (touring) {
+        // Screenshots at the stage's own size, whatever the screen.
+        backendOptions.windowWidth = 1024;
+        backendOptions.windowHeight = 768;
+        backendOptions.openURL = [&tour](const std::string& url) {
+            std::cerr << "[tour] the desktop would open " << url << "\n";
+            tour.engine->urlOpened(url);
+        };
+        backendOptions.launchScreenShown = [&tour] { tour.driver->captureLaunchScreen(); };
+    }
+    auto backend = std::make_shared<QtBackend>(backendOptions);
+    if (options.firstScreenShown)
+        backend->setFirstScreenShownHandler(options.firstScreenShown);
+    if (touring && !loadTour(tour, *backend, options))
+        return 2;
+
+    ContentService::Options content;
+    content.baseUrl = options.contentURL;
+    if (touring)
+        content.cacheDirectory = tour.device->path() / "cache";
+    installEnvironment({backend, std::make_shared<ContentService>(content), options.bundleDirectory,
+                        options.buildVersion, settings, options.interfaceDirectory});
+
+    int status = 0;
+    try {
+        status = UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
+    } catch (const InterfaceDescriptionError& error) {
+        std::cerr << "larkspire: " << error.what() << "\n";
+        status = 1;
+    }
+    if (tour.engine && status == 0)
+        status = tour.engine->passed() ? 0 : 1;
+    uninstallEnvironment();
+    backend.reset();
+    return status;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// How the application is run, from its command line and the built-in defaults.
+struct RunOptions {
+    // automatic: a window when there is a display, else the guided tour.
+    enum class Mode { automatic, window, tour, headless, scenario };
+    Mode mode = Mode::automatic;
+    std::string settingsPath;
+    bool settingsGiven = false;
+    std::string interfaceDirectory;
+    std::string bundleDirectory;
+    // The folders of the packs a scripted run installs, one per tag.
+    std::string packSources;
+    std::string buildVersion;
+    // Where the on-demand packs are served: file://, http:// or https://.
+    std::string contentURL;
+    bool fullScreen = false;
+    std::string tourScript;
+    // Where the tour writes its screenshots; empty makes a new folder.
+    std::string screenshots;
+    // The scripted run's scenario; "-" reads standard input.
+    std::string scenario;
+    // Runs once the first screen of the main interface has been painted (window runs).
+    std::function<void()> firstScreenShown;
+};
+
+RunOptions defaultRunOptions();
+// Reads the command line over the defaults. Prints the usage and exits for
+// --help; writes the problem and returns nullopt for a bad option.
+std::optional<RunOptions> parseRunOptions(int argc, char** argv);
