@@ -14,8 +14,8 @@
 
 namespace {
 
-// Outlets are weak; as with a message to nil, a control that is not there is
-// left alone rather than dereferenced.
+// Outlets are weak and a description may leave one unconnected: a control
+// that is not there is left alone rather than dereferenced.
 template <typename View>
 void setHidden(const std::weak_ptr<View>& outlet, bool hidden) {
     if (auto view = outlet.lock())

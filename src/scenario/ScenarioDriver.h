@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,16 +20,15 @@ struct ScenarioStep;
 // The backends a step can run on.
 enum class ScenarioBackend : unsigned { headless = 1, qt = 2 };
 
-// What a step waits for before the next one runs. A wait with a condition holds
-// once `done` is true and fails after `seconds`; a pause without one lasts
-// `seconds`. The driver decides how time passes while it waits.
+// What a step waits for before the next one runs. `missing` says what is still
+// missing, worded as the failure, or nothing once the wait is over; the wait
+// fails when something is still missing after `seconds`. A pause, without
+// `missing`, lasts `seconds`. The driver decides how time passes meanwhile.
 struct ScenarioWait {
-    std::function<bool()> done;
-    // The failure, worded for the moment the wait gives up.
-    std::function<std::string()> failure;
+    std::function<std::optional<std::string>()> missing;
     double seconds = 0;
     // Runs while the wait lasts (a download's progress, say).
-    std::function<void()> onTick;
+    std::function<void()> onTick = {};
 };
 
 // One backend as the scenario engine sees it: what is shown, how a reader acts

@@ -13,15 +13,16 @@
 namespace {
 
 using Arguments = ScenarioEngine::Arguments;
-using Step = ScenarioEngine::Step;
+using Missing = std::optional<std::string>;
 using Wait = std::optional<ScenarioWait>;
 
 constexpr unsigned kBoth = unsigned(ScenarioBackend::headless) | unsigned(ScenarioBackend::qt);
 // How long the real platform may take to show what is expected.
 constexpr double kExpectSeconds = 5.0;
 
-ScenarioWait holds(std::function<bool()> done, std::function<std::string()> failure) {
-    return {std::move(done), std::move(failure), kExpectSeconds, {}};
+// An expectation holds once nothing is missing.
+ScenarioWait until(std::function<Missing()> missing) {
+    return {std::move(missing), kExpectSeconds};
 }
 
 std::string quoted(const std::string& text) {
@@ -35,156 +36,114 @@ std::string fileOfPlayer(const AVPlayerViewController& player) {
 }
 
 Wait screen(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string id = arguments[1];
-    auto shown = [&engine] {
-        auto screen = engine.visibleScreen();
-        if (!screen)
+    return until([&engine, id = arguments[1]]() -> Missing {
+        auto shown = engine.visibleScreen();
+        if (!shown)
             ScenarioEngine::fail("the application has not been launched");
-        return screen;
-    };
-    return holds([shown, id] { return shown()->identifier() == id; },
-                 [shown] {
-                     return "the visible screen is '" + shown()->identifier() + "' (" +
-                            shown()->className() + ")";
-                 });
+        if (shown->identifier() == id)
+            return std::nullopt;
+        return "the visible screen is '" + shown->identifier() + "' (" + shown->className() + ")";
+    });
 }
 
 Wait alert(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string title = arguments[1];
     std::optional<std::string> message;
     if (arguments.size() == 3)
         message = arguments[2];
-    auto& driver = engine.driver();
-    return holds(
-        [&driver, title, message] {
-            auto shown = driver.visibleAlert();
-            return shown && shown->title().value_or("") == title &&
-                   (!message || shown->message().value_or("") == *message);
-        },
-        [&driver, title] {
-            auto shown = driver.visibleAlert();
-            if (!shown)
-                return std::string("no alert is up");
-            if (shown->title().value_or("") != title)
-                return "the alert's title is " + quoted(shown->title().value_or(""));
+    return until([&driver = engine.driver(), title = arguments[1], message]() -> Missing {
+        auto shown = driver.visibleAlert();
+        if (!shown)
+            return "no alert is up";
+        if (shown->title().value_or("") != title)
+            return "the alert's title is " + quoted(shown->title().value_or(""));
+        if (message && shown->message().value_or("") != *message)
             return "the alert's message is " + quoted(shown->message().value_or(""));
-        });
+        return std::nullopt;
+    });
 }
 
 // An action of the visible alert with its style: default, cancel or destructive.
 Wait action(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string title = arguments[1], style = arguments[2];
-    auto& driver = engine.driver();
-    auto styleOf = [&driver, title]() -> std::optional<std::string> {
-        auto shown = driver.visibleAlert();
-        if (!shown)
-            return std::nullopt;
-        for (const auto& choice : shown->actions()) {
-            if (choice->title() == title)
-                return actionStyleName(choice->style());
-        }
-        return std::nullopt;
-    };
-    return holds([styleOf, style] { return styleOf() == style; },
-                 [styleOf, title] {
-                     auto found = styleOf();
-                     return found ? "the action " + quoted(title) + " is " + *found
-                                  : "no alert action " + quoted(title) + " is up";
-                 });
-}
-
-Wait noAlert(ScenarioEngine& engine, const Arguments&) {
-    auto& driver = engine.driver();
-    return holds([&driver] { return !driver.visibleAlert(); },
-                 [&driver] {
-                     auto shown = driver.visibleAlert();
-                     return "an alert is up: " + quoted(shown ? shown->title().value_or("") : "");
-                 });
-}
-
-Wait player(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string file = arguments[1];
-    auto& driver = engine.driver();
-    return holds(
-        [&driver, file] {
-            auto shown = driver.visiblePlayer();
-            return shown && fileOfPlayer(*shown) == file;
-        },
-        [&driver] {
-            auto shown = driver.visiblePlayer();
-            return shown ? "the player plays " + fileOfPlayer(*shown) : "no player is up";
+    return until(
+        [&driver = engine.driver(), title = arguments[1], style = arguments[2]]() -> Missing {
+            auto shown = driver.visibleAlert();
+            for (const auto& choice : shown ? shown->actions() : decltype(shown->actions()){}) {
+                if (choice->title() != title)
+                    continue;
+                if (actionStyleName(choice->style()) == style)
+                    return std::nullopt;
+                return "the action " + quoted(title) + " is " + actionStyleName(choice->style());
+            }
+            return "no alert action " + quoted(title) + " is up";
         });
 }
 
+Wait noAlert(ScenarioEngine& engine, const Arguments&) {
+    return until([&driver = engine.driver()]() -> Missing {
+        auto shown = driver.visibleAlert();
+        return shown ? Missing("an alert is up: " + quoted(shown->title().value_or("")))
+                     : std::nullopt;
+    });
+}
+
+Wait player(ScenarioEngine& engine, const Arguments& arguments) {
+    return until([&driver = engine.driver(), file = arguments[1]]() -> Missing {
+        auto shown = driver.visiblePlayer();
+        if (!shown)
+            return "no player is up";
+        return fileOfPlayer(*shown) == file ? std::nullopt
+                                            : Missing("the player plays " + fileOfPlayer(*shown));
+    });
+}
+
 Wait noPlayer(ScenarioEngine& engine, const Arguments&) {
-    auto& driver = engine.driver();
-    return holds([&driver] { return !driver.visiblePlayer(); },
-                 [&driver] {
-                     auto shown = driver.visiblePlayer();
-                     return "a player is up, playing " + (shown ? fileOfPlayer(*shown) : "");
-                 });
+    return until([&driver = engine.driver()]() -> Missing {
+        auto shown = driver.visiblePlayer();
+        return shown ? Missing("a player is up, playing " + fileOfPlayer(*shown)) : std::nullopt;
+    });
 }
 
-Wait logLine(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string line = arguments[1];
-    return holds(
-        [&engine, line] {
-            auto next = engine.unmatchedLogLine();
-            if (!next)
-                return false;
-            if (*next != line)
-                ScenarioEngine::fail("the next debug-log line is: " + *next);
-            engine.matchLogLine();
-            return true;
-        },
-        [] { return std::string("no further debug-log line was written"); });
+// The oldest debug-log line or opened URL not yet matched must be the one named.
+template <auto unmatched, auto match>
+Wait next(ScenarioEngine& engine, const std::string& expected, const std::string& what,
+          const std::string& nothing) {
+    return until([&engine, expected, what, nothing]() -> Missing {
+        auto found = (engine.*unmatched)();
+        if (!found)
+            return nothing;
+        if (*found != expected)
+            ScenarioEngine::fail("the next " + what + " is: " + *found);
+        (engine.*match)();
+        return std::nullopt;
+    });
 }
 
-Wait logEmpty(ScenarioEngine& engine, const Arguments&) {
-    auto next = engine.unmatchedLogLine();
-    if (next)
-        ScenarioEngine::fail("the debug log has unmatched lines, the first: " + *next);
-    return std::nullopt;
-}
-
-Wait opened(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string url = arguments[1];
-    return holds(
-        [&engine, url] {
-            auto next = engine.unmatchedURL();
-            if (!next)
-                return false;
-            if (*next != url)
-                ScenarioEngine::fail("the next opened URL is " + *next);
-            engine.matchURL();
-            return true;
-        },
-        [] { return std::string("no further URL was opened"); });
-}
-
-Wait openedNone(ScenarioEngine& engine, const Arguments&) {
-    if (auto next = engine.unmatchedURL())
-        ScenarioEngine::fail("a URL was opened: " + *next);
+Wait none(const std::optional<std::string>& unmatched, const std::string& what) {
+    if (unmatched)
+        ScenarioEngine::fail(what + *unmatched);
     return std::nullopt;
 }
 
 Wait text(ScenarioEngine& engine, const Arguments& arguments) {
     auto view = engine.findView(arguments[1]);
-    std::string selector = arguments[1], expected = arguments[2];
     if (!dynamic_cast<UILabel*>(view.get()) && !dynamic_cast<UIButton*>(view.get()) &&
         !dynamic_cast<UITextField*>(view.get()))
-        ScenarioEngine::fail("'" + selector + "' shows no text");
-    return holds([view, expected] { return textOf(*view) == expected; },
-                 [view, selector] { return "'" + selector + "' shows " + quoted(textOf(*view)); });
+        ScenarioEngine::fail("'" + arguments[1] + "' shows no text");
+    return until([view, selector = arguments[1], expected = arguments[2]]() -> Missing {
+        if (textOf(*view) == expected)
+            return std::nullopt;
+        return "'" + selector + "' shows " + quoted(textOf(*view));
+    });
 }
 
 Wait visibility(ScenarioEngine& engine, const Arguments& arguments) {
-    auto view = engine.findView(arguments[1]);
     bool hidden = arguments[0] == "hidden";
-    std::string selector = arguments[1];
-    return holds(
-        [view, hidden] { return isEffectivelyVisible(view) != hidden; },
-        [selector, hidden] { return "'" + selector + (hidden ? "' is shown" : "' is hidden"); });
+    return until(
+        [view = engine.findView(arguments[1]), hidden, selector = arguments[1]]() -> Missing {
+            if (isEffectivelyVisible(view) != hidden)
+                return std::nullopt;
+            return "'" + selector + (hidden ? "' is shown" : "' is hidden");
+        });
 }
 
 Wait progress(ScenarioEngine& engine, const Arguments& arguments) {
@@ -192,10 +151,11 @@ Wait progress(ScenarioEngine& engine, const Arguments& arguments) {
     if (!bar)
         ScenarioEngine::fail("'" + arguments[1] + "' is not a progress bar");
     double expected = ScenarioEngine::number(arguments[2], "the progress");
-    std::string selector = arguments[1];
-    return holds(
-        [bar, expected] { return std::fabs(double(bar->progress()) - expected) <= 0.005; },
-        [bar, selector] { return "'" + selector + "' shows " + formatNumber(bar->progress()); });
+    return until([bar, expected, selector = arguments[1]]() -> Missing {
+        if (std::fabs(double(bar->progress()) - expected) <= 0.005)
+            return std::nullopt;
+        return "'" + selector + "' shows " + formatNumber(bar->progress());
+    });
 }
 
 Wait contentSize(ScenarioEngine& engine, const Arguments& arguments) {
@@ -204,25 +164,39 @@ Wait contentSize(ScenarioEngine& engine, const Arguments& arguments) {
         ScenarioEngine::fail("'" + arguments[1] + "' is not a scroll view");
     CGSize expected{ScenarioEngine::number(arguments[2], "the width"),
                     ScenarioEngine::number(arguments[3], "the height")};
-    std::string selector = arguments[1];
-    return holds([view, expected] { return view->contentSize() == expected; },
-                 [view, selector] {
-                     return "'" + selector + "' has content " +
-                            formatNumber(view->contentSize().width) + "x" +
-                            formatNumber(view->contentSize().height);
-                 });
+    return until([view, expected, selector = arguments[1]]() -> Missing {
+        CGSize size = view->contentSize();
+        if (size == expected)
+            return std::nullopt;
+        return "'" + selector + "' has content " + formatNumber(size.width) + "x" +
+               formatNumber(size.height);
+    });
 }
 
 }  // namespace
 
-void addExpectations(std::map<std::string, Step>& steps) {
+void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
+    auto log = [](ScenarioEngine& engine, const Arguments& arguments) {
+        return next<&ScenarioEngine::unmatchedLogLine, &ScenarioEngine::matchLogLine>(
+            engine, arguments[1], "debug-log line", "no further debug-log line was written");
+    };
+    auto logEmpty = [](ScenarioEngine& engine, const Arguments&) {
+        return none(engine.unmatchedLogLine(), "the debug log has unmatched lines, the first: ");
+    };
+    auto opened = [](ScenarioEngine& engine, const Arguments& arguments) {
+        return next<&ScenarioEngine::unmatchedURL, &ScenarioEngine::matchURL>(
+            engine, arguments[1], "opened URL", "no further URL was opened");
+    };
+    auto openedNone = [](ScenarioEngine& engine, const Arguments&) {
+        return none(engine.unmatchedURL(), "a URL was opened: ");
+    };
     steps["expect screen"] = {2, 2, "expect screen ID", kBoth, false, screen};
     steps["expect alert"] = {2, 3, "expect alert TITLE [MESSAGE]", kBoth, false, alert};
     steps["expect action"] = {3, 3, "expect action TITLE STYLE", kBoth, false, action};
     steps["expect no-alert"] = {1, 1, "expect no-alert", kBoth, false, noAlert};
     steps["expect player"] = {2, 2, "expect player FILE", kBoth, false, player};
     steps["expect no-player"] = {1, 1, "expect no-player", kBoth, false, noPlayer};
-    steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, logLine};
+    steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, log};
     steps["expect log-empty"] = {1, 1, "expect log-empty", kBoth, false, logEmpty};
     steps["expect opened"] = {2, 2, "expect opened URL", kBoth, false, opened};
     steps["expect opened-none"] = {1, 1, "expect opened-none", kBoth, false, openedNone};

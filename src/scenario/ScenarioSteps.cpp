@@ -45,11 +45,12 @@ std::string answerTo(const std::string& question) {
 Wait go(ScenarioEngine& engine, const Arguments& arguments) {
     const std::string& target = arguments[0];
     engine.tap(engine.findNavigation(target), "the way to " + target);
-    return ScenarioWait{
-        [&engine, target] { return engine.visibleScreen()->identifier() == target; },
-        [target] { return "the button did not lead to " + target; },
-        kScreenSeconds,
-        {}};
+    return ScenarioWait{[&engine, target]() -> std::optional<std::string> {
+                            if (engine.visibleScreen()->identifier() == target)
+                                return std::nullopt;
+                            return "the button did not lead to " + target;
+                        },
+                        kScreenSeconds};
 }
 
 Wait downloadWait(ScenarioEngine& engine, const Arguments& arguments) {
@@ -64,22 +65,21 @@ Wait downloadWait(ScenarioEngine& engine, const Arguments& arguments) {
     std::string tag = arguments[0];
     std::ostream& out = engine.transcript();
     // The bar is hidden once the request has completed.
-    return ScenarioWait{[bar, &out] {
-                            if (!bar->isHidden())
-                                return false;
-                            out << "\n";
-                            return true;
-                        },
-                        [tag] { return "the " + tag + " download did not finish"; },
-                        kDownloadSeconds,
-                        [bar, tag, &out] {
-                            constexpr int kWidth = 30;
-                            double fraction = std::clamp(double(bar->progress()), 0.0, 1.0);
-                            int filled = int(std::lround(fraction * kWidth));
-                            out << "\r  " << tag << " [" << std::string(filled, '#')
-                                << std::string(kWidth - filled, ' ') << "] "
-                                << std::lround(fraction * 100) << "%" << std::flush;
-                        }};
+    auto missing = [bar, tag, &out]() -> std::optional<std::string> {
+        if (!bar->isHidden())
+            return "the " + tag + " download did not finish";
+        out << "\n";
+        return std::nullopt;
+    };
+    auto draw = [bar, tag, &out] {
+        constexpr int kWidth = 30;
+        double fraction = std::clamp(double(bar->progress()), 0.0, 1.0);
+        int filled = int(std::lround(fraction * kWidth));
+        out << "\r  " << tag << " [" << std::string(filled, '#')
+            << std::string(kWidth - filled, ' ') << "] " << std::lround(fraction * 100) << "%"
+            << std::flush;
+    };
+    return ScenarioWait{missing, kDownloadSeconds, draw};
 }
 
 Wait alertType(ScenarioEngine& engine, const Arguments& arguments) {
@@ -111,10 +111,12 @@ Wait alertChoose(ScenarioEngine& engine, const Arguments& arguments) {
 Wait videoWaitEnd(ScenarioEngine& engine, const Arguments&) {
     if (!engine.driver().visiblePlayer())
         ScenarioEngine::fail("no player is up");
-    return ScenarioWait{[&engine] { return !engine.driver().visiblePlayer(); },
-                        [] { return std::string("the video did not play to its end and close"); },
-                        kVideoSeconds,
-                        {}};
+    return ScenarioWait{[&engine]() -> std::optional<std::string> {
+                            if (!engine.driver().visiblePlayer())
+                                return std::nullopt;
+                            return "the video did not play to its end and close";
+                        },
+                        kVideoSeconds};
 }
 
 Wait randomDraws(ScenarioEngine& engine, const Arguments& arguments) {
@@ -133,7 +135,7 @@ Wait wait(ScenarioEngine&, const Arguments& arguments) {
     double seconds = ScenarioEngine::number(arguments[0], "the time");
     if (seconds < 0)
         ScenarioEngine::fail("time only goes forward");
-    return ScenarioWait{nullptr, nullptr, seconds, {}};
+    return ScenarioWait{nullptr, seconds};
 }
 
 }  // namespace

@@ -100,15 +100,3 @@ void reportAlert(std::ostream& out, const UIAlertController& alert) {
             << quoted(field->placeholder()) << "\n";
     }
 }
-
-const char* actionStyleName(UIAlertActionStyle style) {
-    switch (style) {
-        case UIAlertActionStyle::cancel:
-            return "cancel";
-        case UIAlertActionStyle::destructive:
-            return "destructive";
-        case UIAlertActionStyle::defaultStyle:
-            break;
-    }
-    return "default";
-}

@@ -6,7 +6,7 @@
 
 #include "scenario/ViewQuery.h"
 
-#include "platform/ui/UIAlertController.h"
+class UIAlertController;
 
 class UIView;
 class UIViewController;
@@ -16,9 +16,6 @@ class UIViewController;
 // debug log.
 void reportScreen(std::ostream& out, UIViewController& screen);
 void reportAlert(std::ostream& out, const UIAlertController& alert);
-
-// "default", "cancel" or "destructive", as scripts and reports name them.
-const char* actionStyleName(UIAlertActionStyle style);
 
 // "%g"-style text for sizes and offsets.
 std::string formatNumber(double value);

@@ -3,8 +3,9 @@
 #include <memory>
 #include <string>
 
-// Error codes of the on-demand resource service. 4992 and 4994 are the
-// platform's own codes; the rest distinguish the ways a fetch can fail here.
+// Error codes of the on-demand resource service. The story code knows 4992
+// (out of space) and 4994 (no such tag); the rest distinguish the ways a fetch
+// can fail, for the debug log and the tests.
 enum NSBundleOnDemandResourceErrorCode : long {
     NSBundleOnDemandResourceOutOfSpaceError = 4992,
     NSBundleOnDemandResourceExceededMaximumSizeError = 4993,

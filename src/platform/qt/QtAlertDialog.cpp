@@ -13,22 +13,6 @@
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 
-namespace {
-
-const char* styleName(UIAlertActionStyle style) {
-    switch (style) {
-        case UIAlertActionStyle::cancel:
-            return "cancel";
-        case UIAlertActionStyle::destructive:
-            return "destructive";
-        case UIAlertActionStyle::defaultStyle:
-            break;
-    }
-    return "default";
-}
-
-}  // namespace
-
 QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* parent,
                              double scale)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), alert_(std::move(alert)) {
@@ -87,7 +71,7 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     std::optional<std::size_t> enterChooses;
     for (std::size_t i = 0; i < actions.size(); ++i) {
         auto* button = new QPushButton(QString::fromStdString(actions[i]->title()), this);
-        button->setProperty("actionStyle", styleName(actions[i]->style()));
+        button->setProperty("actionStyle", actionStyleName(actions[i]->style()));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });
         row->addWidget(button);

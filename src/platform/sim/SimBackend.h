@@ -69,7 +69,7 @@ public:
     bool finishVideo();
     // The player's own Done control; false when no player is up.
     bool closePlayer();
-    // Scrolls the scroll view, laying it out as the platform does.
+    // Scrolls the scroll view and lays it out again, as a drag by the reader would.
     void scroll(const std::shared_ptr<UIView>& scrollView, double x, double y);
 
     // Fixes the next draws of the random source, in order.

@@ -49,3 +49,15 @@ std::optional<std::size_t> UIAlertController::cancelActionIndex() const {
     }
     return std::nullopt;
 }
+
+const char* actionStyleName(UIAlertActionStyle style) {
+    switch (style) {
+        case UIAlertActionStyle::cancel:
+            return "cancel";
+        case UIAlertActionStyle::destructive:
+            return "destructive";
+        case UIAlertActionStyle::defaultStyle:
+            break;
+    }
+    return "default";
+}

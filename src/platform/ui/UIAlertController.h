@@ -13,6 +13,9 @@ class UITextField;
 enum class UIAlertControllerStyle { actionSheet, alert };
 enum class UIAlertActionStyle { defaultStyle, cancel, destructive };
 
+// "default", "cancel" or "destructive": how logs, reports and scripts name a style.
+const char* actionStyleName(UIAlertActionStyle style);
+
 class UIAlertAction : public NSObject {
 public:
     using Handler = std::function<void(UIAlertAction& action)>;

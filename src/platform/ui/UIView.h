@@ -90,7 +90,8 @@ private:
 
 class UIControl : public UIView {
 public:
-    // Target-action: the target is held weakly, as the platform does.
+    // Target-action: the target is held weakly, so a control never keeps its
+    // screen alive.
     void addTarget(const std::shared_ptr<NSObject>& target,
                    std::function<void(NSObject& target, UIView& sender)> action);
     // Any handler, for navigation wired by the interface description.

@@ -115,7 +115,7 @@ void QtScenarioDriver::scroll(const std::shared_ptr<UIScrollView>& view, CGPoint
 }
 
 bool QtScenarioDriver::await(const ScenarioWait& wait) {
-    if (wait.done && wait.done())
+    if (wait.missing && !wait.missing())
         return true;
     wait_ = wait;
     // A pause may run a little over its time; a condition has that long to hold.
@@ -138,13 +138,13 @@ void QtScenarioDriver::tick() {
             if (wait_->onTick)
                 wait_->onTick();
             bool over = Clock::now() >= deadline_;
-            if (wait_->done ? wait_->done() : over) {
+            auto missing = wait_->missing ? wait_->missing() : std::nullopt;
+            if (!missing && (wait_->missing || over)) {
                 wait_.reset();
                 engine().resume();
             } else if (over) {
-                auto failure = wait_->failure();
                 wait_.reset();
-                engine().abort("timed out: " + failure);
+                engine().abort("timed out: " + *missing);
             }
         } else if (settling_ && Clock::now() >= deadline_) {
             std::string name = fileNameFor(screenshotCount_, *settling_);

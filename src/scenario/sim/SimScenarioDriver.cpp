@@ -14,7 +14,7 @@ SimScenarioDriver::SimScenarioDriver(SimBackend& sim, SimResourceService& resour
 
 bool SimScenarioDriver::launch() {
     // The launch runs the rest of the script from inside the application loop,
-    // once the first screen is up, as the platform hands control to the app.
+    // once the first screen is up, where a real run would enter its event loop.
     sim_.setApplicationDriver([this] {
         launched_ = true;
         engine().resume();
@@ -56,13 +56,13 @@ void SimScenarioDriver::scroll(const std::shared_ptr<UIScrollView>& view, CGPoin
 // Nothing happens by itself here: a condition must hold once the main queue
 // has run, and a pause moves the virtual clock.
 bool SimScenarioDriver::await(const ScenarioWait& wait) {
-    if (!wait.done) {
+    if (!wait.missing) {
         sim_.fastForwardBy(wait.seconds);
         return true;
     }
     sim_.runUntilIdle();
-    if (!wait.done())
-        ScenarioEngine::fail(wait.failure());
+    if (auto missing = wait.missing())
+        ScenarioEngine::fail(*missing);
     return true;
 }
 
