@@ -175,6 +175,25 @@ void ScenarioRunner::addBuiltInExpectations() {
                        if (arguments.size() == 2 && message != arguments[1])
                            fail("the alert's message is " + showText(message));
                    });
+    addExpectation("actions", "expect actions TITLE STYLE...   (the alert's actions, in order)",
+                   [](ScenarioRunner& runner, const Arguments& arguments) {
+                       if (arguments.empty() || arguments.size() % 2 != 0)
+                           fail("expected pairs of an action's title and its style");
+                       std::string shown;
+                       for (const auto& action : requireAlert(runner)->actions()) {
+                           auto style = action->style();
+                           shown += (shown.empty() ? "" : " ") + showText(action->title()) +
+                                    (style == UIAlertActionStyle::cancel        ? " cancel"
+                                     : style == UIAlertActionStyle::destructive ? " destructive"
+                                                                                : " default");
+                       }
+                       std::string expected;
+                       for (std::size_t i = 0; i < arguments.size(); i += 2)
+                           expected +=
+                               (i ? " " : "") + showText(arguments[i]) + " " + arguments[i + 1];
+                       if (shown != expected)
+                           fail("the alert's actions are " + shown);
+                   });
     addExpectation("no-alert", "expect no-alert",
                    [](ScenarioRunner& runner, const Arguments& arguments) {
                        requireArguments(arguments, 0, 0);
