@@ -55,7 +55,6 @@ TEST(URLTest, FileURLsArePercentEncodedAndTextURLsNeedAScheme) {
     EXPECT_FALSE(NSURL::URLWithString(""));
 }
 
-
 TEST(DebugLogTest, DebugFormQuotesAndEscapes) {
     EXPECT_EQ(debugDescription("Could not find resource LKSChapter14.mp4"),
               "\"Could not find resource LKSChapter14.mp4\"");
@@ -68,4 +67,3 @@ TEST(DebugLogTest, DebugFormQuotesAndEscapes) {
     setDebugLogSink(nullptr);
     EXPECT_EQ(lines, (std::vector<std::string>{"Video Finished", "\"Generic error\""}));
 }
-

@@ -73,7 +73,6 @@ TEST_F(QtLayerMaskTest, ThePaintedMaskHasTheAlphaTheLayerTreeGives) {
     EXPECT_GT(compared, 500);
 }
 
-
 TEST_F(QtLayerMaskTest, TheMaskIsDrawnAtTheScreensScale) {
     QtLayerMaskEffect effect;
     effect.setMask(fadeMask(CGRectMake(0, 0, 400, 200)), {0, 0}, 2.0);

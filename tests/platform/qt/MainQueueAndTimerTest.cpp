@@ -16,7 +16,6 @@ namespace {
 class QtMainQueueTest : public QtFixture {};
 class QtTimerTest : public QtFixture {};
 
-
 }  // namespace
 
 TEST_F(QtMainQueueTest, BlocksRunInPostingOrderAcrossThreadsAndAfterWhatIsAlreadyQueued) {

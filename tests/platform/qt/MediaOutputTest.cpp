@@ -67,4 +67,3 @@ TEST_F(QtAudioOutputTest, ATrackPlaysInRealTimeStopsInPlaceAndRewinds) {
     player->setCurrentTime(0.0);
     EXPECT_TRUE(waitUntil([&] { return player->currentTime() < 0.1; }, 1000));
 }
-

@@ -95,4 +95,3 @@ TEST_F(QtViewWidgetTest, WidgetsFollowTheirViews) {
     QTest::mouseClick(buttonWidget, Qt::LeftButton);
     EXPECT_EQ(taps, 1);
 }
-

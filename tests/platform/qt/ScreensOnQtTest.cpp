@@ -31,7 +31,6 @@ double alphaAt(const QImage& image, int x, int y) {
 
 }  // namespace
 
-
 TEST_F(ScreensOnQtTest, ATrackPlaysWithItsPositionAdvancingInRealTimeAndStopHidesIt) {
     addSamplePack("Audio");
     resources->install("Audio");
