@@ -62,20 +62,24 @@ Wait alert(ScenarioEngine& engine, const Arguments& arguments) {
     });
 }
 
-// An action of the visible alert with its style: default, cancel or destructive.
-Wait action(ScenarioEngine& engine, const Arguments& arguments) {
-    return until(
-        [&driver = engine.driver(), title = arguments[1], style = arguments[2]]() -> Missing {
-            auto shown = driver.visibleAlert();
-            for (const auto& choice : shown ? shown->actions() : decltype(shown->actions()){}) {
-                if (choice->title() != title)
-                    continue;
-                if (actionStyleName(choice->style()) == style)
-                    return std::nullopt;
-                return "the action " + quoted(title) + " is " + actionStyleName(choice->style());
-            }
-            return "no alert action " + quoted(title) + " is up";
-        });
+// The visible alert's actions in order, each a title and its style (default,
+// cancel or destructive).
+Wait actions(ScenarioEngine& engine, const Arguments& arguments) {
+    if (arguments.size() % 2 == 0)
+        ScenarioEngine::fail("expected pairs of an action's title and its style");
+    std::string expected;
+    for (std::size_t i = 1; i < arguments.size(); i += 2)
+        expected += (i > 1 ? " " : "") + quoted(arguments[i]) + " " + arguments[i + 1];
+    return until([&driver = engine.driver(), expected]() -> Missing {
+        auto shown = driver.visibleAlert();
+        if (!shown)
+            return "no alert is up";
+        std::string found;
+        for (const auto& action : shown->actions())
+            found += (found.empty() ? "" : " ") + quoted(action->title()) + " " +
+                     actionStyleName(action->style());
+        return found == expected ? std::nullopt : Missing("the alert's actions are " + found);
+    });
 }
 
 Wait noAlert(ScenarioEngine& engine, const Arguments&) {
@@ -192,7 +196,7 @@ void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
     };
     steps["expect screen"] = {2, 2, "expect screen ID", kBoth, false, screen};
     steps["expect alert"] = {2, 3, "expect alert TITLE [MESSAGE]", kBoth, false, alert};
-    steps["expect action"] = {3, 3, "expect action TITLE STYLE", kBoth, false, action};
+    steps["expect actions"] = {3, 99, "expect actions TITLE STYLE...", kBoth, false, actions};
     steps["expect no-alert"] = {1, 1, "expect no-alert", kBoth, false, noAlert};
     steps["expect player"] = {2, 2, "expect player FILE", kBoth, false, player};
     steps["expect no-player"] = {1, 1, "expect no-player", kBoth, false, noPlayer};

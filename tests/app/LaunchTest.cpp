@@ -25,96 +25,81 @@ protected:
     }
 };
 
-TEST_F(LaunchTest, EachLaunchCountsOnceHoldsThreeSecondsAndReportsSuccess) {
+TEST_F(LaunchTest, EachLaunchCountsOnceHoldsThreeSecondsThenShowsTheFirstScreen) {
     launchApplication();
     EXPECT_EQ(storedCount(), 1);
     EXPECT_EQ(sim->sleeps(), std::vector<double>{3.0});
     EXPECT_EQ(sim->launchResult(), true);
     ASSERT_TRUE(sim->rootViewController());
-    for (int launch = 2; launch <= 10; ++launch)
-        launchAgain();
-    EXPECT_EQ(storedCount(), 10);
-}
-
-TEST_F(LaunchTest, TheFirstScreenAppearsOnlyAfterTheHold) {
-    launchApplication();
-    ASSERT_TRUE(sim->rootViewController());
     EXPECT_EQ(sim->launchScreenShownAt(), 0.0);
     ASSERT_TRUE(sim->rootShownAt());
     EXPECT_GE(*sim->rootShownAt(), 3.0);
-}
-
-TEST_F(LaunchTest, LaunchOptionsChangeNothing) {
-    auto delegate = std::make_shared<AppDelegate>();
-    EXPECT_TRUE(delegate->applicationDidFinishLaunchingWithOptions(
-        UIApplication::sharedApplication(),
-        {{"UIApplicationLaunchOptionsURLKey", "larkspire://x"}}));
-    EXPECT_EQ(storedCount(), 1);
-    EXPECT_EQ(sim->sleeps(), std::vector<double>{3.0});
-}
-
-TEST_F(LaunchTest, TheGateIsUpAgainAfterARestart) {
-    launchApplication();
-    EXPECT_TRUE(appDelegate->parentalGateEnabled);
     appDelegate->parentalGateEnabled = false;
-    launchAgain();
-    EXPECT_TRUE(appDelegate->parentalGateEnabled);
-}
+    for (int launch = 2; launch <= 10; ++launch)
+        launchAgain();
+    EXPECT_EQ(storedCount(), 10);
+    EXPECT_TRUE(appDelegate->parentalGateEnabled) << "a new run raises the gate again";
 
-TEST_F(LaunchTest, TheCountStaysAtTheLargestValueInsteadOfWrapping) {
+    // The count stays at the largest value instead of wrapping.
     NSUserDefaults::standardUserDefaults()->setInteger(std::numeric_limits<long long>::max() - 1,
                                                        kNumberOfTimesLaunchedKey);
     launchAgain();
-    EXPECT_EQ(storedCount(), std::numeric_limits<long long>::max());
     launchAgain();
     EXPECT_EQ(storedCount(), std::numeric_limits<long long>::max());
 }
 
-class ReviewPolicyTest : public LaunchTest {
-protected:
-    // Launches a new process with this build version; returns the prompts it asked for.
-    int launchVersion(const std::string& version) {
-        buildVersion = version;
-        launchAgain();
-        return sim->reviewRequestCount();
-    }
-};
-
-TEST_F(ReviewPolicyTest, AsksOnTheFourthLaunchThenOncePerVersion) {
-    for (int launch = 1; launch <= 3; ++launch) {
-        EXPECT_EQ(launchVersion("1.0"), 0) << "launch " << launch;
-        EXPECT_FALSE(storedVersion());
-    }
-    EXPECT_EQ(launchVersion("1.0"), 1);
-    EXPECT_EQ(storedVersion(), "1.0");
-    EXPECT_EQ(launchVersion("1.0"), 0);
-    EXPECT_EQ(launchVersion("1.0"), 0);
-    EXPECT_EQ(launchVersion("1.1"), 1);
-    EXPECT_EQ(storedVersion(), "1.1");
-    EXPECT_EQ(launchVersion("1.1"), 0);
-    // An older build counts as another version too.
-    EXPECT_EQ(launchVersion("1.0"), 1);
-    EXPECT_EQ(storedVersion(), "1.0");
+TEST_F(LaunchTest, LaunchOptionsChangeNothing) {
+    // The fourth launch, with and without options, from the same settings.
+    auto fourthLaunch = [&](const std::map<std::string, std::string>& options) {
+        std::filesystem::remove(scratch / "config" / "settings.json");
+        restart();
+        NSUserDefaults::standardUserDefaults()->setInteger(3, kNumberOfTimesLaunchedKey);
+        restart();
+        EXPECT_TRUE(appDelegate->applicationDidFinishLaunchingWithOptions(
+            UIApplication::sharedApplication(), options));
+        return std::make_tuple(storedCount(), storedVersion(), sim->sleeps(),
+                               sim->reviewRequestCount());
+    };
+    auto plain = fourthLaunch({});
+    EXPECT_EQ(plain,
+              std::make_tuple(4LL, std::optional<std::string>("1.0"), std::vector<double>{3.0}, 1));
+    EXPECT_EQ(fourthLaunch({{"UIApplicationLaunchOptionsURLKey", "larkspire://x"}, {"x", "1"}}),
+              plain);
 }
 
-TEST_F(ReviewPolicyTest, AnUpdateBeforeTheFourthLaunchAsksOnlyAtTheFourth) {
-    EXPECT_EQ(launchVersion("1.0"), 0);
-    EXPECT_EQ(launchVersion("1.0"), 0);
-    EXPECT_EQ(launchVersion("2.0"), 0);
-    EXPECT_FALSE(storedVersion());
-    EXPECT_EQ(launchVersion("2.0"), 1);
-    EXPECT_EQ(storedVersion(), "2.0");
-}
-
-TEST_F(ReviewPolicyTest, NoVersionOrANonTextVersionAsksAndWritesNothingEver) {
-    for (int launch = 1; launch <= 6; ++launch) {
-        EXPECT_EQ(launchVersion(""), 0);
-        EXPECT_FALSE(storedVersion());
+// Each history starts from fresh settings; every launch is a new process of that version.
+TEST_F(LaunchTest, TheReviewIsAskedOnTheFourthLaunchThenOncePerVersion) {
+    struct Launch {
+        const char* version;
+        int asks;
+        const char* stored;  // the version recorded afterwards, or none
+    };
+    const std::vector<std::vector<Launch>> histories = {
+        {{"1.0", 0, nullptr},
+         {"1.0", 0, nullptr},
+         {"1.0", 0, nullptr},
+         {"1.0", 1, "1.0"},
+         {"1.0", 0, "1.0"},
+         {"1.0", 0, "1.0"},
+         {"1.1", 1, "1.1"},
+         {"1.1", 0, "1.1"},
+         {"1.0", 1, "1.0"}},
+        {{"1.0", 0, nullptr}, {"1.0", 0, nullptr}, {"2.0", 0, nullptr}, {"2.0", 1, "2.0"}},
+        {{"", 0, nullptr}, {"", 0, nullptr}, {"", 0, nullptr}, {"", 0, nullptr}, {"", 0, nullptr}},
+    };
+    for (std::size_t h = 0; h < histories.size(); ++h) {
+        std::filesystem::remove(scratch / "config" / "settings.json");
+        for (std::size_t i = 0; i < histories[h].size(); ++i) {
+            const auto& launch = histories[h][i];
+            SCOPED_TRACE("history " + std::to_string(h) + ", launch " + std::to_string(i + 1));
+            buildVersion = launch.version;
+            launchAgain();
+            EXPECT_EQ(sim->reviewRequestCount(), launch.asks);
+            EXPECT_EQ(storedVersion(),
+                      launch.stored ? std::optional<std::string>(launch.stored) : std::nullopt);
+        }
     }
-    EXPECT_EQ(storedCount(), 6);
-}
-
-TEST_F(ReviewPolicyTest, ANonTextVersionIsIgnored) {
+    // A version that is not text asks nothing and records nothing.
     NSUserDefaults::standardUserDefaults()->setInteger(9, kNumberOfTimesLaunchedKey);
     restart();
     Platform::environment().mainBundle = std::make_shared<NSBundle>(
@@ -124,11 +109,4 @@ TEST_F(ReviewPolicyTest, ANonTextVersionIsIgnored) {
     EXPECT_EQ(sim->reviewRequestCount(), 0);
     EXPECT_FALSE(storedVersion());
     EXPECT_EQ(storedCount(), 10);
-}
-
-TEST_F(ReviewPolicyTest, TheVersionIsRecordedWhateverThePlatformShows) {
-    // The sim platform shows nothing at all; the request alone records the version.
-    NSUserDefaults::standardUserDefaults()->setInteger(3, kNumberOfTimesLaunchedKey);
-    EXPECT_EQ(launchVersion("3.0"), 1);
-    EXPECT_EQ(storedVersion(), "3.0");
 }

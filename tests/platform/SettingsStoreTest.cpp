@@ -29,14 +29,6 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
 
 }  // namespace
 
-TEST(SettingsStoreTest, MissingKeysReadAsZeroAndAbsent) {
-    TempDirectory root;
-    NSUserDefaults defaults((root / "settings.json").string());
-    EXPECT_EQ(defaults.integerForKey("numberOfTimesLaunched"), 0);
-    EXPECT_FALSE(defaults.stringForKey("lastVersion"));
-    EXPECT_FALSE(fs::exists(root / "settings.json"));
-}
-
 TEST(SettingsStoreTest, ValuesSurviveANewStoreAndWritesLeaveNoTemporaryFiles) {
     TempDirectory root;
     fs::path path = root / "nested" / "settings.json";
@@ -68,19 +60,6 @@ TEST(SettingsStoreTest, ACountBeyondTheSigned64BitRangeReadsAsZeroNotNegative) {
     std::ofstream(root / "settings.json") << R"({"numberOfTimesLaunched": 18446744073709551615})";
     NSUserDefaults defaults((root / "settings.json").string());
     EXPECT_EQ(defaults.integerForKey("numberOfTimesLaunched"), 0);
-}
-
-TEST(SettingsStoreTest, TextThatIsNotUtf8IsSavedWithoutLosingTheOtherValues) {
-    TempDirectory root;
-    {
-        NSUserDefaults defaults((root / "settings.json").string());
-        defaults.setInteger(4, "numberOfTimesLaunched");
-        defaults.setObject(std::string("1.0\xff\xfe"), "lastVersion");
-    }
-    NSUserDefaults reopened((root / "settings.json").string());
-    EXPECT_EQ(reopened.integerForKey("numberOfTimesLaunched"), 4);
-    ASSERT_TRUE(reopened.stringForKey("lastVersion"));
-    EXPECT_EQ(reopened.stringForKey("lastVersion")->rfind("1.0", 0), 0u);
 }
 
 TEST(SettingsStoreTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty) {

@@ -161,10 +161,11 @@ TEST_F(ScenarioEngineTest, AScriptThatCannotRunHereIsRefusedBeforeAnythingRuns) 
 
 TEST_F(ScenarioEngineTest, AnAlertActionsStyleIsCheckedAndOnlyAButtonCanBeTapped) {
     EXPECT_FALSE(
-        play("launch\ngo theend\ntap facebook\nexpect action Cancel cancel\n"
-             "expect action OK cancel\n"));
-    EXPECT_THAT(errors.str(), HasSubstr("inline:5: expect action OK cancel\n"
-                                        "  failed: the action \"OK\" is default"));
+        play("launch\ngo theend\ntap facebook\nexpect actions OK default Cancel cancel\n"
+             "expect actions OK cancel Cancel cancel\n"));
+    EXPECT_THAT(errors.str(),
+                HasSubstr("inline:5: expect actions OK cancel Cancel cancel\n"
+                          "  failed: the alert's actions are \"OK\" default \"Cancel\" cancel"));
     restart();
     errors.str("");
     EXPECT_FALSE(play("launch\ngo chapters\ntap progressView\n"));

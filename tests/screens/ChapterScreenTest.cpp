@@ -41,66 +41,6 @@ protected:
     std::shared_ptr<ViewController> screen;
 };
 
-TEST_F(ChapterScreenTest, Chapter13PlaysAtOnceWhileTheDownloadRunsAndAfterItFailed) {
-    ASSERT_EQ(resources->pendingCount(), 1u);
-    ASSERT_TRUE(sim->tap(sim->findButton("Chapter 13")));
-    sim->runUntilIdle();
-    EXPECT_THAT(playingPath(), EndsWith("/bundle/LKSChapter13.mp4"));
-    EXPECT_EQ(sim->visiblePlayer()->player()->rate(), 1.0f);
-    ASSERT_TRUE(sim->closePlayer());
-
-    resources->completeAll("Video", LKSOnDemandNetworkError);
-    sim->runUntilIdle();
-    tapChapter(0);
-    EXPECT_THAT(playingPath(), EndsWith("/bundle/LKSChapter13.mp4"));
-    EXPECT_THAT(takeLog(), IsEmpty());
-}
-
-TEST_F(ChapterScreenTest, Chapter14WaitsForTheDownloadWithTheBusyAlertThenPlays) {
-    tapChapter(1);
-    EXPECT_EQ(screen->videoName, "LKSChapter14");
-    EXPECT_FALSE(sim->visiblePlayer());
-    auto alert = sim->visibleAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "We won't be long!");
-    EXPECT_EQ(alert->message(), "Story downloading!");
-    ASSERT_EQ(alert->actions().size(), 1u);
-    EXPECT_EQ(alert->actions()[0]->title(), "OK");
-    EXPECT_EQ(alert->actions()[0]->style(), UIAlertActionStyle::defaultStyle);
-    EXPECT_FALSE(alert->actions()[0]->hasHandler());
-    EXPECT_THAT(takeLog(), ElementsAre("\"Could not find resource LKSChapter14.mp4\""));
-    ASSERT_TRUE(sim->chooseAlertAction("OK"));
-
-    resources->completeAll("Video");
-    sim->runUntilIdle();
-    tapChapter(1);
-    EXPECT_THAT(playingPath(), EndsWith("/packs/Video/LKSChapter14.mp4"));
-    EXPECT_THAT(takeLog(), IsEmpty());
-}
-
-TEST_F(ChapterScreenTest, AChapterPlayedToItsEndClosesThePlayerAndCanPlayAgain) {
-    resources->completeAll("Video");
-    sim->runUntilIdle();
-    for (int round = 0; round < 2; ++round) {
-        tapChapter(2);
-        EXPECT_THAT(playingPath(), EndsWith("/packs/Video/LKSChapter15.mp4"));
-        ASSERT_TRUE(sim->finishVideo());
-        sim->runUntilIdle();
-        // Each playback's registration answers only for its own item.
-        EXPECT_THAT(takeLog(), ElementsAre("Video Finished")) << "round " << round;
-        EXPECT_FALSE(screen->presentedViewController());
-        EXPECT_EQ(sim->topViewController(), screen);
-    }
-}
-
-TEST_F(ChapterScreenTest, ClosingThePlayerEarlyWritesNothing) {
-    tapChapter(0);
-    ASSERT_TRUE(sim->closePlayer());
-    sim->runUntilIdle();
-    EXPECT_FALSE(screen->presentedViewController());
-    EXPECT_THAT(takeLog(), IsEmpty());
-}
-
 TEST_F(ChapterScreenTest, ATagOutsideTheTableLooksForTheEmptyNameInTheFetchedSetOnly) {
     // An installed file of that name must not be found: the lookup goes to the fetched set.
     addBundledFile(".mp4");

@@ -28,23 +28,6 @@ protected:
     }
 };
 
-TEST_F(DocumentaryScreenTest, Tag0PlaysTheInstalledDocumentaryBeforeTheDownloadAndClosesAtItsEnd) {
-    addBundledFile("XmasDocumentary.mp4");
-    auto screen = show();
-    ASSERT_TRUE(sim->tap(screen->playButton.lock()));
-    sim->runUntilIdle();
-    EXPECT_EQ(resources->pendingCount(), 1u);
-    EXPECT_FALSE(sim->visibleAlert());
-    auto player = sim->visiblePlayer();
-    ASSERT_TRUE(player);
-    EXPECT_THAT(player->player()->currentItem()->url()->path(),
-                EndsWith("/bundle/XmasDocumentary.mp4"));
-    ASSERT_TRUE(sim->finishVideo());
-    sim->runUntilIdle();
-    EXPECT_THAT(takeLog(), ElementsAre("Video Finished"));
-    EXPECT_FALSE(screen->presentedViewController());
-}
-
 TEST_F(DocumentaryScreenTest, AMissingDocumentaryWritesOnlyItsLineEvenWhenTheFetchedSetHasIt) {
     addPackFile("Video", "XmasDocumentary.mp4");
     auto screen = show();

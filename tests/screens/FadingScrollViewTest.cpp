@@ -50,14 +50,6 @@ TEST_F(FadingScrollViewTest, A200PointViewFadesInOverTheTopTenthAndOutOverTheBot
     EXPECT_NEAR(mask()->alphaAt({150, 195}), 0.5, 1e-5);
 }
 
-TEST_F(FadingScrollViewTest, TheFadeFollowsAVerticalScroll) {
-    auto before = mask();
-    view->setContentOffset({0, 480});
-    ASSERT_NE(mask(), before) << "each layout pass builds a new mask";
-    EXPECT_EQ(mask()->frame(), CGRectMake(0, 480, 300, 200));
-    expectVerticalFade(150);
-}
-
 TEST_F(FadingScrollViewTest, ASidewaysScrollLeavesNoUncoveredStrip) {
     for (double offset : {1.0, 120.0, 299.0, 600.0}) {
         view->setContentOffset({offset, 35});
@@ -67,13 +59,4 @@ TEST_F(FadingScrollViewTest, ASidewaysScrollLeavesNoUncoveredStrip) {
         expectVerticalFade(0);
         expectVerticalFade(300);
     }
-}
-
-TEST_F(FadingScrollViewTest, TheLotsMoreScreenHoldsAFadingViewFromItsDescription) {
-    auto screen = showScreen("lotsmore");
-    auto credits =
-        std::dynamic_pointer_cast<FadingScrollView>(screen->view()->viewWithIdentifier("credits"));
-    ASSERT_TRUE(credits);
-    ASSERT_TRUE(credits->layer()->mask());
-    EXPECT_EQ(credits->layer()->mask()->frame(), credits->bounds());
 }

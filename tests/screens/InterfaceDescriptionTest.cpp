@@ -24,39 +24,6 @@ protected:
     }
 };
 
-TEST_F(InterfaceDescriptionTest, EveryShippedScreenLoadsWithItsOutletsConnected) {
-    auto& application = UIApplication::sharedApplication();
-    application.loadInterfaceDescriptions();
-    const auto& storyboard = application.storyboard();
-    for (const char* id :
-         {"launch", "title", "chapters", "music", "documentary", "lotsmore", "theend"}) {
-        ASSERT_TRUE(storyboard->screens().count(id)) << id;
-        auto screen = showScreen(id);
-        EXPECT_EQ(screen->identifier(), id);
-        EXPECT_EQ(screen->view()->frame(), CGRectMake(0, 0, 1024, 768)) << id;
-    }
-}
-
-TEST_F(InterfaceDescriptionTest, TheTitleScreenLeadsToEveryScreenAndBack) {
-    auto title = showScreen("title");
-    const auto& screens = UIApplication::sharedApplication().storyboard()->screens();
-    for (const char* target : {"chapters", "music", "documentary", "lotsmore", "theend"}) {
-        std::shared_ptr<UIButton> button;
-        const auto& subviews = screens.at("title").view.subviews;
-        for (std::size_t i = 0; i < subviews.size(); ++i) {
-            if (subviews[i].navigate == target)
-                button = std::dynamic_pointer_cast<UIButton>(title->view()->subviews()[i]);
-        }
-        ASSERT_TRUE(button) << "no button leads to " << target;
-        ASSERT_TRUE(sim->tap(button));
-        auto shown = title->presentedViewController();
-        ASSERT_TRUE(shown);
-        EXPECT_EQ(shown->identifier(), target);
-        ASSERT_TRUE(sim->tap(sim->findButton("Back"))) << target;
-        EXPECT_FALSE(title->presentedViewController()) << target;
-    }
-}
-
 TEST_F(InterfaceDescriptionTest, ABrokenScreenDescriptionIsRefusedNamingTheFileAndTheName) {
     const std::string progress = R"({"class": "UIProgressView", "outlet": "progressView"})";
     struct Case {

@@ -10,9 +10,8 @@
 #include <thread>
 #include <vector>
 
-// A small HTTP/1.1 server on 127.0.0.1 that misbehaves on purpose: it can cut a connection
-// mid-body, stall, or answer with an error status. Each connection is served by its own
-// thread; every response closes its connection.
+// An HTTP/1.1 server on 127.0.0.1 that misbehaves on purpose. Connections are kept alive
+// between requests, as a real server's are, unless a response ends its connection.
 class FaultyHttpServer {
 public:
     struct Response {
@@ -24,34 +23,32 @@ public:
         std::optional<std::size_t> stallAfter;
     };
 
-    FaultyHttpServer();
+    // A silent server takes connections and never reads nor answers a request.
+    explicit FaultyHttpServer(bool silent = false);
     ~FaultyHttpServer();
     FaultyHttpServer(const FaultyHttpServer&) = delete;
     FaultyHttpServer& operator=(const FaultyHttpServer&) = delete;
 
     // Serves `response` for GET `path` (as sent, percent-encoded); other paths get 404.
     void route(const std::string& path, Response response);
-    void clearRoutes();
-    // GET requests received for `path` so far.
     int requestCount(const std::string& path) const;
-
-    int port() const { return port_; }
+    int connectionCount() const { return connections_.load(); }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
-
-    void stop();
 
 private:
     void acceptLoop();
     void serve(int fd);
-    bool waitUnlessStopping(std::chrono::milliseconds duration);
+    bool readRequest(int fd, std::string& buffer, std::string& path);
 
+    bool silent_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::map<std::string, Response> routes_;
     std::map<std::string, int> counts_;
-    std::vector<std::thread> connections_;
+    std::vector<std::thread> threads_;
     std::thread acceptor_;
 };

@@ -1,27 +1,31 @@
 #include "PackFixtures.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "Process.h"
+#include "platform/ondemand/Fetcher.h"
+#include "platform/ondemand/PackStore.h"
 #include "platform/ondemand/Sha256.h"
 
 namespace packfixtures {
 
 PackManifest writePack(const std::filesystem::path& root, const std::string& tag,
                        const std::vector<FileContent>& files) {
-    auto folder = root / tag;
-    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(root / tag);
     std::vector<PackFile> entries;
     for (const auto& file : files) {
-        writeFile(folder / file.name, file.bytes);
+        writeFile(root / tag / file.name, file.bytes);
         entries.push_back(
             {file.name, file.bytes.size(), Sha256::hex(file.bytes.data(), file.bytes.size())});
     }
     PackManifest manifest(tag, entries);
-    writeFile(folder / PackManifest::kFileName, manifest.toJson());
+    writeFile(root / tag / PackManifest::kFileName, manifest.toJson());
     return manifest;
 }
 
@@ -29,6 +33,22 @@ void writeManifestText(const std::filesystem::path& root, const std::string& tag
                        const std::string& json) {
     std::filesystem::create_directories(root / tag);
     writeFile(root / tag / PackManifest::kFileName, json);
+}
+
+std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
+                                                           const std::string& tag,
+                                                           const std::vector<FileContent>& files) {
+    std::vector<PackFile> entries;
+    for (const auto& file : files)
+        entries.push_back(
+            {file.name, file.bytes.size(), Sha256::hex(file.bytes.data(), file.bytes.size())});
+    std::vector<std::pair<std::string, std::string>> served = {
+        {"/" + tag + "/manifest.json", PackManifest(tag, entries).toJson()}};
+    for (const auto& file : files)
+        served.emplace_back("/" + tag + "/" + Fetcher::percentEncode(file.name), file.bytes);
+    for (const auto& [path, body] : served)
+        server.route(path, {200, body, {}, {}});
+    return served;
 }
 
 std::string randomBytes(std::size_t size, std::uint32_t seed) {
@@ -41,8 +61,7 @@ std::string randomBytes(std::size_t size, std::uint32_t seed) {
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream output(path, std::ios::binary | std::ios::trunc);
-    output.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!output.flush())
+    if (!output.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
         throw std::runtime_error("cannot write " + path.string());
 }
 
@@ -64,27 +83,82 @@ std::vector<std::string> listNames(const std::filesystem::path& folder) {
     return names;
 }
 
-std::vector<std::string> listTree(const std::filesystem::path& folder) {
-    std::vector<std::string> paths;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
-        paths.push_back(std::filesystem::relative(entry.path(), folder).string());
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
 std::string fileUrl(const std::filesystem::path& folder) {
     return "file://" + std::filesystem::absolute(folder).string();
 }
 
 }  // namespace packfixtures
 
+ContentService::Options testOptions(const std::string& baseUrl,
+                                    const std::filesystem::path& cache) {
+    ContentService::Options options;
+    options.baseUrl = baseUrl;
+    options.cacheDirectory = cache;
+    options.connectTimeout = std::chrono::seconds(2);
+    options.lowSpeedTime = std::chrono::seconds(1);
+    return options;
+}
+
+std::string unreachableBaseUrl() {
+    return "http://127.0.0.1:" + std::to_string(freeLoopbackPort());
+}
+
+long fetchPack(ContentService& service, const std::string& tag,
+               std::shared_ptr<NSProgress> progress, std::chrono::seconds timeout) {
+    // Shared with the handler: a request that overruns must not complete into a dead probe.
+    auto probe = std::make_shared<CompletionProbe>();
+    service.beginAccessing(tag, std::move(progress),
+                           [probe, handler = probe->handler()](auto error) { handler(error); });
+    if (!probe->wait(timeout)) {
+        ADD_FAILURE() << "request for \"" << tag << "\" did not complete";
+        return -1;
+    }
+    return probe->errorCode();
+}
+
+FolderSnapshot snapshotOf(const std::filesystem::path& folder) {
+    FolderSnapshot snapshot;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        auto relative = std::filesystem::relative(entry.path(), folder).string();
+        snapshot[relative] = entry.is_directory() ? "<dir>" : packfixtures::readFile(entry.path());
+    }
+    return snapshot;
+}
+
+void expectNothingTrusted(ContentService& service, const std::string& tag,
+                          const FolderSnapshot& installedBefore) {
+    EXPECT_EQ(snapshotOf(service.bundleDirectory(tag)), installedBefore)
+        << "the failed attempt changed the installed pack";
+    EXPECT_EQ(packfixtures::listNames(service.stagingDirectory()), std::vector<std::string>{})
+        << "the failed attempt left files in staging";
+    if (!installedBefore.empty())
+        return;
+    ContentService offline(testOptions(unreachableBaseUrl(), service.cacheDirectory()));
+    EXPECT_NE(fetchPack(offline, tag), 0)
+        << "a later request trusted what the failed one left in the cache";
+}
+
+void expectPackInstalled(ContentService& service, const std::string& tag,
+                         const std::vector<packfixtures::FileContent>& files) {
+    auto folder = std::filesystem::path(service.bundleDirectory(tag));
+    std::vector<std::string> expected = {PackStore::kInstallRecordName,
+                                         PackManifest::kInstalledFileName};
+    for (const auto& file : files) {
+        expected.push_back(file.name);
+        EXPECT_EQ(packfixtures::readFile(folder / file.name), file.bytes) << file.name;
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(packfixtures::listNames(folder), expected);
+    EXPECT_EQ(packfixtures::listNames(service.stagingDirectory()), std::vector<std::string>{});
+}
+
 ResourceService::Completion CompletionProbe::handler() {
     return [this](std::shared_ptr<NSError> error) {
         // Notified under the lock: the waiter may destroy the probe as soon as it wakes.
         std::lock_guard lock(mutex_);
         ++calls_;
-        error_ = std::move(error);
+        code_ = error ? error->code() : 0;
         thread_ = std::this_thread::get_id();
         done_.notify_all();
     };
@@ -100,14 +174,9 @@ int CompletionProbe::calls() const {
     return calls_;
 }
 
-std::shared_ptr<NSError> CompletionProbe::error() const {
-    std::lock_guard lock(mutex_);
-    return error_;
-}
-
 long CompletionProbe::errorCode() const {
     std::lock_guard lock(mutex_);
-    return error_ ? error_->code() : 0;
+    return code_;
 }
 
 std::thread::id CompletionProbe::thread() const {
@@ -119,16 +188,10 @@ void ProgressRecorder::observeValueForKeyPath(const std::optional<std::string>&,
                                               const std::shared_ptr<NSObject>&,
                                               const NSKeyValueChange& change, void*) {
     std::lock_guard lock(mutex_);
-    values_.push_back(change.newValue);
-    threads_.push_back(std::this_thread::get_id());
+    values_.emplace_back(change.newValue, std::this_thread::get_id());
 }
 
-std::vector<double> ProgressRecorder::values() const {
+std::vector<std::pair<double, std::thread::id>> ProgressRecorder::values() const {
     std::lock_guard lock(mutex_);
     return values_;
-}
-
-std::vector<std::thread::id> ProgressRecorder::threads() const {
-    std::lock_guard lock(mutex_);
-    return threads_;
 }

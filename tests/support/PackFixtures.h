@@ -4,16 +4,19 @@
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "platform/content/ResourceService.h"
+#include "FaultyHttpServer.h"
 #include "platform/foundation/NSError.h"
-#include "platform/foundation/NSObject.h"
+#include "platform/foundation/NSProgress.h"
+#include "platform/content/ResourceService.h"
+#include "platform/ondemand/ContentService.h"
 #include "platform/ondemand/PackManifest.h"
 
 namespace packfixtures {
@@ -26,30 +29,50 @@ struct FileContent {
 // Writes a pack as a content server serves it: <root>/<tag>/<files> and manifest.json.
 PackManifest writePack(const std::filesystem::path& root, const std::string& tag,
                        const std::vector<FileContent>& files);
-// Writes <root>/<tag>/manifest.json as given, for manifests no valid pack would have.
 void writeManifestText(const std::filesystem::path& root, const std::string& tag,
                        const std::string& json);
-// Deterministic pseudo-random bytes.
+// Routes a pack on the faulty server; returns each URL path with its body, in fetch order.
+std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
+                                                           const std::string& tag,
+                                                           const std::vector<FileContent>& files);
 std::string randomBytes(std::size_t size, std::uint32_t seed);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
 // Names in `folder`, sorted; empty when it does not exist.
 std::vector<std::string> listNames(const std::filesystem::path& folder);
-// Every path below `folder`, relative to it, sorted.
-std::vector<std::string> listTree(const std::filesystem::path& folder);
 std::string fileUrl(const std::filesystem::path& folder);
 
 }  // namespace packfixtures
+
+// Options with short timeouts, so faults show up quickly in tests.
+ContentService::Options testOptions(const std::string& baseUrl, const std::filesystem::path& cache);
+// A base URL where nothing listens.
+std::string unreachableBaseUrl();
+
+// Runs one request to the end; returns its error code (0 for success), or -1 after adding a
+// test failure if it did not complete in time.
+long fetchPack(ContentService& service, const std::string& tag,
+               std::shared_ptr<NSProgress> progress = NSProgress::make(),
+               std::chrono::seconds timeout = std::chrono::seconds(30));
+
+// Relative path -> bytes of every file below a folder.
+using FolderSnapshot = std::map<std::string, std::string>;
+FolderSnapshot snapshotOf(const std::filesystem::path& folder);
+
+// After a failed request: the installed folder is as it was, staging is empty, and when
+// nothing was installed, a service on the same cache that reaches no server finds no pack.
+void expectNothingTrusted(ContentService& service, const std::string& tag,
+                          const FolderSnapshot& installedBefore = {});
+// The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
+void expectPackInstalled(ContentService& service, const std::string& tag,
+                         const std::vector<packfixtures::FileContent>& files);
 
 // Captures the completion of one request and lets a test wait for it.
 class CompletionProbe {
 public:
     ResourceService::Completion handler();
-    // False if the completion did not come within `timeout`.
     bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-
     int calls() const;
-    std::shared_ptr<NSError> error() const;
     long errorCode() const;  // 0 on success
     std::thread::id thread() const;
 
@@ -57,21 +80,18 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable done_;
     int calls_ = 0;
-    std::shared_ptr<NSError> error_;
+    long code_ = 0;
     std::thread::id thread_;
 };
 
-// Records every fractionCompleted an NSProgress reports, with the reporting thread.
+// Every fractionCompleted an NSProgress reports, with the reporting thread.
 class ProgressRecorder : public NSObject {
 public:
-    void observeValueForKeyPath(const std::optional<std::string>& keyPath,
-                                const std::shared_ptr<NSObject>& object,
-                                const NSKeyValueChange& change, void* context) override;
-    std::vector<double> values() const;
-    std::vector<std::thread::id> threads() const;
+    void observeValueForKeyPath(const std::optional<std::string>&, const std::shared_ptr<NSObject>&,
+                                const NSKeyValueChange& change, void*) override;
+    std::vector<std::pair<double, std::thread::id>> values() const;
 
 private:
     mutable std::mutex mutex_;
-    std::vector<double> values_;
-    std::vector<std::thread::id> threads_;
+    std::vector<std::pair<double, std::thread::id>> values_;
 };

@@ -43,41 +43,6 @@ protected:
 
 }  // namespace
 
-TEST_F(QtAlertDialogTest, AnAlertIsAModalDialogWithItsTextsFieldAndButtonsInOrder) {
-    presentPrompt();
-    QtAlertDialog* shown = dialog();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_TRUE(shown->isVisible());
-    EXPECT_TRUE(shown->isModal());
-    EXPECT_EQ(shown->findChild<QLabel*>("alertTitle")->text(), "What is 2 + 2?");
-    // The message is present but empty: nothing to show.
-    EXPECT_FALSE(shown->findChild<QLabel*>("alertMessage")->isVisible());
-    ASSERT_EQ(shown->textFields().size(), 1u);
-    EXPECT_EQ(shown->textFields()[0]->placeholderText(), "Enter your answer");
-    ASSERT_EQ(shown->buttons().size(), 2u);
-    EXPECT_EQ(shown->buttons()[0]->text(), "OK");
-    EXPECT_EQ(shown->buttons()[0]->property("actionStyle").toString(), "default");
-    EXPECT_TRUE(shown->buttons()[0]->isDefault());
-    EXPECT_EQ(shown->buttons()[1]->text(), "Cancel");
-    EXPECT_EQ(shown->buttons()[1]->property("actionStyle").toString(), "cancel");
-}
-
-TEST_F(QtAlertDialogTest, TypedTextReachesTheHandlerAfterTheAlertHasClosed) {
-    auto alert = presentPrompt();
-    QPointer<QtAlertDialog> shown = dialog();
-    ASSERT_NE(shown, nullptr);
-    QTest::keyClicks(shown->textFields()[0], "+04");
-    QTest::mouseClick(shown->buttons()[0], Qt::LeftButton);
-    // Closed at once; the handler waits for the main queue.
-    EXPECT_EQ(screen->presentedViewController(), nullptr);
-    EXPECT_TRUE(chosen.empty());
-    EXPECT_EQ(alert->textFields()[0]->text(), "+04");
-    ASSERT_TRUE(waitUntil([&] { return !chosen.empty(); }, 1000));
-    EXPECT_EQ(chosen, std::vector<std::string>{"OK:+04"});
-    EXPECT_EQ(dialog(), nullptr);
-    EXPECT_TRUE(shown.isNull() || !shown->isVisible());
-}
-
 TEST_F(QtAlertDialogTest, EnterInTheTextFieldChoosesTheDefaultStyleAction) {
     presentPrompt();
     ASSERT_NE(dialog(), nullptr);

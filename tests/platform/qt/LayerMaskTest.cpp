@@ -73,48 +73,6 @@ TEST_F(QtLayerMaskTest, ThePaintedMaskHasTheAlphaTheLayerTreeGives) {
     EXPECT_GT(compared, 500);
 }
 
-TEST_F(QtLayerMaskTest, AMaskedScrollViewFadesAtTheEdgesAndTheFadeFollowsTheScroll) {
-    auto scroll = std::make_shared<UIScrollView>();
-    scroll->setFrame(CGRectMake(0, 0, 400, 200));
-    scroll->setContentSize({400, 1000});
-    scroll->setBackgroundColor({1.0, 1.0});
-    QtScrollView widget(scroll, nullptr);
-    widget.sync();
-    scroll->layer()->setMask(fadeMask(scroll->bounds()));
-
-    auto check = [&](const char* when) {
-        QImage image = widget.grab().toImage();
-        ASSERT_EQ(image.size(), QSize(400, 200)) << when;
-        EXPECT_LT(alphaAt(image, 200, 0), 0.05) << when;          // hidden at the top edge
-        EXPECT_NEAR(alphaAt(image, 200, 10), 0.5, 0.05) << when;  // half way into the fade
-        EXPECT_GT(alphaAt(image, 200, 20), 0.95) << when;         // shown from a tenth down
-        EXPECT_GT(alphaAt(image, 200, 100), 0.95) << when;        // the middle
-        EXPECT_GT(alphaAt(image, 200, 189), 0.95) << when;        // down to 190 points
-        EXPECT_NEAR(alphaAt(image, 200, 195), 0.5, 0.1) << when;  // fading out
-        EXPECT_LT(alphaAt(image, 200, 199), 0.15) << when;        // hidden at the bottom edge
-    };
-    check("at the top");
-    // Scrolled, with the mask rebuilt over the new bounds as the scroll view's layout does.
-    scroll->setContentOffset({0, 300});
-    scroll->layer()->setMask(fadeMask(scroll->bounds()));
-    check("scrolled");
-}
-
-TEST_F(QtLayerMaskTest, AMaskLeftBehindByTheScrollHidesWhatItNoLongerCovers) {
-    auto scroll = std::make_shared<UIScrollView>();
-    scroll->setFrame(CGRectMake(0, 0, 400, 200));
-    scroll->setContentSize({400, 1000});
-    scroll->setBackgroundColor({1.0, 1.0});
-    QtScrollView widget(scroll, nullptr);
-    widget.sync();
-    scroll->layer()->setMask(fadeMask(scroll->bounds()));
-    // The mask stays where the content was; a plain scroll view does not rebuild it.
-    scroll->setContentOffset({0, 100});
-    QImage image = widget.grab().toImage();
-    EXPECT_GT(alphaAt(image, 200, 50), 0.95);
-    EXPECT_LT(alphaAt(image, 200, 150), 0.05);
-}
-
 TEST_F(QtLayerMaskTest, TheMaskIsDrawnAtTheScreensScale) {
     QtLayerMaskEffect effect;
     effect.setMask(fadeMask(CGRectMake(0, 0, 400, 200)), {0, 0}, 2.0);

@@ -16,46 +16,7 @@ namespace {
 class QtMainQueueTest : public QtFixture {};
 class QtTimerTest : public QtFixture {};
 
-bool onMainThread() {
-    return QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
 }  // namespace
-
-TEST_F(QtMainQueueTest, BlocksFromManyThreadsRunOnTheMainThreadInEachThreadsOrder) {
-    constexpr int kThreads = 4;
-    constexpr int kBlocks = 500;
-    std::vector<std::vector<int>> seen(kThreads);
-    std::atomic<int> offMain{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kBlocks; ++i) {
-                NSOperationQueue::mainQueue().addOperationWithBlock([&, t, i] {
-                    if (!onMainThread())
-                        ++offMain;
-                    seen[t].push_back(i);
-                });
-            }
-        });
-    }
-    for (auto& thread : threads)
-        thread.join();
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            for (const auto& blocks : seen) {
-                if (blocks.size() < kBlocks)
-                    return false;
-            }
-            return true;
-        },
-        5000));
-    EXPECT_EQ(offMain, 0);
-    for (const auto& blocks : seen) {
-        ASSERT_EQ(blocks.size(), std::size_t(kBlocks));
-        EXPECT_TRUE(std::is_sorted(blocks.begin(), blocks.end()));
-    }
-}
 
 TEST_F(QtMainQueueTest, BlocksRunInPostingOrderAcrossThreadsAndAfterWhatIsAlreadyQueued) {
     std::vector<std::string> order;
@@ -77,17 +38,6 @@ TEST_F(QtMainQueueTest, BlocksRunInPostingOrderAcrossThreadsAndAfterWhatIsAlread
     ASSERT_TRUE(waitUntil([&] { return order.size() == 6; }, 2000));
     EXPECT_EQ(order, (std::vector<std::string>{"main first", "worker A", "worker B", "main second",
                                                "main third", "nested"}));
-}
-
-TEST_F(QtMainQueueTest, SleepBlocksTheMainThreadAndQueuedBlocksWait) {
-    bool ran = false;
-    NSOperationQueue::mainQueue().addOperationWithBlock([&] { ran = true; });
-    QElapsedTimer clock;
-    clock.start();
-    NSThread::sleepForTimeInterval(0.3);
-    EXPECT_GE(clock.elapsed(), 300);
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(waitUntil([&] { return ran; }, 1000));
 }
 
 TEST_F(QtMainQueueTest, BlocksStillQueuedWhenTheBackendGoesAreDropped) {
@@ -129,21 +79,6 @@ TEST_F(QtTimerTest, AOneShotTimerFiresOnceAndReleasesItsBlock) {
     EXPECT_EQ(fired, 1);
     EXPECT_TRUE(weakToken.expired());
     EXPECT_EQ(backend->scheduledTimerCount(), 0u);
-}
-
-TEST_F(QtTimerTest, ATimerCancelledFromItsOwnBlockStopsAndReleasesIt) {
-    int fired = 0;
-    auto token = std::make_shared<int>(0);
-    std::weak_ptr<int> weakToken = token;
-    NSTimer::scheduledTimerWithTimeInterval(0.02, true, [&fired, token](NSTimer& timer) {
-        if (++fired == 2)
-            timer.invalidate();
-    });
-    token.reset();
-    ASSERT_TRUE(waitUntil([&] { return fired == 2; }, 1000));
-    spin(150);
-    EXPECT_EQ(fired, 2);
-    EXPECT_TRUE(weakToken.expired());
 }
 
 TEST_F(QtTimerTest, TimersBelongToTheMainThread) {

@@ -30,15 +30,6 @@ protected:
     }
 };
 
-class QtVideoOutputTest : public QtFixture {
-protected:
-    // Counts the end-of-item notifications of one item.
-    struct EndObserver : NSObject {
-        int ends = 0;
-        void playerDidFinishPlaying(const NSNotification&) { ++ends; }
-    };
-};
-
 }  // namespace
 
 TEST_F(QtAudioOutputTest, AFileThatIsNotAudioFailsAtOnce) {
@@ -75,55 +66,4 @@ TEST_F(QtAudioOutputTest, ATrackPlaysInRealTimeStopsInPlaceAndRewinds) {
     EXPECT_NEAR(player->currentTime(), stoppedAt, 0.05);
     player->setCurrentTime(0.0);
     EXPECT_TRUE(waitUntil([&] { return player->currentTime() < 0.1; }, 1000));
-}
-
-TEST_F(QtVideoOutputTest, AnItemPlayedToItsEndPostsTheNotificationOnce) {
-    auto screen = showScreen("title");
-    auto player = AVPlayer::initWithURL(
-        NSURL::fileURLWithPath(std::string(LARKSPIRE_MEDIA_DIR) + "/bundle/LKSChapter13.mp4"));
-    auto observer = std::make_shared<EndObserver>();
-    NSNotificationCenter::defaultCenter().addObserver(
-        observer, &EndObserver::playerDidFinishPlaying, AVPlayerItemDidPlayToEndTimeNotification,
-        player->currentItem());
-    auto controller = AVPlayerViewController::init();
-    controller->setPlayer(player);
-    screen->presentViewController(controller, true, [player] { player->play(); });
-    player.reset();
-
-    QtPlayerScreen* playerScreen = window().playerScreen();
-    ASSERT_NE(playerScreen, nullptr);
-    ASSERT_NE(playerScreen->mediaPlayer(), nullptr);
-    EXPECT_TRUE(waitUntil([&] { return playerScreen->videoView()->hasFrame(); }, 5000));
-    EXPECT_EQ(playerScreen->playPauseButton()->text(), "Pause");
-    EXPECT_TRUE(waitUntil([&] { return playerScreen->positionSlider()->value() > 500; }, 5000));
-    EXPECT_EQ(observer->ends, 0);
-    // The sample chapter lasts about 7 s.
-    ASSERT_TRUE(waitUntil([&] { return observer->ends > 0; }, 15000));
-    spin(300);
-    EXPECT_EQ(observer->ends, 1);
-    EXPECT_TRUE(controller->player()->currentItem()->hasPlayedToEnd());
-}
-
-TEST_F(QtVideoOutputTest, ThePlayersControlsPauseAndCloseIt) {
-    auto screen = showScreen("title");
-    auto player = AVPlayer::initWithURL(
-        NSURL::fileURLWithPath(std::string(LARKSPIRE_MEDIA_DIR) + "/bundle/LKSChapter13.mp4"));
-    auto controller = AVPlayerViewController::init();
-    controller->setPlayer(player);
-    screen->presentViewController(controller, true, [player] { player->play(); });
-    QPointer<QtPlayerScreen> playerScreen = window().playerScreen();
-    ASSERT_FALSE(playerScreen.isNull());
-    ASSERT_TRUE(waitUntil([&] { return playerScreen->positionSlider()->value() > 300; }, 5000));
-
-    QTest::mouseClick(playerScreen->playPauseButton(), Qt::LeftButton);
-    EXPECT_EQ(player->rate(), 0.0f);
-    ASSERT_TRUE(waitUntil([&] { return playerScreen->playPauseButton()->text() == "Play"; }, 2000));
-    int pausedAt = playerScreen->positionSlider()->value();
-    spin(500);
-    EXPECT_NEAR(playerScreen->positionSlider()->value(), pausedAt, 50);
-
-    QTest::mouseClick(playerScreen->doneButton(), Qt::LeftButton);
-    EXPECT_EQ(screen->presentedViewController(), nullptr);
-    EXPECT_TRUE(waitUntil([&] { return playerScreen.isNull(); }, 1000));
-    EXPECT_EQ(window().playerScreen(), nullptr);
 }

@@ -30,43 +30,6 @@ std::shared_ptr<UIViewController> makeScreen(std::function<void(UIView& root)> b
 
 }  // namespace
 
-TEST_F(QtPresentationTest, APresentedScreenCoversItsPresenterUntilDismissed) {
-    auto title = showScreen("title");
-    QWidget* titleWidget = window().topStageWidget();
-    ASSERT_NE(titleWidget, nullptr);
-    auto lotsMore =
-        UIApplication::sharedApplication().storyboard()->instantiateViewControllerWithIdentifier(
-            "lotsmore");
-    int shownCalls = 0;
-    title->presentViewController(lotsMore, true, [&] { ++shownCalls; });
-    // The completion waits until the screen is up, and runs once.
-    EXPECT_EQ(shownCalls, 0);
-    QPointer<QWidget> lotsMoreWidget = window().topStageWidget();
-    ASSERT_NE(lotsMoreWidget, titleWidget);
-    EXPECT_TRUE(lotsMoreWidget->isVisible());
-    EXPECT_FALSE(titleWidget->isVisible());
-    ASSERT_TRUE(waitUntil([&] { return shownCalls == 1; }, 1000));
-    spin(50);
-    EXPECT_EQ(shownCalls, 1);
-
-    title->dismissViewControllerAnimated(true, nullptr);
-    EXPECT_EQ(window().topStageWidget(), titleWidget);
-    EXPECT_TRUE(titleWidget->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return lotsMoreWidget.isNull(); }, 1000));
-}
-
-TEST_F(QtPresentationTest, TheBackButtonOfAPresentedScreenClosesItThroughTheNavigation) {
-    auto title = showScreen("title");
-    QTest::mouseClick(button("Lots More"), Qt::LeftButton);
-    ASSERT_NE(title->presentedViewController(), nullptr);
-    EXPECT_EQ(title->presentedViewController()->identifier(), "lotsmore");
-    // The tap that closes the screen comes from a button on that very screen.
-    QTest::mouseClick(button("back"), Qt::LeftButton);
-    EXPECT_EQ(title->presentedViewController(), nullptr);
-    spin(20);
-    EXPECT_NE(button("Story Chapters"), nullptr);
-}
-
 TEST_F(QtPresentationTest, TheStageKeepsItsLayoutAndScalesToTheWindowWithItsAspect) {
     auto screen = makeScreen([](UIView& root) {
         auto box = std::make_shared<UIButton>();
@@ -131,46 +94,4 @@ TEST_F(QtViewWidgetTest, WidgetsFollowTheirViews) {
     action->setEnabled(false);
     QTest::mouseClick(buttonWidget, Qt::LeftButton);
     EXPECT_EQ(taps, 1);
-}
-
-TEST_F(QtViewWidgetTest, TextOnADarkBackgroundIsLightAndOnALightOneDark) {
-    showScreen("launch");
-    auto darkLabels = widgetsIn<QtLabel>(window().topStageWidget());
-    ASSERT_FALSE(darkLabels.empty());
-    QtLabel* dark = darkLabels[0];
-    EXPECT_GT(dark->palette().color(QPalette::WindowText).lightnessF(), 0.8);
-    showScreen("title");
-    auto lightLabels = widgetsIn<QtLabel>(window().topStageWidget());
-    ASSERT_FALSE(lightLabels.empty());
-    QtLabel* light = lightLabels[0];
-    EXPECT_LT(light->palette().color(QPalette::WindowText).lightnessF(), 0.3);
-}
-
-TEST_F(QtViewWidgetTest, AScrollViewMovesItsContentByTheOffsetAndScrollsWithinIt) {
-    std::shared_ptr<UIScrollView> scroll;
-    std::shared_ptr<UILabel> inside;
-    auto screen = makeScreen([&](UIView& root) {
-        scroll = std::make_shared<UIScrollView>();
-        scroll->setFrame(CGRectMake(0, 0, 400, 300));
-        scroll->setContentSize({400, 1000});
-        inside = std::make_shared<UILabel>();
-        inside->setText("far down");
-        inside->setFrame(CGRectMake(0, 500, 400, 50));
-        scroll->addSubview(inside);
-        root.addSubview(scroll);
-    });
-    auto uiWindow = std::make_shared<UIWindow>();
-    uiWindow->setRootViewController(screen);
-    auto* scrollWidget = widgetOf<QtScrollView>(scroll);
-    QWidget* insideWidget = widgetOf(inside);
-    ASSERT_TRUE(scrollWidget && insideWidget);
-
-    scroll->setContentOffset({0, 400});
-    EXPECT_EQ(insideWidget->mapTo(scrollWidget, QPoint(0, 0)), QPoint(0, 100));
-
-    // The reader scrolls past the end: the offset stops at the content's end.
-    scrollWidget->scrollBy(0, 5000);
-    EXPECT_EQ(scroll->contentOffset(), (CGPoint{0, 700}));
-    scrollWidget->scrollBy(0, -10000);
-    EXPECT_EQ(scroll->contentOffset(), (CGPoint{0, 0}));
 }

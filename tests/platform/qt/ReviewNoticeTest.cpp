@@ -40,16 +40,6 @@ TEST_F(ReviewNoticeLimitTest, AtMostThreeNoticesInAnyYear) {
     EXPECT_EQ(ReviewNoticeLimit(stateFile()).recentNotices(day(400)).size(), 3u);
 }
 
-TEST_F(ReviewNoticeLimitTest, ADamagedStateFileCountsAsNoNoticeAndIsRewritten) {
-    std::filesystem::create_directories(stateFile().parent_path());
-    for (const char* contents : {"", "{not json", "[1,2,3]", "{\"reviewNoticesShown\": \"x\"}"}) {
-        std::ofstream(stateFile(), std::ios::trunc) << contents;
-        ReviewNoticeLimit limit(stateFile());
-        EXPECT_TRUE(limit.allowAndRecord(day(0))) << contents;
-        EXPECT_EQ(limit.recentNotices(day(0)).size(), 1u) << contents;
-    }
-}
-
 TEST_F(ReviewNoticeLimitTest, ANoticeThatCannotBeRecordedIsNotShown) {
     // The state's folder is a file: nothing can be written there.
     std::ofstream(scratch / "blocked") << "x";

@@ -25,83 +25,11 @@ protected:
     QString alertText(const char* part) const { return alert()->findChild<QLabel*>(part)->text(); }
 };
 
-// What an adult would type: the result of the arithmetic in the question.
-QString answerTo(const QString& question) {
-    auto match = QRegularExpression(R"((\d+) ([x+-]) (\d+) = \?)").match(question);
-    if (!match.hasMatch())
-        return {};
-    long a = match.captured(1).toLong();
-    long b = match.captured(3).toLong();
-    QString op = match.captured(2);
-    return QString::number(op == "x" ? a * b : op == "+" ? a + b : a - b);
-}
-
 double alphaAt(const QImage& image, int x, int y) {
     return qAlpha(image.pixel(x, y)) / 255.0;
 }
 
 }  // namespace
-
-TEST_F(ScreensOnQtTest, AChapterPlaysToItsEndAndThePlayerScreenCloses) {
-    addSampleBundledFile("bundle/LKSChapter13.mp4");
-    auto screen = showScreen("chapters");
-    QTest::mouseClick(button("Chapter 13"), Qt::LeftButton);
-    QPointer<QtPlayerScreen> player = window().playerScreen();
-    ASSERT_FALSE(player.isNull());
-    EXPECT_TRUE(
-        waitUntil([&] { return !player.isNull() && player->videoView()->hasFrame(); }, 5000));
-    EXPECT_FALSE(logHas("Video Finished"));
-    ASSERT_TRUE(waitUntil([&] { return logHas("Video Finished"); }, 15000));
-    EXPECT_EQ(screen->presentedViewController(), nullptr);
-    EXPECT_TRUE(waitUntil([&] { return player.isNull(); }, 1000));
-    EXPECT_NE(button("Chapter 13"), nullptr);
-    EXPECT_TRUE(button("Chapter 13")->isVisible());
-}
-
-TEST_F(ScreensOnQtTest, TheBusyAlertIsARealDialogWithADefaultStyleOK) {
-    showScreen("chapters");
-    QTest::mouseClick(button("Chapter 14"), Qt::LeftButton);
-    ASSERT_NE(alert(), nullptr);
-    EXPECT_TRUE(alert()->isVisible());
-    EXPECT_TRUE(alert()->isModal());
-    EXPECT_EQ(alertText("alertTitle"), "We won't be long!");
-    EXPECT_EQ(alertText("alertMessage"), "Story downloading!");
-    ASSERT_EQ(alert()->buttons().size(), 1u);
-    EXPECT_EQ(alert()->buttons()[0]->text(), "OK");
-    EXPECT_EQ(alert()->buttons()[0]->property("actionStyle").toString(), "default");
-    EXPECT_TRUE(alert()->textFields().empty());
-    EXPECT_TRUE(logHas("\"Could not find resource LKSChapter14.mp4\""));
-    QTest::mouseClick(alert()->buttons()[0], Qt::LeftButton);
-    EXPECT_EQ(alert(), nullptr);
-}
-
-TEST_F(ScreensOnQtTest, TheGatePromptTakesTypedTextAndARightAnswerLowersTheGate) {
-    showScreen("chapters");
-    ASSERT_TRUE(appDelegate->parentalGateEnabled);
-    QTest::mouseClick(button("facebook"), Qt::LeftButton);
-    ASSERT_NE(alert(), nullptr);
-    ASSERT_EQ(alert()->textFields().size(), 1u);
-    QLineEdit* field = alert()->textFields()[0];
-    EXPECT_EQ(field->placeholderText(), "Enter your answer");
-    QString answer = answerTo(alertText("alertTitle"));
-    ASSERT_FALSE(answer.isEmpty()) << alertText("alertTitle").toStdString();
-    QTest::keyClicks(field, answer);
-    QTest::mouseClick(alert()->buttons()[0], Qt::LeftButton);
-
-    ASSERT_TRUE(waitUntil([&] { return alert() != nullptr; }, 1000));
-    EXPECT_EQ(alertText("alertTitle"), "Parental Gate Disabled");
-    EXPECT_EQ(alertText("alertMessage"), "You now have full access to the App");
-    EXPECT_FALSE(appDelegate->parentalGateEnabled);
-    EXPECT_TRUE(logHas("Ok Button Pressed"));
-    EXPECT_TRUE(openedURLs.empty());
-    QTest::mouseClick(alert()->buttons()[1], Qt::LeftButton);
-    EXPECT_TRUE(waitUntil([&] { return logHas("you have pressed OK button"); }, 1000));
-
-    // With the gate down the link opens at once.
-    QTest::mouseClick(button("facebook"), Qt::LeftButton);
-    EXPECT_EQ(alert(), nullptr);
-    EXPECT_EQ(openedURLs.size(), 1u);
-}
 
 TEST_F(ScreensOnQtTest, ATrackPlaysWithItsPositionAdvancingInRealTimeAndStopHidesIt) {
     addSamplePack("Audio");
