@@ -10,6 +10,7 @@
 #include "platform/foundation/NSStringFromClass.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/qt/QtBackend.h"
+#include "platform/qt/ThreadsWindDown.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
@@ -78,7 +79,7 @@ bool loadTour(Tour& tour, QtBackend& backend, const RunOptions& options) {
 
 }  // namespace
 
-int runOnQt(int argc, char** argv, const RunOptions& options) {
+static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     bool touring = options.mode == RunOptions::Mode::tour ||
                    (options.mode == RunOptions::Mode::automatic && !displayAvailable());
     if (!displayAvailable())
@@ -129,5 +130,11 @@ int runOnQt(int argc, char** argv, const RunOptions& options) {
         status = tour.engine->passed() ? 0 : 1;
     uninstallEnvironment();
     backend.reset();
+    return status;
+}
+
+int runOnQt(int argc, char** argv, const RunOptions& options) {
+    int status = runInQApplication(argc, argv, options);
+    waitForThreadsToWindDown();
     return status;
 }

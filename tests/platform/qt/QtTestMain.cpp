@@ -3,10 +3,17 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/qt/ThreadsWindDown.h"
+
 int main(int argc, char** argv) {
     // Real widgets without a display: Qt's offscreen platform, unless the caller chose one.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int status;
+    {
+        QApplication application(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    waitForThreadsToWindDown();
+    return status;
 }
