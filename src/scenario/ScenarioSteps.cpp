@@ -138,110 +138,91 @@ Wait wait(ScenarioEngine&, const Arguments& arguments) {
     return ScenarioWait{nullptr, seconds};
 }
 
+Wait launched(ScenarioEngine& engine, const Arguments&) {
+    if (!engine.visibleScreen())
+        ScenarioEngine::fail("the application has not been launched");
+    return std::nullopt;
+}
+
+Wait install(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.driver().installPack(arguments[0]);
+    return std::nullopt;
+}
+
+Wait back(ScenarioEngine& engine, const Arguments&) {
+    engine.tap(engine.findNavigation("back"), "the back button");
+    return std::nullopt;
+}
+
+Wait tap(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.tap(engine.findView(arguments[0]), "'" + arguments[0] + "'");
+    return std::nullopt;
+}
+
+Wait downloadProgress(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.driver().setDownloadProgress(arguments[0],
+                                        ScenarioEngine::number(arguments[2], "the progress"));
+    return std::nullopt;
+}
+
+Wait downloadFinish(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.driver().completeDownload(arguments[0], 0);
+    return std::nullopt;
+}
+
+Wait downloadFail(ScenarioEngine& engine, const Arguments& arguments) {
+    long long code = ScenarioEngine::integer(arguments[2], "the error code");
+    if (code == 0)
+        ScenarioEngine::fail("a failure needs a code other than 0");
+    engine.driver().completeDownload(arguments[0], long(code));
+    return std::nullopt;
+}
+
+Wait videoFinish(ScenarioEngine& engine, const Arguments&) {
+    if (!engine.driver().finishVideo())
+        ScenarioEngine::fail("no player is up");
+    return std::nullopt;
+}
+
+Wait videoClose(ScenarioEngine& engine, const Arguments&) {
+    if (!engine.driver().closePlayer())
+        ScenarioEngine::fail("no player is up");
+    return std::nullopt;
+}
+
+Wait scroll(ScenarioEngine& engine, const Arguments& arguments) {
+    auto view = std::dynamic_pointer_cast<UIScrollView>(engine.findView(arguments[0]));
+    if (!view)
+        ScenarioEngine::fail("'" + arguments[0] + "' is not a scroll view");
+    engine.driver().scroll(view, {ScenarioEngine::number(arguments[1], "X"),
+                                  ScenarioEngine::number(arguments[2], "Y")});
+    return std::nullopt;
+}
+
 }  // namespace
 
+// Each form: argument counts (the form's own word included), usage, the
+// backends that can honour it, whether it acts (and so settles and shows the
+// result), and what it does.
 void addActingSteps(std::map<std::string, Step>& steps) {
-    auto nothing = [](ScenarioEngine&, const Arguments&) -> Wait { return std::nullopt; };
-    steps["launch"] = {0, 0, "launch", kBoth, true, nothing};
-    steps["show"] = {
-        0, 0, "show", kBoth, true, [](ScenarioEngine& engine, const Arguments&) -> Wait {
-            if (!engine.visibleScreen())
-                ScenarioEngine::fail("the application has not been launched");
-            return std::nullopt;
-        }};
-    steps["install"] = {1,
-                        1,
-                        "install TAG   (the pack is already on the device)",
-                        kHeadless,
-                        false,
-                        [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-                            engine.driver().installPack(arguments[0]);
-                            return std::nullopt;
-                        }};
-    steps["random"] = {1,         1000,  "random DRAW...   (the next draws of the random source)",
-                       kHeadless, false, randomDraws};
-    steps["go"] = {1, 1, "go SCREEN   (taps the button that leads to SCREEN)", kBoth, true, go};
-    steps["back"] = {
-        0, 0, "back", kBoth, true, [](ScenarioEngine& engine, const Arguments&) -> Wait {
-            engine.tap(engine.findNavigation("back"), "the back button");
-            return std::nullopt;
-        }};
-    steps["tap"] = {1,
-                    1,
-                    "tap SELECTOR",
-                    kBoth,
-                    true,
-                    [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-                        engine.tap(engine.findView(arguments[0]), "'" + arguments[0] + "'");
-                        return std::nullopt;
-                    }};
-    steps["download progress"] = {3,
-                                  3,
-                                  "download TAG progress FRACTION",
-                                  kHeadless,
-                                  true,
-                                  [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-                                      engine.driver().setDownloadProgress(
-                                          arguments[0],
-                                          ScenarioEngine::number(arguments[2], "the progress"));
-                                      return std::nullopt;
-                                  }};
-    steps["download finish"] = {2,
-                                2,
-                                "download TAG finish",
-                                kHeadless,
-                                true,
-                                [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-                                    engine.driver().completeDownload(arguments[0], 0);
-                                    return std::nullopt;
-                                }};
-    steps["download fail"] = {3,
-                              3,
-                              "download TAG fail CODE",
-                              kHeadless,
-                              true,
-                              [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-                                  long long code =
-                                      ScenarioEngine::integer(arguments[2], "the error code");
-                                  if (code == 0)
-                                      ScenarioEngine::fail("a failure needs a code other than 0");
-                                  engine.driver().completeDownload(arguments[0], long(code));
-                                  return std::nullopt;
-                              }};
+    steps["launch"] = {0, 0, "launch", kBoth, true, launched};
+    steps["show"] = {0, 0, "show", kBoth, true, launched};
+    steps["install"] = {1, 1, "install TAG", kHeadless, false, install};
+    steps["random"] = {1, 1000, "random DRAW...", kHeadless, false, randomDraws};
+    steps["go"] = {1, 1, "go SCREEN", kBoth, true, go};
+    steps["back"] = {0, 0, "back", kBoth, true, back};
+    steps["tap"] = {1, 1, "tap SELECTOR", kBoth, true, tap};
+    steps["download progress"] = {3,         3,    "download TAG progress FRACTION",
+                                  kHeadless, true, downloadProgress};
+    steps["download finish"] = {2, 2, "download TAG finish", kHeadless, true, downloadFinish};
+    steps["download fail"] = {3, 3, "download TAG fail CODE", kHeadless, true, downloadFail};
     steps["download wait"] = {2, 2, "download TAG wait", kQt, true, downloadWait};
     steps["alert type"] = {2, 3, "alert type TEXT [FIELD]", kBoth, true, alertType};
     steps["alert answer"] = {1, 1, "alert answer", kBoth, true, alertAnswer};
     steps["alert choose"] = {2, 2, "alert choose TITLE", kBoth, true, alertChoose};
-    steps["video finish"] = {1,
-                             1,
-                             "video finish",
-                             kHeadless,
-                             true,
-                             [](ScenarioEngine& engine, const Arguments&) -> Wait {
-                                 if (!engine.driver().finishVideo())
-                                     ScenarioEngine::fail("no player is up");
-                                 return std::nullopt;
-                             }};
-    steps["video close"] = {
-        1, 1, "video close", kBoth, true, [](ScenarioEngine& engine, const Arguments&) -> Wait {
-            if (!engine.driver().closePlayer())
-                ScenarioEngine::fail("no player is up");
-            return std::nullopt;
-        }};
+    steps["video finish"] = {1, 1, "video finish", kHeadless, true, videoFinish};
+    steps["video close"] = {1, 1, "video close", kBoth, true, videoClose};
     steps["video wait-end"] = {1, 1, "video wait-end", kQt, true, videoWaitEnd};
-    steps["scroll"] = {
-        3,
-        3,
-        "scroll SELECTOR X Y",
-        kBoth,
-        true,
-        [](ScenarioEngine& engine, const Arguments& arguments) -> Wait {
-            auto view = std::dynamic_pointer_cast<UIScrollView>(engine.findView(arguments[0]));
-            if (!view)
-                ScenarioEngine::fail("'" + arguments[0] + "' is not a scroll view");
-            engine.driver().scroll(view, {ScenarioEngine::number(arguments[1], "X"),
-                                          ScenarioEngine::number(arguments[2], "Y")});
-            return std::nullopt;
-        }};
+    steps["scroll"] = {3, 3, "scroll SELECTOR X Y", kBoth, true, scroll};
     steps["wait"] = {1, 1, "wait SECONDS", kBoth, true, wait};
 }

@@ -7,11 +7,39 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 #include "platform/qt/QtGuard.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
+
+namespace {
+
+// The project's palette, sized for the stage's scale.
+QString paletteStyleSheet(const std::function<int(double)>& px) {
+    return QString(
+               "QDialog#alert { background: #fbfaf7; border: %1px solid #b8860b; }"
+               "QLabel { color: #1f2633; }"
+               "QLabel#alertTitle { font-weight: bold; font-size: %2px; }"
+               "QLabel#alertMessage { font-size: %3px; }"
+               "QLineEdit { font-size: %3px; padding: %4px; }"
+               "QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
+               "#b8860b; border-radius: %5px; font-size: %3px; padding: %4px; "
+               "min-height: %6px; }"
+               "QPushButton:pressed { background: #e0a800; }"
+               "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
+               "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
+               "QPushButton:default { font-weight: bold; }")
+        .arg(px(2))
+        .arg(px(24))
+        .arg(px(20))
+        .arg(px(8))
+        .arg(px(10))
+        .arg(px(48));
+}
+
+}  // namespace
 
 QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* parent,
                              double scale)
@@ -20,24 +48,7 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QString::fromStdString(alert_->title().value_or("")));
     setObjectName("alert");
-    setStyleSheet(QString("QDialog#alert { background: #fbfaf7; border: %1px solid #b8860b; }"
-                          "QLabel { color: #1f2633; }"
-                          "QLabel#alertTitle { font-weight: bold; font-size: %2px; }"
-                          "QLabel#alertMessage { font-size: %3px; }"
-                          "QLineEdit { font-size: %3px; padding: %4px; }"
-                          "QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
-                          "#b8860b; border-radius: %5px; font-size: %3px; padding: %4px; "
-                          "min-height: %6px; }"
-                          "QPushButton:pressed { background: #e0a800; }"
-                          "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
-                          "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
-                          "QPushButton:default { font-weight: bold; }")
-                      .arg(px(2))
-                      .arg(px(24))
-                      .arg(px(20))
-                      .arg(px(8))
-                      .arg(px(10))
-                      .arg(px(48)));
+    setStyleSheet(paletteStyleSheet(px));
     setFixedWidth(px(440));
 
     auto* layout = new QVBoxLayout(this);

@@ -58,6 +58,31 @@ const std::set<std::string> kViewKeys = {
     "text",        "title",  "placeholder", "fontSize", "alignment", "image",
     "contentSize", "outlet", "action",      "navigate", "subviews"};
 
+// The properties given as lists of numbers: frame, background and content size.
+void parseGeometry(const json& object, const std::string& file, ViewDescription& view) {
+    if (auto frame = object.find("frame"); frame != object.end()) {
+        if (!frame->is_array() || frame->size() != 4)
+            fail(file, "frame of '" + view.identifier + "' must be [x, y, width, height]");
+        view.frame =
+            CGRectMake(number((*frame)[0], file, "frame"), number((*frame)[1], file, "frame"),
+                       number((*frame)[2], file, "frame"), number((*frame)[3], file, "frame"));
+        if (view.frame.size.width < 0 || view.frame.size.height < 0)
+            fail(file, "frame of '" + view.identifier + "' has a negative size");
+    }
+    if (auto background = object.find("background"); background != object.end()) {
+        if (!background->is_array() || background->size() != 2)
+            fail(file, "background must be [white, alpha]");
+        view.background = CGColor{number((*background)[0], file, "background"),
+                                  number((*background)[1], file, "background")};
+    }
+    if (auto size = object.find("contentSize"); size != object.end()) {
+        if (!size->is_array() || size->size() != 2)
+            fail(file, "contentSize must be [width, height]");
+        view.contentSize = CGSize{number((*size)[0], file, "contentSize"),
+                                  number((*size)[1], file, "contentSize")};
+    }
+}
+
 ViewDescription parseView(const json& object, const std::string& file, int depth) {
     if (depth > 32)
         fail(file, "views are nested too deeply");
@@ -72,15 +97,6 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
     if (view.className.empty())
         fail(file, "a view has no class");
     view.identifier = text(object, "id", file);
-    if (auto frame = object.find("frame"); frame != object.end()) {
-        if (!frame->is_array() || frame->size() != 4)
-            fail(file, "frame of '" + view.identifier + "' must be [x, y, width, height]");
-        view.frame =
-            CGRectMake(number((*frame)[0], file, "frame"), number((*frame)[1], file, "frame"),
-                       number((*frame)[2], file, "frame"), number((*frame)[3], file, "frame"));
-        if (view.frame.size.width < 0 || view.frame.size.height < 0)
-            fail(file, "frame of '" + view.identifier + "' has a negative size");
-    }
     if (auto tag = object.find("tag"); tag != object.end()) {
         if (!tag->is_number_integer())
             fail(file, "tag of '" + view.identifier + "' must be an integer");
@@ -90,12 +106,6 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
         if (!hidden->is_boolean())
             fail(file, "hidden must be true or false");
         view.hidden = hidden->get<bool>();
-    }
-    if (auto background = object.find("background"); background != object.end()) {
-        if (!background->is_array() || background->size() != 2)
-            fail(file, "background must be [white, alpha]");
-        view.background = CGColor{number((*background)[0], file, "background"),
-                                  number((*background)[1], file, "background")};
     }
     view.text = text(object, "text", file);
     if (view.text.empty())
@@ -108,12 +118,7 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
     view.image = text(object, "image", file);
     if (view.image.find('/') != std::string::npos || view.image == "..")
         fail(file, "image '" + view.image + "' must be a file name in the interface folder");
-    if (auto size = object.find("contentSize"); size != object.end()) {
-        if (!size->is_array() || size->size() != 2)
-            fail(file, "contentSize must be [width, height]");
-        view.contentSize = CGSize{number((*size)[0], file, "contentSize"),
-                                  number((*size)[1], file, "contentSize")};
-    }
+    parseGeometry(object, file, view);
     view.outlet = text(object, "outlet", file);
     view.action = text(object, "action", file);
     view.navigate = text(object, "navigate", file);
