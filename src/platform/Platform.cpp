@@ -11,7 +11,6 @@ namespace {
 
 PlatformEnvironment gEnvironment;
 bool gInstalled = false;
-std::thread::id gMainThread;
 
 }  // namespace
 
@@ -20,7 +19,6 @@ namespace Platform {
 void install(PlatformEnvironment environment) {
     gEnvironment = std::move(environment);
     gInstalled = true;
-    gMainThread = std::this_thread::get_id();
 }
 
 void uninstall() {
@@ -46,10 +44,6 @@ PlatformEnvironment& environment() {
 
 PlatformBackend& backend() {
     return *environment().backend;
-}
-
-bool isMainThread() {
-    return std::this_thread::get_id() == gMainThread;
 }
 
 }  // namespace Platform

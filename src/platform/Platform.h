@@ -27,6 +27,5 @@ void uninstall();
 bool installed();
 PlatformEnvironment& environment();
 PlatformBackend& backend();
-bool isMainThread();
 
 }  // namespace Platform

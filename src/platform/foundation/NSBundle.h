@@ -26,7 +26,6 @@ public:
                                           const std::string& extension) const;
     std::optional<NSPropertyListValue> objectForInfoDictionaryKey(const std::string& key) const;
 
-    const std::string& bundlePath() const { return directory_; }
 
 private:
     std::string directory_;

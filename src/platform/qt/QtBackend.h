@@ -66,7 +66,6 @@ private:
         std::shared_ptr<std::function<void()>> fire;
     };
     QtWindow& ensureWindow();
-    void startTimer(std::uint64_t id, double interval, bool repeats, std::function<void()> fire);
     void fireTimer(std::uint64_t id);
 
     QtBackendOptions options_;

@@ -25,7 +25,6 @@ public:
     QPushButton* doneButton() const { return done_; }
     QPushButton* playPauseButton() const { return playPause_; }
     QSlider* positionSlider() const { return slider_; }
-    QLabel* timeLabel() const { return time_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

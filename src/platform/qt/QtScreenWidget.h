@@ -18,7 +18,6 @@ public:
     QtScreenWidget(const std::shared_ptr<UIView>& rootView, QWidget* parent);
 
     double scale() const { return width() / kStageWidth; }
-    QWidget* rootViewWidget() const { return root_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

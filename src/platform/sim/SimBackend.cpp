@@ -210,23 +210,15 @@ void SimBackend::windowDidChangeRootViewController(UIWindow& window) {
     rootShownAt_ = now();
 }
 
-void SimBackend::didPresent(UIViewController& presenter,
-                            const std::shared_ptr<UIViewController>& presented, bool,
+void SimBackend::didPresent(UIViewController&, const std::shared_ptr<UIViewController>&, bool,
                             std::function<void()> shown) {
-    presentationLog_.push_back("present " + presented->className() + " on " +
-                               presenter.className());
     if (shown)
         postToMainQueue(std::move(shown));
 }
 
-void SimBackend::didDismiss(UIViewController& presenter,
-                            const std::shared_ptr<UIViewController>& presented, bool) {
-    presentationLog_.push_back("dismiss " + presented->className() + " from " +
-                               presenter.className());
-}
+void SimBackend::didDismiss(UIViewController&, const std::shared_ptr<UIViewController>&, bool) {}
 
 void SimBackend::clearRecords() {
-    presentationLog_.clear();
     openedURLs_.clear();
     sleeps_.clear();
 }

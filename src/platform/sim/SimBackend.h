@@ -52,7 +52,6 @@ public:
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
     int reviewRequestCount() const { return reviewRequests_; }
     // One line per presentation and dismissal, in order ("present X on Y", "dismiss X from Y").
-    const std::vector<std::string>& presentationLog() const { return presentationLog_; }
     // Forgets what was recorded so far (long runs that only check what is alive).
     void clearRecords();
 
@@ -127,7 +126,6 @@ private:
     std::vector<double> sleeps_;
     std::vector<std::string> openedURLs_;
     int reviewRequests_ = 0;
-    std::vector<std::string> presentationLog_;
     std::deque<std::uint32_t> randomDraws_;
     std::function<void()> driver_;
     std::vector<std::weak_ptr<AudioClock>> audioClocks_;

@@ -38,7 +38,7 @@ void SimResourceService::beginAccessing(const std::string& tag,
                                         std::shared_ptr<NSProgress> progress,
                                         Completion completion) {
     ++requestCount_;
-    if (completesInstalledAtOnce_ && isInstalled(tag)) {
+    if (isInstalled(tag)) {
         progress->setFractionCompleted(1.0);
         completion(nullptr);
         return;

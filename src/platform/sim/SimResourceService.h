@@ -39,8 +39,6 @@ public:
     void complete(std::size_t index, long code = 0, bool fromWorkerThread = false);
     // Completes every pending request for `tag`.
     void completeAll(const std::string& tag, long code = 0);
-    // Requests for a tag the device already holds complete at once (default true).
-    void setCompletesInstalledAtOnce(bool enabled) { completesInstalledAtOnce_ = enabled; }
 
     std::string bundleDirectory(const std::string& tag) override;
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
@@ -51,5 +49,4 @@ private:
     std::map<std::string, std::string> sources_;
     std::vector<PendingRequest> pending_;
     std::size_t requestCount_ = 0;
-    bool completesInstalledAtOnce_ = true;
 };

@@ -21,7 +21,6 @@ public:
     void start();
     // The launch screen, shown before start-up blocks the main thread.
     void captureLaunchScreen();
-    int screenshotCount() const { return screenshotCount_; }
 
     ScenarioBackend backend() const override { return ScenarioBackend::qt; }
     bool launch() override;
