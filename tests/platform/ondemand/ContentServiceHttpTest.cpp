@@ -345,6 +345,7 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
     std::cout << "[   kills  ] " << run << " runs, " << killedStaging
               << " killed downloading or installing (seed " << seed << ")\n";
     EXPECT_GT(killedStaging, 0) << "no kill landed in a download";
+    fs::remove(bundle / "cover.png");
     ContentService service(testOptions(urls[1], cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", versions[1]);
