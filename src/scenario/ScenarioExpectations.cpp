@@ -144,7 +144,7 @@ Wait visibility(ScenarioEngine& engine, const Arguments& arguments) {
     bool hidden = arguments[0] == "hidden";
     return until(
         [view = engine.findView(arguments[1]), hidden, selector = arguments[1]]() -> Missing {
-            if (isEffectivelyVisible(view) != hidden)
+            if (view->isShownInTree() != hidden)
                 return std::nullopt;
             return "'" + selector + (hidden ? "' is shown" : "' is hidden");
         });

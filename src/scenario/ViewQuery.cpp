@@ -22,7 +22,7 @@ void collect(const std::shared_ptr<UIView>& view, const ViewDescription* descrip
 std::shared_ptr<UIView> pickOne(std::vector<std::shared_ptr<UIView>> matches,
                                 const std::string& selector) {
     if (matches.size() > 1)
-        std::erase_if(matches, [](const auto& view) { return !isEffectivelyVisible(view); });
+        std::erase_if(matches, [](const auto& view) { return !view->isShownInTree(); });
     if (matches.size() > 1)
         ScenarioEngine::fail("'" + selector + "' matches " + std::to_string(matches.size()) +
                              " visible views");
@@ -62,14 +62,6 @@ std::string textOf(const UIView& view) {
     if (auto field = dynamic_cast<const UITextField*>(&view))
         return field->text();
     return {};
-}
-
-bool isEffectivelyVisible(const std::shared_ptr<UIView>& view) {
-    for (auto v = view; v; v = v->superview()) {
-        if (v->isHidden())
-            return false;
-    }
-    return true;
 }
 
 std::shared_ptr<UIViewController> topScreen() {

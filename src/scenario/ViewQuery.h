@@ -21,9 +21,6 @@ std::vector<FoundView> viewsOf(UIViewController& screen);
 // A button's title, a label's or a text field's text; empty for other views.
 std::string textOf(const UIView& view);
 
-// Neither the view nor any view above it is hidden.
-bool isEffectivelyVisible(const std::shared_ptr<UIView>& view);
-
 // The topmost screen that is not an alert (a player screen included), or none
 // before the application shows its first screen.
 std::shared_ptr<UIViewController> topScreen();

@@ -57,14 +57,6 @@ private:
     std::shared_ptr<SimBackend::AudioClock> clock_;
 };
 
-bool visibleInTree(const std::shared_ptr<UIView>& view) {
-    for (auto v = view; v; v = v->superview()) {
-        if (v->isHidden())
-            return false;
-    }
-    return true;
-}
-
 template <typename Match>
 std::shared_ptr<UIButton> findIn(const std::shared_ptr<UIView>& view, const Match& match) {
     if (!view)
@@ -311,7 +303,7 @@ std::shared_ptr<UIButton> SimBackend::findButton(long long tag) const {
 }
 
 bool SimBackend::tap(const std::shared_ptr<UIButton>& button) {
-    if (!button || !button->isEnabled() || !visibleInTree(button))
+    if (!button || !button->isEnabled() || !button->isShownInTree())
         return false;
     button->sendActions();
     return true;

@@ -109,3 +109,11 @@ void UIScrollView::setContentOffset(const CGPoint& offset) {
     changed();
     setNeedsLayout();
 }
+
+bool UIView::isShownInTree() const {
+    for (const UIView* view = this; view; view = view->superview().get()) {
+        if (view->isHidden())
+            return false;
+    }
+    return true;
+}

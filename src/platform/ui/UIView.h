@@ -31,6 +31,8 @@ public:
     virtual CGRect bounds() const { return {{0, 0}, frame_.size}; }
 
     bool isHidden() const { return hidden_; }
+    // Neither the view nor any view above it is hidden: what a reader could see.
+    bool isShownInTree() const;
     void setHidden(bool hidden);
     long long tag() const { return tag_; }
     void setTag(long long tag) { tag_ = tag; }
