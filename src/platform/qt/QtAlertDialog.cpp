@@ -19,6 +19,9 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QString::fromStdString(alert_->title().value_or("")));
+    // A screen reader announces the alert by its title and message.
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QString::fromStdString(alert_->message().value_or("")));
     setObjectName("alert");
     setStyleSheet(QString("QDialog#alert { background: #fbfaf7; border: %1px solid #b8860b; }"
                           "QLabel { color: #1f2633; }"
@@ -31,7 +34,8 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
                           "QPushButton:pressed { background: #e0a800; }"
                           "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
                           "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
-                          "QPushButton:default { font-weight: bold; }")
+                          "QPushButton:default { font-weight: bold; }"
+                          "QPushButton:focus { outline: none; border-color: #4fb3ff; }")
                       .arg(px(2))
                       .arg(px(24))
                       .arg(px(20))
@@ -58,6 +62,13 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     for (const auto& field : alert_->textFields()) {
         auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
         edit->setPlaceholderText(QString::fromStdString(field->placeholder()));
+        // The field answers the alert's question (the parental gate's is its title).
+        QString question = QString::fromStdString(alert_->title().value_or(""));
+        if (alert_->message() && !alert_->message()->empty())
+            question +=
+                (question.isEmpty() ? "" : " ") + QString::fromStdString(*alert_->message());
+        edit->setAccessibleName(question);
+        edit->setAccessibleDescription(edit->placeholderText());
         layout->addWidget(edit);
         fields_.push_back(edit);
     }
