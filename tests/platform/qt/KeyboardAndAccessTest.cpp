@@ -9,6 +9,7 @@
 #include "platform/media/AVPlayer.h"
 #include "platform/qt/QtAlertDialog.h"
 #include "platform/qt/QtPlayerScreen.h"
+#include "platform/qt/QtScrollView.h"
 #include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/ui/UIAlertController.h"
@@ -161,5 +162,26 @@ TEST_F(KeyboardAndAccessTest, ButtonsLabelsProgressBarsAndAlertFieldsHaveNamesAn
         ASSERT_NE(access, nullptr) << named.name;
         EXPECT_EQ(access->role(), named.role) << named.name;
         EXPECT_EQ(access->text(QAccessible::Name).toStdString(), named.name);
+    }
+}
+
+TEST_F(KeyboardAndAccessTest, ATapOrAClickPressesAButtonInsideAKineticScrollView) {
+    static QPointingDevice* finger = QTest::createTouchDevice();
+    for (bool touch : {false, true}) {
+        showActive("theend");
+        widgetsIn<QtScrollView>(window().topStageWidget()).at(0)->scrollBy(600, 0);
+        QtButton* facebook = button("facebook");
+        QPoint centre = facebook->mapTo(&window(), facebook->rect().center());
+        if (touch) {
+            QTest::touchEvent(&window(), finger).press(0, centre);
+            QTest::touchEvent(&window(), finger).release(0, centre);
+        } else {
+            QTest::mouseClick(window().windowHandle(), Qt::LeftButton, {}, centre);
+        }
+        // The parental gate asks before the link opens.
+        ASSERT_TRUE(waitUntil([&] { return window().alertDialog() != nullptr; }, 2000))
+            << (touch ? "tap" : "click");
+        window().alertDialog()->choose(1);
+        settle();
     }
 }
