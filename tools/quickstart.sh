@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The two ways in: `run` builds and starts the application, `test` builds and
-# runs every test. Both first install whatever Debian packages are missing.
+# runs every test; `package` builds the Debian package. All first install
+# whatever Debian packages are missing.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   nginx-light curl
+  desktop-file-utils appstream dpkg-dev
   qt6-base-dev qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
@@ -55,6 +57,13 @@ case "${1:-}" in
     cmake --build "$here/build" -j "$jobs" --target larkspire
     exec "$here/build/src/larkspire" "$@"
     ;;
+  package)
+    install_missing
+    configure build
+    cmake --build "$here/build" -j "$jobs"
+    (cd "$here/build" && cpack -G DEB)
+    echo "Install it with: apt-get install $(ls "$here"/build/package/*.deb | tail -1)"
+    ;;
   test)
     install_missing
     echo "== Build and tests"
@@ -81,7 +90,7 @@ case "${1:-}" in
     echo "all stages passed"
     ;;
   *)
-    echo "usage: tools/quickstart.sh run [application options] | test" >&2
+    echo "usage: tools/quickstart.sh run [application options] | test | package" >&2
     exit 2
     ;;
 esac

@@ -16,6 +16,7 @@
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
+#include "run/QuietMedia.h"
 
 namespace fs = std::filesystem;
 
@@ -49,6 +50,8 @@ void useOffscreenWithoutDisplay() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // For the whole run: the media libraries' complaints would bury the figures.
+    static QuietMedia quiet(true);
 }
 
 BenchPlatform::BenchPlatform()

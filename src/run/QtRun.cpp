@@ -14,6 +14,7 @@
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
+#include "run/QuietMedia.h"
 #include "run/Run.h"
 #include "run/ScratchFolder.h"
 #include "scenario/ScenarioEngine.h"
@@ -92,6 +93,9 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Larkspire");
+    // The window manager matches the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("com.larkspire_stories.larkspire");
+    QuietMedia::reportSoundDevice();
 
     QtBackendOptions backendOptions;
     backendOptions.fullScreen = options.fullScreen;
@@ -134,6 +138,8 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
 }
 
 int runOnQt(int argc, char** argv, const RunOptions& options) {
+    // Until the media threads are gone: they write as they wind down.
+    QuietMedia quiet(!options.mediaDebug);
     int status = runInQApplication(argc, argv, options);
     waitForThreadsToWindDown();
     return status;

@@ -6,19 +6,21 @@
 #include <map>
 
 #include "platform/foundation/NSUserDefaults.h"
+#include "run/DataFolders.h"
 
 namespace {
 
 void usage(std::ostream& out) {
     out << "usage: larkspire [--headless] [--scenario FILE] [--settings FILE] [--ui DIR]\n"
            "                 [--bundle DIR] [--fullscreen] [--content-url URL]\n"
-           "                 [--tour] [--tour-script FILE] [--screenshots DIR]\n"
+           "                 [--tour] [--tour-script FILE] [--screenshots DIR] [--media-debug]\n"
            "  Without a display (no DISPLAY or WAYLAND_DISPLAY) the guided tour runs.\n"
            "  --fullscreen     open the window full screen (F11 toggles)\n"
-           "  --content-url URL  where the on-demand packs are served (default: the\n"
-           "                   packs of the build, as a file:// URL)\n"
+           "  --content-url URL  where the on-demand packs are served (default:\n"
+           "                   $LARKSPIRE_CONTENT_URL, else the packs installed with the\n"
+           "                   application, as a file:// URL)\n"
            "  --tour           play the guided tour, with screenshots of every step\n"
-           "  --tour-script FILE  the tour to play (default: docs/tour/tour.scenario)\n"
+           "  --tour-script FILE  the tour to play (default: the installed tour)\n"
            "  --screenshots DIR   where the tour writes its screenshots (default: a new\n"
            "                   folder in the temporary folder)\n"
            "  --headless       run on the headless backend\n"
@@ -28,7 +30,11 @@ void usage(std::ostream& out) {
            "  --settings FILE  the settings file (default: $LARKSPIRE_SETTINGS or\n"
            "                   $XDG_CONFIG_HOME/larkspire/settings.json)\n"
            "  --ui DIR         the interface descriptions\n"
-           "  --bundle DIR     the files installed with the application\n";
+           "  --bundle DIR     the files installed with the application\n"
+           "  --media-debug    let the media libraries write their own messages\n"
+           "  Data is read from ../share/larkspire beside the executable, or from\n"
+           "  $LARKSPIRE_DATA_DIR; $LARKSPIRE_UI_DIR, $LARKSPIRE_BUNDLE_DIR,\n"
+           "  $LARKSPIRE_PACKS_DIR and $LARKSPIRE_TOUR_SCRIPT name single parts.\n";
 }
 
 }  // namespace
@@ -36,12 +42,13 @@ void usage(std::ostream& out) {
 RunOptions defaultRunOptions() {
     RunOptions options;
     options.settingsPath = NSUserDefaults::defaultPath();
-    options.interfaceDirectory = LARKSPIRE_UI_DIR;
-    options.bundleDirectory = LARKSPIRE_BUNDLE_DIR;
-    options.packSources = LARKSPIRE_PACK_SOURCES_DIR;
+    DataFolders data = findDataFolders();
+    options.interfaceDirectory = data.interfaceDirectory.string();
+    options.bundleDirectory = data.bundleDirectory.string();
+    options.packSources = data.packsDirectory.string();
     options.buildVersion = LARKSPIRE_BUILD_VERSION;
-    options.contentURL = LARKSPIRE_CONTENT_URL;
-    options.tourScript = LARKSPIRE_TOUR_SCRIPT;
+    options.contentURL = data.contentURL;
+    options.tourScript = data.tourScript.string();
     return options;
 }
 
@@ -81,6 +88,8 @@ std::optional<RunOptions> parseRunOptions(int argc, char** argv) {
             choose(Mode::tour);
         } else if (arg == "--fullscreen") {
             options.fullScreen = true;
+        } else if (arg == "--media-debug") {
+            options.mediaDebug = true;
         } else {
             std::cerr << "larkspire: unknown option " << arg << "\n";
             usage(std::cerr);

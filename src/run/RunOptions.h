@@ -19,6 +19,8 @@ struct RunOptions {
     // Where the on-demand packs are served: file://, http:// or https://.
     std::string contentURL;
     bool fullScreen = false;
+    // Leaves the media libraries' own messages on standard error.
+    bool mediaDebug = false;
     std::string tourScript;
     // Where the tour writes its screenshots; empty makes a new folder.
     std::string screenshots;

@@ -47,6 +47,9 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QString::fromStdString(alert_->title().value_or("")));
+    // A screen reader announces the alert by its title and message.
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QString::fromStdString(alert_->message().value_or("")));
     setObjectName("alert");
     setStyleSheet(paletteStyleSheet(px));
     setFixedWidth(px(440));
@@ -69,6 +72,13 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     for (const auto& field : alert_->textFields()) {
         auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
         edit->setPlaceholderText(QString::fromStdString(field->placeholder()));
+        // The field answers the alert's question (the parental gate's is its title).
+        QString question = QString::fromStdString(alert_->title().value_or(""));
+        if (alert_->message() && !alert_->message()->empty())
+            question +=
+                (question.isEmpty() ? "" : " ") + QString::fromStdString(*alert_->message());
+        edit->setAccessibleName(question);
+        edit->setAccessibleDescription(edit->placeholderText());
         layout->addWidget(edit);
         fields_.push_back(edit);
     }

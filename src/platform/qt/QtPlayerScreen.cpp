@@ -10,6 +10,7 @@
 
 #include "platform/media/AVPlayer.h"
 #include "platform/qt/QtGuard.h"
+#include "platform/qt/QtKeyboard.h"
 #include "platform/qt/QtScreenWidget.h"
 #include "platform/qt/QtVideoOutput.h"
 #include "platform/qt/QtVideoView.h"
@@ -37,14 +38,15 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
         bar->setObjectName("playerBar");
         bar->setAttribute(Qt::WA_StyledBackground);
     }
-    done_ = new QPushButton("Done", topBar_);
-    playPause_ = new QPushButton("Play", bottomBar_);
+    done_ = new QtKeyButton(topBar_);
+    done_->setText("Done");
+    playPause_ = new QtKeyButton(bottomBar_);
+    playPause_->setText("Play");
     slider_ = new QSlider(Qt::Horizontal, bottomBar_);
     time_ = new QLabel(clock(0) + " / " + clock(0), bottomBar_);
-    for (QPushButton* button : {done_, playPause_}) {
+    for (QPushButton* button : {done_, playPause_})
         button->setCursor(Qt::PointingHandCursor);
-        button->setFocusPolicy(Qt::NoFocus);
-    }
+    slider_->setAccessibleName("Position");
 
     connect(done_, &QPushButton::clicked, this, [this] {
         auto keep = controller_;
@@ -108,7 +110,8 @@ void QtPlayerScreen::resizeEvent(QResizeEvent*) {
                 "border-radius: %5px; }"
                 "QSlider::sub-page:horizontal { background: #4fb3ff; border-radius: %5px; }"
                 "QSlider::handle:horizontal { background: white; width: %6px; "
-                "margin: -%7px 0; border-radius: %8px; }")
+                "margin: -%7px 0; border-radius: %8px; }" +
+                focusRingStyle(px(5)))
             .arg(px(2))
             .arg(px(12))
             .arg(px(24))

@@ -5,14 +5,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/QtKeyboard.h"
+
 QtReviewNotice::QtReviewNotice(QWidget* stage) : QFrame(stage) {
     setObjectName("reviewNotice");
     label_ = new QLabel(kText, this);
-    close_ = new QPushButton(QString::fromUtf8("\u00d7"), this);
+    close_ = new QtKeyButton(this);
+    close_->setText(QString::fromUtf8("\u00d7"));
     close_->setObjectName("closeReviewNotice");
     close_->setAccessibleName("Close");
     close_->setCursor(Qt::PointingHandCursor);
-    close_->setFocusPolicy(Qt::NoFocus);
     connect(close_, &QPushButton::clicked, this, [this] {
         hide();
         deleteLater();
@@ -29,7 +31,8 @@ void QtReviewNotice::layoutOnStage(double scale) {
                       .arg(px(2))
                       .arg(px(14))
                       .arg(px(20))
-                      .arg(px(30)));
+                      .arg(px(30)) +
+                  focusRingStyle(px(3)));
     QSize size(px(420), px(64));
     QWidget* stage = parentWidget();
     setGeometry((stage->width() - size.width()) / 2, stage->height() - size.height() - px(16),

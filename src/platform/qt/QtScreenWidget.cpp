@@ -1,5 +1,6 @@
 #include "platform/qt/QtScreenWidget.h"
 
+#include "platform/qt/QtKeyboard.h"
 #include "platform/qt/QtViewPeer.h"
 #include "platform/qt/QtViewWidgets.h"
 
@@ -11,6 +12,7 @@ QtScreenWidget::QtScreenWidget(const std::shared_ptr<UIView>& rootView, QWidget*
     setPalette(stage);
     resize(int(kStageWidth), int(kStageHeight));
     root_ = makeViewWidget(rootView, this);
+    orderTabsByReading(*this);
 }
 
 void QtScreenWidget::resizeEvent(QResizeEvent*) {

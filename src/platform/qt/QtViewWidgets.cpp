@@ -93,9 +93,8 @@ void QtLabel::syncContent() {
 }
 
 QtButton::QtButton(std::shared_ptr<UIButton> button, QWidget* parent)
-    : QPushButton(parent), QtViewPeer(std::move(button), *this) {
+    : QtKeyButton(parent), QtViewPeer(std::move(button), *this) {
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
     connect(this, &QPushButton::clicked, this, [this] {
         // The action may close this screen; the widget is only deleted later, and the button
         // is kept alive until its actions have run.
@@ -136,11 +135,14 @@ void QtButton::syncContent() {
                        "QPushButton:pressed { background: #e0a800; }"
                        "QPushButton:disabled { background: #c9c9c9; color: #707070; "
                        "border-color: #9a9a9a; }")
-                   .arg(pixels(2, s))
-                   .arg(pixels(std::min(16.0, height / 3), s))
-                   .arg(fontPixels)
-                   .arg(pixels(4, s)));
+                       .arg(pixels(2, s))
+                       .arg(pixels(std::min(16.0, height / 3), s))
+                       .arg(fontPixels)
+                       .arg(pixels(4, s)) +
+                   focusRingStyle(pixels(5, s)));
     setText(title);
+    // A button with a picture only is named by its identifier.
+    setAccessibleName(title.isEmpty() ? QString::fromStdString(button.identifier()) : title);
     setEnabled(button.isEnabled());
 }
 
@@ -148,6 +150,8 @@ QtProgressBar::QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidg
     : QProgressBar(parent), QtViewPeer(std::move(progressView), *this) {
     setRange(0, kSteps);
     setTextVisible(false);
+    // The screens' progress bars follow on-demand downloads.
+    setAccessibleName("Download progress");
 }
 
 void QtProgressBar::syncContent() {
@@ -188,6 +192,7 @@ void QtTextField::syncContent() {
     if (this->text() != text)
         setText(text);
     setPlaceholderText(QString::fromStdString(field.placeholder()));
+    setAccessibleName(placeholderText());
     QFont font = this->font();
     font.setPixelSize(pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));
     setFont(font);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <memory>
 
+#include "platform/qt/QtKeyboard.h"
 #include "platform/qt/QtViewPeer.h"
 
 // Makes the widget of a view and of every view below it, each following its view.
@@ -24,8 +25,9 @@ protected:
     void syncContent() override;
 };
 
-// A UIButton: a tap sends the button's actions.
-class QtButton : public QPushButton, public QtViewPeer {
+// A UIButton: a tap, a click, Enter or Space sends the button's actions. Its
+// title is the name a screen reader says.
+class QtButton : public QtKeyButton, public QtViewPeer {
 public:
     QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
 

@@ -13,9 +13,11 @@
 
 #include "platform/media/AVPlayer.h"
 #include "platform/qt/QtAlertDialog.h"
+#include "platform/qt/QtKeyboard.h"
 #include "platform/qt/QtPlayerScreen.h"
 #include "platform/qt/QtReviewNotice.h"
 #include "platform/qt/QtScreenWidget.h"
+#include "platform/qt/QtViewPeer.h"
 #include "platform/ui/UIAlertController.h"
 
 namespace {
@@ -100,13 +102,51 @@ void QtWindow::resizeEvent(QResizeEvent*) {
 }
 
 void QtWindow::keyPressEvent(QKeyEvent* event) {
+    QWidget* top = topStageWidget();
+    bool arrow = event->key() >= Qt::Key_Left && event->key() <= Qt::Key_Down;
     if (event->key() == Qt::Key_F11) {
         setWindowState(windowState() ^ Qt::WindowFullScreen);
-    } else if (event->key() == Qt::Key_Escape && isFullScreen()) {
-        showNormal();
+    } else if (event->key() == Qt::Key_Escape) {
+        if (!goBack() && isFullScreen())
+            showNormal();
+    } else if (arrow && top && firstFocusableButton(*top)) {
+        // Nothing has the focus yet: the arrows start at the first button.
+        firstFocusableButton(*top)->setFocus(Qt::TabFocusReason);
     } else {
         QWidget::keyPressEvent(event);
     }
+}
+
+bool QtWindow::goBack() {
+    QAbstractButton* back = nullptr;
+    if (QtPlayerScreen* player = playerScreen()) {
+        back = player->doneButton();
+    } else if (QWidget* top = topStageWidget()) {
+        // The screens' back buttons are all named so in the interface descriptions.
+        for (auto* button : top->findChildren<QAbstractButton*>()) {
+            auto* peer = QtViewPeer::peerOf(button);
+            if (peer && peer->view()->identifier() == "back" && button->isVisibleTo(top) &&
+                button->isEnabled())
+                back = button;
+        }
+    }
+    if (back)
+        back->click();
+    return back != nullptr;
+}
+
+void QtWindow::keepKeyboardFocus(bool hadFocus) {
+    // Someone using the keyboard keeps a focused button when the screen changes.
+    QWidget* top = topStageWidget();
+    if (!hadFocus || !top)
+        return;
+    if (QWidget* first = firstFocusableButton(*top))
+        first->setFocus(Qt::TabFocusReason);
+}
+
+bool QtWindow::focusOnStage() const {
+    auto* focused = dynamic_cast<QtKeyButton*>(focusWidget());
+    return focused && stage_->isAncestorOf(focused) && focused->showsFocus();
 }
 
 void QtWindow::setRoot(const std::shared_ptr<UIViewController>& root) {
@@ -118,6 +158,7 @@ void QtWindow::setRoot(const std::shared_ptr<UIViewController>& root) {
 }
 
 void QtWindow::present(const std::shared_ptr<UIViewController>& controller) {
+    bool hadFocus = focusOnStage();
     QWidget* widget;
     if (auto alert = std::dynamic_pointer_cast<UIAlertController>(controller)) {
         widget = new QtAlertDialog(alert, this, scale());
@@ -134,6 +175,8 @@ void QtWindow::present(const std::shared_ptr<UIViewController>& controller) {
     layers_.push_back({controller, widget});
     updateVisibility();
     widget->show();
+    if (!dynamic_cast<QtAlertDialog*>(widget))
+        keepKeyboardFocus(hadFocus);
 }
 
 void QtWindow::dismiss(const UIViewController& controller) {
@@ -143,10 +186,13 @@ void QtWindow::dismiss(const UIViewController& controller) {
     if (found == layers_.end())
         return;
     // The controller goes with its layer; keep it until the widget is closed.
+    bool hadFocus = focusOnStage();
     Layer layer = *found;
     layers_.erase(found);
     close(layer);
     updateVisibility();
+    if (!layer.dialog())
+        keepKeyboardFocus(hadFocus);
 }
 
 void QtWindow::close(Layer& layer) {

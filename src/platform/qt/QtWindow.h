@@ -17,7 +17,8 @@ class UIViewController;
 // The application's window: a stage of 1024 by 768 points, scaled to fit the
 // window with its aspect kept, holding the screens in presentation order (a
 // screen that covers hides those below it) and the review notice. Alerts are
-// modal dialogs over the window. F11 toggles full screen.
+// modal dialogs over the window. F11 toggles full screen. Escape closes the
+// player or goes back, where the screen has a back button.
 class QtWindow : public QWidget {
 public:
     QtWindow();
@@ -56,6 +57,10 @@ private:
         QtAlertDialog* dialog() const;
     };
     void layoutStage();
+    // Escape: the player's Done, else the top screen's back button; false when neither.
+    bool goBack();
+    bool focusOnStage() const;
+    void keepKeyboardFocus(bool hadFocus);
     void updateVisibility();
     void close(Layer& layer);
 

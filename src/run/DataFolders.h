@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Where the application's data lies. Installed, <prefix>/bin/larkspire reads
+// <prefix>/share/larkspire; the build lays out the same folder beside its
+// src/ folder, so a build runs as it would installed. The environment can
+// name the whole folder (LARKSPIRE_DATA_DIR) or any one part.
+struct DataFolders {
+    std::filesystem::path interfaceDirectory;  // LARKSPIRE_UI_DIR
+    std::filesystem::path bundleDirectory;     // LARKSPIRE_BUNDLE_DIR
+    // The built on-demand packs, one folder per tag: the default content
+    // source, and what a scripted run installs.
+    std::filesystem::path packsDirectory;  // LARKSPIRE_PACKS_DIR
+    std::filesystem::path tourScript;      // LARKSPIRE_TOUR_SCRIPT
+    std::string contentURL;                // LARKSPIRE_CONTENT_URL, else the packs as file://
+};
+
+DataFolders findDataFolders();
