@@ -30,7 +30,8 @@ QString paletteStyleSheet(const std::function<int(double)>& px) {
                "QPushButton:pressed { background: #e0a800; }"
                "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
                "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
-               "QPushButton:default { font-weight: bold; }")
+               "QPushButton:default { font-weight: bold; }"
+               "QPushButton:focus { outline: none; border-color: #4fb3ff; }")
         .arg(px(2))
         .arg(px(24))
         .arg(px(20))
