@@ -5,7 +5,7 @@
 namespace {
 
 [[noreturn]] void refuse() {
-    ScenarioEngine::fail("only the headless backend can force that outcome");
+    failStep("only the headless backend can force that outcome");
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 #include "scenario/ScenarioEngine.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIView.h"
@@ -40,17 +36,17 @@ bool ScenarioEngine::load(std::istream& script, const std::string& name) {
                     if (form.rfind(step.words.front() + " ", 0) == 0)
                         usages += std::string(usages.empty() ? "" : " | ") + entry.usage;
                 }
-                fail(at +
-                     (usages.empty() ? "unknown step '" + step.text + "'" : "usage: " + usages));
+                failStep(at + (usages.empty() ? "unknown step '" + step.text + "'"
+                                              : "usage: " + usages));
             }
             const Step& entry = found->second;
             std::size_t arguments = step.words.size() - 1;
             if (arguments < entry.minArguments || arguments > entry.maxArguments)
-                fail(at + "usage: " + entry.usage);
+                failStep(at + "usage: " + entry.usage);
             if (!(entry.backends & unsigned(driver_.backend())))
-                fail(at + "'" + step.text + "' runs only on the " +
-                     (driver_.backend() == ScenarioBackend::qt ? "headless" : "Qt") +
-                     " backend: " + entry.usage);
+                failStep(at + "'" + step.text + "' runs only on the " +
+                         (driver_.backend() == ScenarioBackend::qt ? "headless" : "Qt") +
+                         " backend: " + entry.usage);
         }
     } catch (const ScenarioError& error) {
         errors_ << name_ << ": " << error.what() << "\n";
@@ -103,7 +99,7 @@ bool ScenarioEngine::runNextStep() {
     bool done;
     if (current_->words.front() == "launch") {
         if (visibleScreen() && driver_.backend() == ScenarioBackend::headless)
-            fail("the application is already running");
+            failStep("the application is already running");
         done = driver_.launch();
     } else {
         Arguments arguments(current_->words.begin() + 1, current_->words.end());
@@ -177,27 +173,6 @@ void ScenarioEngine::matchURL() {
     urls_.pop_front();
 }
 
-void ScenarioEngine::fail(const std::string& message) {
-    throw ScenarioError(message);
-}
-
-double ScenarioEngine::number(const std::string& word, const std::string& what) {
-    char* end = nullptr;
-    double value = std::strtod(word.c_str(), &end);
-    if (word.empty() || *end != '\0' || !std::isfinite(value))
-        fail(what + " must be a number, not '" + word + "'");
-    return value;
-}
-
-long long ScenarioEngine::integer(const std::string& word, const std::string& what) {
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(word.c_str(), &end, 10);
-    if (word.empty() || *end != '\0' || errno == ERANGE)
-        fail(what + " must be a whole number, not '" + word + "'");
-    return value;
-}
-
 std::shared_ptr<UIViewController> ScenarioEngine::visibleScreen() const {
     return topScreen();
 }
@@ -205,23 +180,23 @@ std::shared_ptr<UIViewController> ScenarioEngine::visibleScreen() const {
 std::shared_ptr<UIView> ScenarioEngine::findView(const std::string& selector) const {
     auto screen = visibleScreen();
     if (!screen)
-        fail("the application has not been launched");
+        failStep("the application has not been launched");
     return findViewOn(*screen, selector);
 }
 
 std::shared_ptr<UIView> ScenarioEngine::findNavigation(const std::string& target) const {
     auto screen = visibleScreen();
     if (!screen)
-        fail("the application has not been launched");
+        failStep("the application has not been launched");
     return findNavigationOn(*screen, target);
 }
 
 void ScenarioEngine::tap(const std::shared_ptr<UIView>& view, const std::string& what) {
     if (driver_.visibleAlert())
-        fail("an alert covers the screen: answer it before tapping " + what);
+        failStep("an alert covers the screen: answer it before tapping " + what);
     auto button = std::dynamic_pointer_cast<UIButton>(view);
     if (!button)
-        fail(what + " is not a button");
+        failStep(what + " is not a button");
     if (!driver_.tap(button))
-        fail(what + " cannot be tapped: it is hidden or disabled");
+        failStep(what + " cannot be tapped: it is hidden or disabled");
 }

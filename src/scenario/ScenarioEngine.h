@@ -57,10 +57,6 @@ public:
     std::optional<std::string> unmatchedURL();
     void matchURL();
 
-    [[noreturn]] static void fail(const std::string& message);
-    static double number(const std::string& word, const std::string& what);
-    static long long integer(const std::string& word, const std::string& what);
-
     // A step's form: its name, or its name and the word that picks the form
     // ("download TAG finish" is "download finish").
     using Handler = std::function<std::optional<ScenarioWait>(ScenarioEngine&, const Arguments&)>;

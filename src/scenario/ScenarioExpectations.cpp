@@ -39,7 +39,7 @@ Wait screen(ScenarioEngine& engine, const Arguments& arguments) {
     return until([&engine, id = arguments[1]]() -> Missing {
         auto shown = engine.visibleScreen();
         if (!shown)
-            ScenarioEngine::fail("the application has not been launched");
+            failStep("the application has not been launched");
         if (shown->identifier() == id)
             return std::nullopt;
         return "the visible screen is '" + shown->identifier() + "' (" + shown->className() + ")";
@@ -66,7 +66,7 @@ Wait alert(ScenarioEngine& engine, const Arguments& arguments) {
 // cancel or destructive).
 Wait actions(ScenarioEngine& engine, const Arguments& arguments) {
     if (arguments.size() % 2 == 0)
-        ScenarioEngine::fail("expected pairs of an action's title and its style");
+        failStep("expected pairs of an action's title and its style");
     std::string expected;
     for (std::size_t i = 1; i < arguments.size(); i += 2)
         expected += (i > 1 ? " " : "") + quoted(arguments[i]) + " " + arguments[i + 1];
@@ -116,7 +116,7 @@ Wait next(ScenarioEngine& engine, const std::string& expected, const std::string
         if (!found)
             return nothing;
         if (*found != expected)
-            ScenarioEngine::fail("the next " + what + " is: " + *found);
+            failStep("the next " + what + " is: " + *found);
         (engine.*match)();
         return std::nullopt;
     });
@@ -124,7 +124,7 @@ Wait next(ScenarioEngine& engine, const std::string& expected, const std::string
 
 Wait none(const std::optional<std::string>& unmatched, const std::string& what) {
     if (unmatched)
-        ScenarioEngine::fail(what + *unmatched);
+        failStep(what + *unmatched);
     return std::nullopt;
 }
 
@@ -132,7 +132,7 @@ Wait text(ScenarioEngine& engine, const Arguments& arguments) {
     auto view = engine.findView(arguments[1]);
     if (!dynamic_cast<UILabel*>(view.get()) && !dynamic_cast<UIButton*>(view.get()) &&
         !dynamic_cast<UITextField*>(view.get()))
-        ScenarioEngine::fail("'" + arguments[1] + "' shows no text");
+        failStep("'" + arguments[1] + "' shows no text");
     return until([view, selector = arguments[1], expected = arguments[2]]() -> Missing {
         if (textOf(*view) == expected)
             return std::nullopt;
@@ -153,8 +153,8 @@ Wait visibility(ScenarioEngine& engine, const Arguments& arguments) {
 Wait progress(ScenarioEngine& engine, const Arguments& arguments) {
     auto bar = std::dynamic_pointer_cast<UIProgressView>(engine.findView(arguments[1]));
     if (!bar)
-        ScenarioEngine::fail("'" + arguments[1] + "' is not a progress bar");
-    double expected = ScenarioEngine::number(arguments[2], "the progress");
+        failStep("'" + arguments[1] + "' is not a progress bar");
+    double expected = wordAsNumber(arguments[2], "the progress");
     return until([bar, expected, selector = arguments[1]]() -> Missing {
         if (std::fabs(double(bar->progress()) - expected) <= 0.005)
             return std::nullopt;
@@ -165,9 +165,9 @@ Wait progress(ScenarioEngine& engine, const Arguments& arguments) {
 Wait contentSize(ScenarioEngine& engine, const Arguments& arguments) {
     auto view = std::dynamic_pointer_cast<UIScrollView>(engine.findView(arguments[1]));
     if (!view)
-        ScenarioEngine::fail("'" + arguments[1] + "' is not a scroll view");
-    CGSize expected{ScenarioEngine::number(arguments[2], "the width"),
-                    ScenarioEngine::number(arguments[3], "the height")};
+        failStep("'" + arguments[1] + "' is not a scroll view");
+    CGSize expected{wordAsNumber(arguments[2], "the width"),
+                    wordAsNumber(arguments[3], "the height")};
     return until([view, expected, selector = arguments[1]]() -> Missing {
         CGSize size = view->contentSize();
         if (size == expected)

@@ -1,5 +1,9 @@
 #include "scenario/ScenarioScript.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
 namespace {
 
 bool isBlank(char c) {
@@ -83,4 +87,25 @@ std::vector<ScenarioStep> parseScenario(std::istream& script) {
         steps.push_back({number, text.substr(start), std::move(words)});
     }
     return steps;
+}
+
+void failStep(const std::string& message) {
+    throw ScenarioError(message);
+}
+
+double wordAsNumber(const std::string& word, const std::string& what) {
+    char* end = nullptr;
+    double value = std::strtod(word.c_str(), &end);
+    if (word.empty() || *end != '\0' || !std::isfinite(value))
+        failStep(what + " must be a number, not '" + word + "'");
+    return value;
+}
+
+long long wordAsInteger(const std::string& word, const std::string& what) {
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || errno == ERANGE)
+        failStep(what + " must be a whole number, not '" + word + "'");
+    return value;
 }

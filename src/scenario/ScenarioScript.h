@@ -27,3 +27,9 @@ std::vector<std::string> splitScenarioLine(const std::string& line);
 // Every step of a script, in order; blank and comment lines are left out.
 // Throws ScenarioError naming the line at fault.
 std::vector<ScenarioStep> parseScenario(std::istream& script);
+
+// Ends the step that runs with a failure.
+[[noreturn]] void failStep(const std::string& message);
+// A word of a step as a number, or as a whole number; fails naming `what` otherwise.
+double wordAsNumber(const std::string& word, const std::string& what);
+long long wordAsInteger(const std::string& word, const std::string& what);

@@ -26,7 +26,7 @@ constexpr double kVideoSeconds = 120.0;
 std::shared_ptr<UIAlertController> requireAlert(ScenarioEngine& engine) {
     auto alert = engine.driver().visibleAlert();
     if (!alert)
-        ScenarioEngine::fail("no alert is up");
+        failStep("no alert is up");
     return alert;
 }
 
@@ -36,7 +36,7 @@ std::string answerTo(const std::string& question) {
     std::smatch parts;
     // A title is a short line; a long one is no question of ours.
     if (question.size() > 200 || !std::regex_search(question, parts, form))
-        ScenarioEngine::fail("the alert \"" + question + "\" asks no arithmetic question");
+        failStep("the alert \"" + question + "\" asks no arithmetic question");
     long long a = std::stoll(parts[1]), b = std::stoll(parts[3]);
     char op = parts[2].str()[0];
     return std::to_string(op == '+' ? a + b : op == '-' ? a - b : a * b);
@@ -61,7 +61,7 @@ Wait downloadWait(ScenarioEngine& engine, const Arguments& arguments) {
             bar = progress;
     }
     if (!bar)
-        ScenarioEngine::fail("screen " + screen->identifier() + " has no progress bar");
+        failStep("screen " + screen->identifier() + " has no progress bar");
     std::string tag = arguments[0];
     std::ostream& out = engine.transcript();
     // The bar is hidden once the request has completed.
@@ -86,9 +86,9 @@ Wait alertType(ScenarioEngine& engine, const Arguments& arguments) {
     auto shown = requireAlert(engine);
     std::size_t field = 0;
     if (arguments.size() == 3)
-        field = std::size_t(ScenarioEngine::integer(arguments[2], "the field number"));
+        field = std::size_t(wordAsInteger(arguments[2], "the field number"));
     if (field >= shown->textFields().size())
-        ScenarioEngine::fail("the alert has no text field " + std::to_string(field));
+        failStep("the alert has no text field " + std::to_string(field));
     engine.driver().typeIntoAlert(arguments[1], field);
     return std::nullopt;
 }
@@ -96,7 +96,7 @@ Wait alertType(ScenarioEngine& engine, const Arguments& arguments) {
 Wait alertAnswer(ScenarioEngine& engine, const Arguments&) {
     auto shown = requireAlert(engine);
     if (shown->textFields().empty())
-        ScenarioEngine::fail("the alert has no text field 0");
+        failStep("the alert has no text field 0");
     engine.driver().typeIntoAlert(answerTo(shown->title().value_or("")), 0);
     return std::nullopt;
 }
@@ -104,13 +104,13 @@ Wait alertAnswer(ScenarioEngine& engine, const Arguments&) {
 Wait alertChoose(ScenarioEngine& engine, const Arguments& arguments) {
     requireAlert(engine);
     if (!engine.driver().chooseAlertAction(arguments[1]))
-        ScenarioEngine::fail("the alert has no action \"" + arguments[1] + "\"");
+        failStep("the alert has no action \"" + arguments[1] + "\"");
     return std::nullopt;
 }
 
 Wait videoWaitEnd(ScenarioEngine& engine, const Arguments&) {
     if (!engine.driver().visiblePlayer())
-        ScenarioEngine::fail("no player is up");
+        failStep("no player is up");
     return ScenarioWait{[&engine]() -> std::optional<std::string> {
                             if (!engine.driver().visiblePlayer())
                                 return std::nullopt;
@@ -122,9 +122,9 @@ Wait videoWaitEnd(ScenarioEngine& engine, const Arguments&) {
 Wait randomDraws(ScenarioEngine& engine, const Arguments& arguments) {
     std::vector<std::uint32_t> draws;
     for (const auto& word : arguments) {
-        long long draw = ScenarioEngine::integer(word, "a draw");
+        long long draw = wordAsInteger(word, "a draw");
         if (draw < 0 || draw > 0xffffffffLL)
-            ScenarioEngine::fail("a draw must lie between 0 and 4294967295");
+            failStep("a draw must lie between 0 and 4294967295");
         draws.push_back(std::uint32_t(draw));
     }
     engine.driver().queueRandomDraws(draws);
@@ -132,15 +132,15 @@ Wait randomDraws(ScenarioEngine& engine, const Arguments& arguments) {
 }
 
 Wait wait(ScenarioEngine&, const Arguments& arguments) {
-    double seconds = ScenarioEngine::number(arguments[0], "the time");
+    double seconds = wordAsNumber(arguments[0], "the time");
     if (seconds < 0)
-        ScenarioEngine::fail("time only goes forward");
+        failStep("time only goes forward");
     return ScenarioWait{nullptr, seconds};
 }
 
 Wait launched(ScenarioEngine& engine, const Arguments&) {
     if (!engine.visibleScreen())
-        ScenarioEngine::fail("the application has not been launched");
+        failStep("the application has not been launched");
     return std::nullopt;
 }
 
@@ -160,8 +160,7 @@ Wait tap(ScenarioEngine& engine, const Arguments& arguments) {
 }
 
 Wait downloadProgress(ScenarioEngine& engine, const Arguments& arguments) {
-    engine.driver().setDownloadProgress(arguments[0],
-                                        ScenarioEngine::number(arguments[2], "the progress"));
+    engine.driver().setDownloadProgress(arguments[0], wordAsNumber(arguments[2], "the progress"));
     return std::nullopt;
 }
 
@@ -171,31 +170,31 @@ Wait downloadFinish(ScenarioEngine& engine, const Arguments& arguments) {
 }
 
 Wait downloadFail(ScenarioEngine& engine, const Arguments& arguments) {
-    long long code = ScenarioEngine::integer(arguments[2], "the error code");
+    long long code = wordAsInteger(arguments[2], "the error code");
     if (code == 0)
-        ScenarioEngine::fail("a failure needs a code other than 0");
+        failStep("a failure needs a code other than 0");
     engine.driver().completeDownload(arguments[0], long(code));
     return std::nullopt;
 }
 
 Wait videoFinish(ScenarioEngine& engine, const Arguments&) {
     if (!engine.driver().finishVideo())
-        ScenarioEngine::fail("no player is up");
+        failStep("no player is up");
     return std::nullopt;
 }
 
 Wait videoClose(ScenarioEngine& engine, const Arguments&) {
     if (!engine.driver().closePlayer())
-        ScenarioEngine::fail("no player is up");
+        failStep("no player is up");
     return std::nullopt;
 }
 
 Wait scroll(ScenarioEngine& engine, const Arguments& arguments) {
     auto view = std::dynamic_pointer_cast<UIScrollView>(engine.findView(arguments[0]));
     if (!view)
-        ScenarioEngine::fail("'" + arguments[0] + "' is not a scroll view");
-    engine.driver().scroll(view, {ScenarioEngine::number(arguments[1], "X"),
-                                  ScenarioEngine::number(arguments[2], "Y")});
+        failStep("'" + arguments[0] + "' is not a scroll view");
+    engine.driver().scroll(view,
+                           {wordAsNumber(arguments[1], "X"), wordAsNumber(arguments[2], "Y")});
     return std::nullopt;
 }
 

@@ -6,7 +6,7 @@
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIView.h"
-#include "scenario/ScenarioEngine.h"
+#include "scenario/ScenarioScript.h"
 
 namespace {
 
@@ -24,8 +24,7 @@ std::shared_ptr<UIView> pickOne(std::vector<std::shared_ptr<UIView>> matches,
     if (matches.size() > 1)
         std::erase_if(matches, [](const auto& view) { return !view->isShownInTree(); });
     if (matches.size() > 1)
-        ScenarioEngine::fail("'" + selector + "' matches " + std::to_string(matches.size()) +
-                             " visible views");
+        failStep("'" + selector + "' matches " + std::to_string(matches.size()) + " visible views");
     return matches.empty() ? nullptr : matches.front();
 }
 
@@ -96,7 +95,7 @@ std::shared_ptr<UIView> findViewOn(UIViewController& screen, const std::string& 
     };
     std::shared_ptr<UIView> view;
     if (kind == "tag") {
-        long long tag = ScenarioEngine::integer(value, "a tag");
+        long long tag = wordAsInteger(value, "a tag");
         view = by([&](const FoundView& f) {
             return dynamic_cast<UIButton*>(f.view.get()) && f.view->tag() == tag;
         });
@@ -115,8 +114,8 @@ std::shared_ptr<UIView> findViewOn(UIViewController& screen, const std::string& 
             view = byOutlet();
     }
     if (!view)
-        ScenarioEngine::fail("no view '" + selector + "' on screen " + screen.identifier() + " (" +
-                             screen.className() + ")");
+        failStep("no view '" + selector + "' on screen " + screen.identifier() + " (" +
+                 screen.className() + ")");
     return view;
 }
 
@@ -125,7 +124,6 @@ std::shared_ptr<UIView> findNavigationOn(UIViewController& screen, const std::st
         return f.description && f.description->navigate == target;
     });
     if (!view)
-        ScenarioEngine::fail("screen " + screen.identifier() + " has no button leading to '" +
-                             target + "'");
+        failStep("screen " + screen.identifier() + " has no button leading to '" + target + "'");
     return view;
 }

@@ -62,7 +62,7 @@ void QtScenarioDriver::captureLaunchScreen() {
 
 bool QtScenarioDriver::launch() {
     if (!topScreen())
-        ScenarioEngine::fail("the application shows no screen yet");
+        failStep("the application shows no screen yet");
     return true;
 }
 
@@ -162,10 +162,10 @@ void QtScenarioDriver::tick() {
 void QtScenarioDriver::screenshot(const std::string& name) {
     QtWindow* window = backend_.window();
     if (!window)
-        ScenarioEngine::fail("there is no window to take a screenshot of");
+        failStep("there is no window to take a screenshot of");
     auto path = screenshots_ / name;
     if (!window->screenshot().save(QString::fromStdString(path.string()), "PNG"))
-        ScenarioEngine::fail("cannot write " + path.string());
+        failStep("cannot write " + path.string());
     ++screenshotCount_;
 }
 

@@ -62,7 +62,7 @@ bool SimScenarioDriver::await(const ScenarioWait& wait) {
     }
     sim_.runUntilIdle();
     if (auto missing = wait.missing())
-        ScenarioEngine::fail(*missing);
+        failStep(*missing);
     return true;
 }
 
@@ -105,7 +105,7 @@ std::vector<std::size_t> SimScenarioDriver::pendingDownloads(const std::string& 
             pending.push_back(i);
     }
     if (pending.empty())
-        ScenarioEngine::fail("no download of \"" + tag + "\" is running");
+        failStep("no download of \"" + tag + "\" is running");
     return pending;
 }
 
