@@ -29,12 +29,6 @@ PackManifest writePack(const std::filesystem::path& root, const std::string& tag
     return manifest;
 }
 
-void writeManifestText(const std::filesystem::path& root, const std::string& tag,
-                       const std::string& json) {
-    std::filesystem::create_directories(root / tag);
-    writeFile(root / tag / PackManifest::kFileName, json);
-}
-
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
                                                            const std::vector<FileContent>& files) {
@@ -157,41 +151,12 @@ ResourceService::Completion CompletionProbe::handler() {
     return [this](std::shared_ptr<NSError> error) {
         // Notified under the lock: the waiter may destroy the probe as soon as it wakes.
         std::lock_guard lock(mutex_);
-        ++calls_;
-        code_ = error ? error->code() : 0;
-        thread_ = std::this_thread::get_id();
+        state_ = {state_.calls + 1, error ? error->code() : 0, std::this_thread::get_id()};
         done_.notify_all();
     };
 }
 
 bool CompletionProbe::wait(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return done_.wait_for(lock, timeout, [this] { return calls_ > 0; });
-}
-
-int CompletionProbe::calls() const {
-    std::lock_guard lock(mutex_);
-    return calls_;
-}
-
-long CompletionProbe::errorCode() const {
-    std::lock_guard lock(mutex_);
-    return code_;
-}
-
-std::thread::id CompletionProbe::thread() const {
-    std::lock_guard lock(mutex_);
-    return thread_;
-}
-
-void ProgressRecorder::observeValueForKeyPath(const std::optional<std::string>&,
-                                              const std::shared_ptr<NSObject>&,
-                                              const NSKeyValueChange& change, void*) {
-    std::lock_guard lock(mutex_);
-    values_.emplace_back(change.newValue, std::this_thread::get_id());
-}
-
-std::vector<std::pair<double, std::thread::id>> ProgressRecorder::values() const {
-    std::lock_guard lock(mutex_);
-    return values_;
+    return done_.wait_for(lock, timeout, [this] { return state_.calls > 0; });
 }
