@@ -8,22 +8,12 @@
 #include "platform/foundation/NSError.h"
 #include "platform/layers/CALayer.h"
 #include "platform/media/AVPlayer.h"
-#include "platform/ui/UIView.h"
 #include "screens/FadingScrollView.h"
 #include "screens/ViewController.h"
 
 using ::testing::IsEmpty;
 
-class ScreensTest : public SimFixture {
-protected:
-    // Taps a button with `tag` wired to the screen's playChapter: action.
-    void tapChapter(ViewController& screen, long long tag) {
-        auto button = std::make_shared<UIButton>();
-        button->setTag(tag);
-        screen.playChapter(*button);
-        sim->runUntilIdle();
-    }
-};
+using ScreensTest = SimFixture;
 
 TEST_F(ScreensTest, AChapterScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
     addBundledFile("LKSChapter13.mp4");
@@ -31,7 +21,8 @@ TEST_F(ScreensTest, AChapterScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
     // A running download holds its screen until it completes.
     resources->completeAll("Video", LKSOnDemandNetworkError);
     sim->runUntilIdle();
-    tapChapter(*screen, 0);
+    ASSERT_TRUE(sim->tap(sim->findButton("chapter13")));
+    sim->runUntilIdle();
     std::shared_ptr<AVPlayerItem> item = sim->visiblePlayer()->player()->currentItem();
     std::weak_ptr<ViewController> gone = screen;
     screen.reset();

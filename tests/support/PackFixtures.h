@@ -27,8 +27,8 @@ struct FileContent {
 };
 
 // Writes a pack as a content server serves it: <root>/<tag>/<files> and manifest.json.
-PackManifest writePack(const std::filesystem::path& root, const std::string& tag,
-                       const std::vector<FileContent>& files);
+void writePack(const std::filesystem::path& root, const std::string& tag,
+               const std::vector<FileContent>& files);
 // Routes a pack on the faulty server; returns each URL path with its body, in fetch order.
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
@@ -49,18 +49,15 @@ std::string unreachableBaseUrl();
 
 // Runs one request to the end; returns its error code (0 for success), or -1 after adding a
 // test failure if it did not complete in time.
-long fetchPack(ContentService& service, const std::string& tag,
-               std::shared_ptr<NSProgress> progress = NSProgress::make(),
-               std::chrono::seconds timeout = std::chrono::seconds(30));
+long fetchPack(ContentService& service, const std::string& tag);
 
 // Relative path -> bytes of every file below a folder.
 using FolderSnapshot = std::map<std::string, std::string>;
 FolderSnapshot snapshotOf(const std::filesystem::path& folder);
 
-// After a failed request: the installed folder is as it was, staging is empty, and when
-// nothing was installed, a service on the same cache that reaches no server finds no pack.
-void expectNothingTrusted(ContentService& service, const std::string& tag,
-                          const FolderSnapshot& installedBefore = {});
+// After a failed request: nothing is installed, staging is empty, and a service on the same
+// cache that reaches no server finds no pack.
+void expectNothingTrusted(ContentService& service, const std::string& tag);
 // The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
 void expectPackInstalled(ContentService& service, const std::string& tag,
                          const std::vector<packfixtures::FileContent>& files);

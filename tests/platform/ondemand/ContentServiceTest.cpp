@@ -396,6 +396,28 @@ TEST(ContentServiceHttpTest, AStalledServerFailsInBoundedTimeWhileTheCallerRunsO
     expectNothingTrusted(service, "Video");
 }
 
+TEST(ContentServiceHttpTest, DestroyingTheServiceCancelsARunningRequestAndCompletesIt) {
+    FaultyHttpServer server;
+    auto paths = servePack(server, "Video", kPack);
+    server.route(paths[1].first, {200, kPack[0].bytes, {}, 1000});
+    TempDirectory cache;
+    auto options = testOptions(server.url(), cache.path());
+    options.lowSpeedTime = std::chrono::seconds(60);  // only the cancellation can end it
+    CompletionProbe probe;
+    auto started = Clock::now();
+    {
+        ContentService service(options);
+        service.beginAccessing("Video", NSProgress::make(), probe.handler());
+        while (server.requestCount(paths[1].first) == 0 &&
+               Clock::now() - started < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(probe.calls(), 1) << "the destructor waits for the completion";
+    EXPECT_EQ(probe.errorCode(), LKSOnDemandNetworkError);
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(listNames(cache / "staging"), std::vector<std::string>{});
+}
+
 namespace {
 
 // The SHA-256 of each file of a pack folder but the install record, whose text depends on
