@@ -81,18 +81,11 @@ bool referenceAccepts(std::string_view text) {
     return total <= PackManifest::kMaxFileSize;
 }
 
+// Names, duplicates and sizes of an accepted manifest are the reference's to judge (below);
+// these are what the parser makes of them.
 void checkAccepted(std::string_view text, const PackManifest& manifest) {
-    if (!staysInItsFolder(manifest.tag()))
-        disagree(text, "unsafe tag accepted");
-    std::set<std::string> names;
     std::uint64_t total = 0;
     for (const auto& file : manifest.files()) {
-        if (!staysInItsFolder(file.name))
-            disagree(text, "unsafe file name accepted: " + file.name);
-        if (!names.insert(file.name).second)
-            disagree(text, "file listed twice accepted: " + file.name);
-        if (file.size > PackManifest::kMaxFileSize)
-            disagree(text, "absurd size accepted");
         if (!isLowerHex64(file.sha256))
             disagree(text, "digest accepted that is not 64 lower-case hex digits");
         total += file.size;
@@ -104,14 +97,8 @@ void checkAccepted(std::string_view text, const PackManifest& manifest) {
     std::string json = manifest.toJson();
     try {
         PackManifest again = PackManifest::parse(json);
-        if (again.tag() != manifest.tag() || again.files().size() != manifest.files().size())
+        if (again.toJson() != json || again.tag() != manifest.tag())
             disagree(text, "round trip changed the manifest");
-        for (std::size_t i = 0; i < again.files().size(); ++i) {
-            const auto& a = again.files()[i];
-            const auto& b = manifest.files()[i];
-            if (a.name != b.name || a.size != b.size || a.sha256 != b.sha256)
-                disagree(text, "round trip changed file " + b.name);
-        }
     } catch (const ContentError& error) {
         disagree(text, std::string("its own JSON is refused: ") + error.what());
     }

@@ -24,7 +24,7 @@ bool sendAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-FaultyHttpServer::FaultyHttpServer(bool silent) : silent_(silent) {
+FaultyHttpServer::FaultyHttpServer() {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -35,9 +35,7 @@ FaultyHttpServer::FaultyHttpServer(bool silent) : silent_(silent) {
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("FaultyHttpServer cannot listen on 127.0.0.1");
     port_ = ntohs(address.sin_port);
-    // A silent server leaves connections in the kernel's backlog, never accepted.
-    if (!silent_)
-        acceptor_ = std::thread(&FaultyHttpServer::acceptLoop, this);
+    acceptor_ = std::thread(&FaultyHttpServer::acceptLoop, this);
 }
 
 FaultyHttpServer::~FaultyHttpServer() {

@@ -23,8 +23,7 @@ public:
         std::optional<std::size_t> stallAfter;
     };
 
-    // A silent server takes connections and never reads nor answers a request.
-    explicit FaultyHttpServer(bool silent = false);
+    FaultyHttpServer();
     ~FaultyHttpServer();
     FaultyHttpServer(const FaultyHttpServer&) = delete;
     FaultyHttpServer& operator=(const FaultyHttpServer&) = delete;
@@ -40,7 +39,6 @@ private:
     void serve(int fd);
     bool readRequest(int fd, std::string& buffer, std::string& path);
 
-    bool silent_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "FaultyHttpServer.h"
+#include "platform/content/ResourceService.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
-#include "platform/content/ResourceService.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/ondemand/PackManifest.h"
 
@@ -27,10 +27,8 @@ struct FileContent {
 };
 
 // Writes a pack as a content server serves it: <root>/<tag>/<files> and manifest.json.
-PackManifest writePack(const std::filesystem::path& root, const std::string& tag,
-                       const std::vector<FileContent>& files);
-void writeManifestText(const std::filesystem::path& root, const std::string& tag,
-                       const std::string& json);
+void writePack(const std::filesystem::path& root, const std::string& tag,
+               const std::vector<FileContent>& files);
 // Routes a pack on the faulty server; returns each URL path with its body, in fetch order.
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
@@ -51,18 +49,15 @@ std::string unreachableBaseUrl();
 
 // Runs one request to the end; returns its error code (0 for success), or -1 after adding a
 // test failure if it did not complete in time.
-long fetchPack(ContentService& service, const std::string& tag,
-               std::shared_ptr<NSProgress> progress = NSProgress::make(),
-               std::chrono::seconds timeout = std::chrono::seconds(30));
+long fetchPack(ContentService& service, const std::string& tag);
 
 // Relative path -> bytes of every file below a folder.
 using FolderSnapshot = std::map<std::string, std::string>;
 FolderSnapshot snapshotOf(const std::filesystem::path& folder);
 
-// After a failed request: the installed folder is as it was, staging is empty, and when
-// nothing was installed, a service on the same cache that reaches no server finds no pack.
-void expectNothingTrusted(ContentService& service, const std::string& tag,
-                          const FolderSnapshot& installedBefore = {});
+// After a failed request: nothing is installed, staging is empty, and a service on the same
+// cache that reaches no server finds no pack.
+void expectNothingTrusted(ContentService& service, const std::string& tag);
 // The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
 void expectPackInstalled(ContentService& service, const std::string& tag,
                          const std::vector<packfixtures::FileContent>& files);
@@ -72,26 +67,21 @@ class CompletionProbe {
 public:
     ResourceService::Completion handler();
     bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    int calls() const;
-    long errorCode() const;  // 0 on success
-    std::thread::id thread() const;
+    int calls() const { return read().calls; }
+    long errorCode() const { return read().code; }  // 0 on success
+    std::thread::id thread() const { return read().thread; }
 
 private:
+    struct State {
+        int calls = 0;
+        long code = 0;
+        std::thread::id thread;
+    };
+    State read() const {
+        std::lock_guard lock(mutex_);
+        return state_;
+    }
     mutable std::mutex mutex_;
     std::condition_variable done_;
-    int calls_ = 0;
-    long code_ = 0;
-    std::thread::id thread_;
-};
-
-// Every fractionCompleted an NSProgress reports, with the reporting thread.
-class ProgressRecorder : public NSObject {
-public:
-    void observeValueForKeyPath(const std::optional<std::string>&, const std::shared_ptr<NSObject>&,
-                                const NSKeyValueChange& change, void*) override;
-    std::vector<std::pair<double, std::thread::id>> values() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::pair<double, std::thread::id>> values_;
+    State state_;
 };

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-// A child process for the tests that run programs, kill them, or serve from them. With
-// `capture`, its standard output and error come back through a pipe; otherwise both go to
-// /dev/null. The destructor kills and reaps a process still running.
+// A child process; with `capture`, its output and error come back through a pipe, otherwise
+// they go to /dev/null. The destructor kills and reaps a process still running.
 class Process {
 public:
     explicit Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},

@@ -1,11 +1,9 @@
 // Fetches one pack into a cache and exits: the process the kill tests stop at random moments.
 //   ondemand_fetch_process <base URL> <cache folder> <tag>
 // Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
-// once the pack is installed, 1 with the error on stderr otherwise.
-#include <condition_variable>
+// once the pack is installed, 1 otherwise.
 #include <cstdio>
-#include <memory>
-#include <mutex>
+#include <future>
 
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
@@ -20,25 +18,11 @@ int main(int argc, char** argv) {
     options.baseUrl = argv[1];
     options.cacheDirectory = argv[2];
     ContentService service(options);
-
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
-    std::shared_ptr<NSError> failure;
+    std::promise<long> code;
     std::fputs("fetching\n", stdout);
     std::fflush(stdout);
     service.beginAccessing(argv[3], NSProgress::make(), [&](std::shared_ptr<NSError> error) {
-        std::lock_guard lock(mutex);
-        failure = std::move(error);
-        finished = true;
-        done.notify_all();
+        code.set_value(error ? error->code() : 0);
     });
-    std::unique_lock lock(mutex);
-    done.wait(lock, [&] { return finished; });
-    if (failure) {
-        std::fprintf(stderr, "error %ld: %s\n", failure->code(),
-                     failure->localizedDescription().c_str());
-        return 1;
-    }
-    return 0;
+    return code.get_future().get() == 0 ? 0 : 1;
 }
