@@ -19,8 +19,12 @@ public:
         Response(int status, std::string body, std::optional<std::size_t> cutAfter = {},
                  std::optional<std::size_t> stallAfter = {}, std::string etag = {},
                  bool ranges = false)
-            : status(status), body(std::move(body)), cutAfter(cutAfter), stallAfter(stallAfter),
-              etag(std::move(etag)), ranges(ranges) {}
+            : status(status),
+              body(std::move(body)),
+              cutAfter(cutAfter),
+              stallAfter(stallAfter),
+              etag(std::move(etag)),
+              ranges(ranges) {}
 
         int status = 200;
         std::string body;

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "FaultyHttpServer.h"
+#include "platform/content/ResourceService.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
-#include "platform/content/ResourceService.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/ondemand/PackManifest.h"
 
