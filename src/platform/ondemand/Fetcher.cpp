@@ -59,6 +59,10 @@ std::string Fetcher::percentEncode(std::string_view text) {
 std::size_t Fetcher::onData(char* data, std::size_t size, std::size_t count, void* self) {
     auto* fetcher = static_cast<Fetcher*>(self);
     std::size_t bytes = size * count;
+    // libcurl may hand over many buffers before it next asks for progress: a cancelled
+    // transfer stops here, so it keeps no more than it had when it was cancelled.
+    if (fetcher->cancelled_.load())
+        return CURL_WRITEFUNC_ERROR;
     // Exceptions must not cross libcurl's C frames: keep it and fail the transfer instead.
     try {
         if (!fetcher->bodyStarted_) {
@@ -181,7 +185,13 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    std::string message = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
+}
+
+Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message) const {
+    auto code = static_cast<CURLcode>(curlCode);
+    if (code != CURLE_OK && cancelled_.load())
+        return {Status::cancelled, 0, "the request was cancelled"};
     switch (code) {
         case CURLE_OK:
             return {Status::ok, status, {}};
@@ -192,8 +202,6 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
         case CURLE_FILE_COULDNT_READ_FILE:
             return {Status::notFound, 0, message};
         case CURLE_ABORTED_BY_CALLBACK:
-            if (cancelled_.load())
-                return {Status::cancelled, 0, "the request was cancelled"};
             if (stalled_)
                 return {Status::networkError, status,
                         "the server sent less than " + std::to_string(timeouts_.lowSpeedLimit) +

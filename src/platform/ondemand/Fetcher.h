@@ -70,6 +70,8 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static int onProgress(void* self, long long, long long received, long long, long long);
     bool stalled(long long received);
+    // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
+    Result resultOf(int curlCode, long status, const std::string& message) const;
 
     void* curl_;
     FetchTimeouts timeouts_;

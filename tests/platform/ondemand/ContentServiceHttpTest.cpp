@@ -252,9 +252,8 @@ TEST(ContentServiceHttpTest, DestroyingTheServiceCancelsARunningRequest) {
     EXPECT_EQ(probe.calls(), 1) << "the destructor waits for the completion";
     EXPECT_EQ(probe.errorCode(), LKSOnDemandNetworkError);
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    auto staging = listNames(cache / "staging");
-    EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{"Video.resume"})
-        << "only what was fetched before the cancellation is kept";
+    auto staging = listNames(cache / "staging");  // at most what came before the cancellation
+    EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{"Video.resume"});
 }
 
 namespace {
@@ -347,8 +346,7 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
     std::cout << "[   kills  ] " << run << " runs, " << killedStaging
               << " killed downloading or installing (seed " << seed << ")\n";
     EXPECT_GT(killedStaging, 0) << "no kill landed in a download";
-    // The last run may have installed the other version whole, which would be kept as it is.
-    if (fs::exists(bundle / "cover.png"))
+    if (fs::exists(bundle / "cover.png"))  // else a whole pack from the last run is kept
         fs::resize_file(bundle / "cover.png", 1);
     ContentService service(testOptions(urls[1], cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);

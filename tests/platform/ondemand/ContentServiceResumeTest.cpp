@@ -33,6 +33,13 @@ std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& serve
     return paths;
 }
 
+// No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
+ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
+    auto options = testOptions(server.url(), cache.path());
+    options.lowSpeedTime = std::chrono::seconds(20);
+    return options;
+}
+
 }  // namespace
 
 TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
@@ -57,7 +64,7 @@ TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
         SCOPED_TRACE(row.what);
         FaultyHttpServer server;
         TempDirectory cache;
-        ContentService service(testOptions(server.url(), cache.path()));
+        ContentService service(patientOptions(server, cache));
         auto paths = cutOnce(server, service, kPack, cutAt);
         if (row.damagePrefix) {
             auto kept = service.stagingDirectory() / "Video.resume" / "b.bin";
@@ -83,7 +90,7 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
     const std::size_t cutAt = 2000000;
     FaultyHttpServer server;
     TempDirectory cache;
-    ContentService service(testOptions(server.url(), cache.path()));
+    ContentService service(patientOptions(server, cache));
     auto paths = cutOnce(server, service, files, cutAt);
     // The next attempt, in a process of its own, receives more of the file and is killed.
     const std::string& b = paths[2].first;
