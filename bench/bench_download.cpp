@@ -5,7 +5,9 @@
 //
 // Makes a pack of random files, serves it with nginx on 127.0.0.1, then times, alternately,
 // `curl` writing the files to disk and a ContentService request in a child process (so its
-// peak memory is its own). Targets: throughput ratio >= 0.9, service peak RSS < 32 MB.
+// peak memory is its own). Targets: median throughput ratio >= 1.0, service peak RSS < 32 MB.
+// Then cuts a request at 90 % of the pack (the service is destroyed, as when the application
+// quits) and counts the body bytes the next request receives: at most the remainder + 1 MiB.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -25,6 +28,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NginxServer.h"
@@ -40,7 +44,9 @@ extern char** environ;
 namespace {
 
 constexpr const char* kTag = "Bench";
-constexpr double kTargetRatio = 0.9;
+constexpr double kTargetRatio = 1.0;
+constexpr double kCutAt = 0.9;
+constexpr double kResumeSlackBytes = 1024.0 * 1024.0;
 constexpr double kTargetPeakMb = 32.0;
 
 using Clock = std::chrono::steady_clock;
@@ -59,18 +65,39 @@ long peakResidentKb() {
     return -1;
 }
 
-// Child mode: one ContentService request; prints "<seconds> <peak KiB>".
-int runFetch(const std::string& baseUrl, const std::string& cache) {
+// Child mode: one ContentService request; prints "<seconds> <peak KiB> <body bytes written>".
+// With `cutAt` below 1, destroys the service once that share of `totalBytes` has arrived, which
+// cancels the request as quitting the application would.
+int runFetch(const std::string& baseUrl, const std::string& cache, double cutAt = 1.0,
+             double totalBytes = 0) {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::uint64_t written = 0;  // guarded by mutex
     ContentService::Options options;
     options.baseUrl = baseUrl;
     options.cacheDirectory = cache;
+    bool cutting = false;
+    auto reachedCut = [&] {
+        return cutAt < 1.0 && static_cast<double>(written) >= cutAt * totalBytes;
+    };
+    options.write = [&](int fd, const void* data, std::size_t size) {
+        ssize_t result = ::write(fd, data, size);
+        std::unique_lock lock(mutex);
+        written += result > 0 ? static_cast<std::uint64_t>(result) : 0;
+        if (reachedCut()) {
+            // Holds the transfer until the service is being destroyed, so the cut lands here.
+            done.notify_all();
+            done.wait(lock, [&] { return cutting; });
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return result;
+    };
     auto start = Clock::now();
     std::shared_ptr<NSError> failure;
     {
         ContentService service(options);
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
         service.beginAccessing(kTag, NSProgress::make(), [&](std::shared_ptr<NSError> error) {
             std::lock_guard lock(mutex);
             failure = std::move(error);
@@ -78,15 +105,20 @@ int runFetch(const std::string& baseUrl, const std::string& cache) {
             done.notify_all();
         });
         std::unique_lock lock(mutex);
-        done.wait(lock, [&] { return finished; });
+        done.wait(lock, [&] { return finished || reachedCut(); });
+        cutting = true;
+        done.notify_all();
     }
     double seconds = secondsSince(start);
-    if (failure) {
+    if (failure && cutAt < 1.0)
+        std::cerr << "cut: " << failure->localizedDescription() << "\n";
+    if (failure && cutAt >= 1.0) {
         std::cerr << "fetch failed: " << failure->code() << " " << failure->localizedDescription()
                   << "\n";
         return 1;
     }
-    std::cout << seconds << " " << peakResidentKb() << "\n";
+    std::lock_guard lock(mutex);
+    std::cout << seconds << " " << peakResidentKb() << " " << written << "\n";
     return 0;
 }
 
@@ -152,15 +184,54 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Bytes of every regular file below `folder`.
+std::uint64_t bytesBelow(const std::filesystem::path& folder) {
+    std::uint64_t total = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
+        if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
+            total += entry.file_size();
+    }
+    return total;
+}
+
+// Cuts a request at kCutAt of the pack, then runs the next one; prints what each moved.
+bool measureResume(const std::string& self, const std::string& base,
+                   const std::filesystem::path& work, double totalBytes) {
+    auto cache = work / "cache";
+    std::filesystem::remove_all(cache);
+    auto cut = runChild({self, "--fetch-cut", base, cache.string(), std::to_string(kCutAt),
+                         std::to_string(totalBytes)},
+                        work);
+    std::uint64_t kept = bytesBelow(cache / "staging");
+    auto next = runChild({self, "--fetch", base, cache.string()}, work);
+    std::istringstream reported(next.out);
+    double seconds = 0;
+    long peakKb = 0;
+    std::uint64_t moved = 0;
+    reported >> seconds >> peakKb >> moved;
+    double remainder = totalBytes - static_cast<double>(kept);
+    bool met = next.exitStatus == 0 && static_cast<double>(moved) <= remainder + kResumeSlackBytes;
+    std::printf("\nresume: cut at %.0f %% (exit %d), %.1f MB kept in staging\n", kCutAt * 100,
+                cut.exitStatus, static_cast<double>(kept) / 1e6);
+    std::printf(
+        "resume: next request received %.2f MB for a remainder of %.2f MB "
+        "(target at most the remainder + 1 MiB): %s\n",
+        static_cast<double>(moved) / 1e6, remainder / 1e6, met ? "met" : "MISSED");
+    return met;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--fetch")
         return runFetch(argv[2], argv[3]);
+    if (argc == 6 && std::string(argv[1]) == "--fetch-cut")
+        return runFetch(argv[2], argv[3], std::stod(argv[4]), std::stod(argv[5]));
 
     std::size_t sizeMb = 200;
     int files = 4;
-    int runs = 5;
+    int runs = 11;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
         if (option == "--size-mb")
@@ -252,6 +323,15 @@ int main(int argc, char** argv) {
                     serviceTime);
         std::printf("throughput ratio service/curl:            %8.2f   target >= %.1f  %s\n", ratio,
                     kTargetRatio, ratio >= kTargetRatio ? "met" : "MISSED");
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < curlSeconds.size(); ++i)
+            ratios.push_back(curlSeconds[i] / serviceSeconds[i]);
+        std::sort(ratios.begin(), ratios.end());
+        std::printf(
+            "spread of the %d runs' ratios (each run's pair side by side): %.2f to %.2f, "
+            "middle half %.2f to %.2f\n",
+            runs, ratios.front(), ratios.back(), ratios[ratios.size() / 4],
+            ratios[ratios.size() * 3 / 4]);
         std::printf("best runs: curl %.1f MB/s, service %.1f MB/s, ratio %.2f\n",
                     totalBytes / curlBest / 1e6, totalBytes / serviceBest / 1e6,
                     curlBest / serviceBest);
@@ -262,6 +342,7 @@ int main(int argc, char** argv) {
                     peakMb, kTargetPeakMb, peakMb < kTargetPeakMb ? "met" : "MISSED");
         std::printf("  ru_maxrss: service child %.1f MB, curl %.1f MB\n", serviceMaxRssKb / 1024.0,
                     curlMaxRssKb / 1024.0);
+        measureResume(self, base, work.path(), totalBytes);
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "bench_download: " << error.what() << "\n";

@@ -1,6 +1,7 @@
 // The application's real start-up on the Qt backend, in a window, with
-// fresh settings (argv[1]). Writes "shown" once the first screen of the main
-// interface has been painted, then quits.
+// fresh settings (argv[1]). Writes "launch" once the launch screen's first
+// frame has been painted and "shown" once the first screen of the main
+// interface has, then quits.
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     options.settingsPath = argv[1];
     options.buildVersion = "bench";
     options.mode = RunOptions::Mode::window;
+    options.launchScreenShown = [] {
+        std::puts("launch");
+        std::fflush(stdout);
+    };
     options.firstScreenShown = [] {
         std::puts("shown");
         std::fflush(stdout);

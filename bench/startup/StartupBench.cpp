@@ -1,14 +1,17 @@
 // Start-up of the application against a bare Qt window with one label.
 //
 // Each round starts both programs as new processes, in turn, and times from
-// the spawn to the line "shown" that each writes once its first screen is
-// painted. The application's launch screen holds for 3.0 s by design; that
-// hold is taken off. Without a display both run on Qt's offscreen platform.
+// the spawn to two lines: "launch", once the application's launch screen has
+// painted its first frame, and "shown", once its first screen has been painted
+// (the bare window writes only "shown", its one and first frame). The launch
+// screen holds for 3.0 s by design; that hold is taken off the second time.
+// Without a display both run on Qt's offscreen platform.
 //
 //   bench_startup [ROUNDS]        (default 10)
 //
-// Target: median application time less the hold, divided by the median bare
-// window time, at most 1.5. The exit status is 1 when the target is missed.
+// Targets: the median time to the launch screen's first frame, and the median
+// time to the first screen less the hold, each divided by the median bare
+// window time, at most 1.3. The exit status is 1 when a target is missed.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -31,10 +34,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kLaunchHold = 3.0;
-constexpr double kTarget = 1.5;
+constexpr double kTarget = 1.3;
 
-// Seconds from spawning `program` to its line "shown"; none when it fails or takes over 60 s.
-std::optional<double> timeToShown(const std::vector<std::string>& command) {
+struct Marks {
+    double launch = 0;  // the first frame (for the bare window, its only one)
+    double shown = 0;
+};
+
+// Seconds from spawning `program` to its lines "launch" (if any) and "shown"; none when it
+// fails or takes over 60 s.
+std::optional<Marks> timeToShown(const std::vector<std::string>& command) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
         return std::nullopt;
@@ -58,7 +67,8 @@ std::optional<double> timeToShown(const std::vector<std::string>& command) {
         return std::nullopt;
     }
 
-    std::optional<double> seconds;
+    std::optional<Marks> seconds;
+    Marks marks;
     std::string output;
     pollfd readable{pipeEnds[0], POLLIN, 0};
     while (::poll(&readable, 1, 60000) > 0) {
@@ -67,8 +77,14 @@ std::optional<double> timeToShown(const std::vector<std::string>& command) {
         if (n <= 0)
             break;
         output.append(buffer, std::size_t(n));
+        double now = std::chrono::duration<double>(Clock::now() - start).count();
+        if (marks.launch == 0 && output.find("launch\n") != std::string::npos)
+            marks.launch = now;
         if (output.find("shown\n") != std::string::npos) {
-            seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            marks.shown = now;
+            if (marks.launch == 0)
+                marks.launch = now;
+            seconds = marks;
             break;
         }
     }
@@ -100,7 +116,7 @@ int main(int argc, char** argv) {
     auto scratch = std::filesystem::temp_directory_path() /
                    ("larkspire-bench-startup-" + std::to_string(::getpid()));
     std::filesystem::create_directories(scratch);
-    std::vector<double> bare, app;
+    std::vector<double> bare, appLaunch, app;
     for (int round = 0; round < rounds; ++round) {
         // Fresh settings every time: no review notice, the first launch's work.
         auto settings = scratch / ("settings-" + std::to_string(round) + ".json");
@@ -111,19 +127,26 @@ int main(int argc, char** argv) {
             std::filesystem::remove_all(scratch);
             return 2;
         }
-        bare.push_back(*bareTime);
-        app.push_back(*appTime - kLaunchHold);
-        std::printf("round %2d: bare %.3f s, application %.3f s (%.3f s less the hold)\n", round,
-                    *bareTime, *appTime, *appTime - kLaunchHold);
+        bare.push_back(bareTime->shown);
+        appLaunch.push_back(appTime->launch);
+        app.push_back(appTime->shown - kLaunchHold);
+        std::printf(
+            "round %2d: bare %.3f s, application launch frame %.3f s, first screen %.3f s "
+            "(%.3f s less the hold)\n",
+            round, bareTime->shown, appTime->launch, appTime->shown, appTime->shown - kLaunchHold);
     }
     std::filesystem::remove_all(scratch);
 
     double bareMedian = median(bare);
-    double appMedian = median(app);
-    double ratio = appMedian / bareMedian;
-    std::printf("median: bare window %.3f s, application less the hold %.3f s\n", bareMedian,
-                appMedian);
-    std::printf("ratio %.2f (target at most %.1f): %s\n", ratio, kTarget,
+    double launchRatio = median(appLaunch) / bareMedian;
+    double ratio = median(app) / bareMedian;
+    std::printf(
+        "median: bare window %.3f s, application launch frame %.3f s, first screen less "
+        "the hold %.3f s\n",
+        bareMedian, median(appLaunch), median(app));
+    std::printf("launch frame ratio %.2f (target at most %.1f): %s\n", launchRatio, kTarget,
+                launchRatio <= kTarget ? "met" : "missed");
+    std::printf("first screen ratio %.2f (target at most %.1f): %s\n", ratio, kTarget,
                 ratio <= kTarget ? "met" : "missed");
-    return ratio <= kTarget ? 0 : 1;
+    return ratio <= kTarget && launchRatio <= kTarget ? 0 : 1;
 }

@@ -110,6 +110,8 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
         };
         backendOptions.launchScreenShown = [&tour] { tour.driver->captureLaunchScreen(); };
     }
+    if (!touring && options.launchScreenShown)
+        backendOptions.launchScreenShown = options.launchScreenShown;
     auto backend = std::make_shared<QtBackend>(backendOptions);
     if (options.firstScreenShown)
         backend->setFirstScreenShownHandler(options.firstScreenShown);

@@ -28,6 +28,8 @@ struct RunOptions {
     std::string scenario;
     // Runs once the first screen of the main interface has been painted (window runs).
     std::function<void()> firstScreenShown;
+    // Runs once the launch screen's first frame has been painted (window runs).
+    std::function<void()> launchScreenShown;
 };
 
 RunOptions defaultRunOptions();

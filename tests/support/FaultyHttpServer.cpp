@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -62,6 +63,12 @@ int FaultyHttpServer::requestCount(const std::string& path) const {
     return found == counts_.end() ? 0 : found->second;
 }
 
+std::size_t FaultyHttpServer::bytesSent(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    auto found = sent_.find(path);
+    return found == sent_.end() ? 0 : found->second;
+}
+
 void FaultyHttpServer::acceptLoop() {
     while (!stopping_) {
         pollfd waiting{listener_, POLLIN, 0};
@@ -76,7 +83,8 @@ void FaultyHttpServer::acceptLoop() {
     }
 }
 
-bool FaultyHttpServer::readRequest(int fd, std::string& buffer, std::string& path) {
+bool FaultyHttpServer::readRequest(int fd, std::string& buffer, std::string& path,
+                                   std::string& head) {
     std::size_t end;
     while ((end = buffer.find("\r\n\r\n")) == std::string::npos) {
         pollfd waiting{fd, POLLIN, 0};
@@ -93,28 +101,61 @@ bool FaultyHttpServer::readRequest(int fd, std::string& buffer, std::string& pat
     auto first = buffer.find(' ');
     auto second = buffer.find(' ', first + 1);
     path = buffer.substr(first + 1, second - first - 1);
+    head = buffer.substr(0, end + 2);
     buffer.erase(0, end + 4);
     return first < end && second < end;
 }
 
+namespace {
+
+// The value of header `name` ("Range: ") in a request head, or "".
+std::string headerValue(const std::string& head, const std::string& name) {
+    auto at = head.find("\r\n" + name);
+    if (at == std::string::npos)
+        return {};
+    at += 2 + name.size();
+    return head.substr(at, head.find("\r\n", at) - at);
+}
+
+}  // namespace
+
 void FaultyHttpServer::serve(int fd) {
-    std::string buffer, path;
-    while (readRequest(fd, buffer, path)) {
-        Response response{404, "not found", {}, {}};
+    std::string buffer, path, request;
+    while (readRequest(fd, buffer, path, request)) {
+        Response response{404, "not found", {}, {}, {}, false};
         {
             std::lock_guard lock(mutex_);
             ++counts_[path];
             if (auto found = routes_.find(path); found != routes_.end())
                 response = found->second;
         }
-        std::string head = "HTTP/1.1 " + std::to_string(response.status) +
-                           " Status\r\nContent-Length: " + std::to_string(response.body.size()) +
-                           "\r\n\r\n";
+        std::string etag = response.etag.empty() ? "" : "\"" + response.etag + "\"";
+        std::string range = headerValue(request, "Range: bytes="),
+                    ifRange = headerValue(request, "If-Range: ");
+        std::size_t from = 0;
+        if (response.ranges && response.status == 200 && !range.empty() &&
+            (ifRange.empty() || ifRange == etag))
+            from = std::min<std::size_t>(std::stoull(range), response.body.size());
+        std::string head =
+            "HTTP/1.1 " + std::to_string(from > 0 ? 206 : response.status) +
+            " Status\r\nContent-Length: " + std::to_string(response.body.size() - from) + "\r\n";
+        if (from > 0)
+            head += "Content-Range: bytes " + std::to_string(from) + "-" +
+                    std::to_string(response.body.size() - 1) + "/" +
+                    std::to_string(response.body.size()) + "\r\n";
+        if (!etag.empty())
+            head += "ETag: " + etag + "\r\n";
+        head += "\r\n";
         std::size_t bodyBytes =
-            std::min({response.body.size(), response.cutAfter.value_or(SIZE_MAX),
+            std::min({response.body.size() - from, response.cutAfter.value_or(SIZE_MAX),
                       response.stallAfter.value_or(SIZE_MAX)});
-        if (!sendAll(fd, head.data(), head.size()) ||
-            !sendAll(fd, response.body.data(), bodyBytes) || response.cutAfter)
+        bool sent = sendAll(fd, head.data(), head.size()) &&
+                    sendAll(fd, response.body.data() + from, bodyBytes);
+        {
+            std::lock_guard lock(mutex_);
+            sent_[path] += bodyBytes;
+        }
+        if (!sent || response.cutAfter)
             break;
         if (response.stallAfter) {
             std::unique_lock lock(mutex_);

@@ -15,12 +15,28 @@
 class FaultyHttpServer {
 public:
     struct Response {
+        Response() = default;
+        Response(int status, std::string body, std::optional<std::size_t> cutAfter = {},
+                 std::optional<std::size_t> stallAfter = {}, std::string etag = {},
+                 bool ranges = false)
+            : status(status),
+              body(std::move(body)),
+              cutAfter(cutAfter),
+              stallAfter(stallAfter),
+              etag(std::move(etag)),
+              ranges(ranges) {}
+
         int status = 200;
         std::string body;
         // Sends only this many body bytes (after announcing the full length), then closes.
         std::optional<std::size_t> cutAfter;
         // Sends this many body bytes, then goes silent without closing until the server stops.
         std::optional<std::size_t> stallAfter;
+        // Sent as the ETag (quoted) when not empty.
+        std::string etag;
+        // Answers "Range: bytes=N-" with a 206 from byte N, unless an If-Range differs from
+        // the ETag. Cuts and stalls then count from byte N.
+        bool ranges = false;
     };
 
     FaultyHttpServer();
@@ -31,13 +47,15 @@ public:
     // Serves `response` for GET `path` (as sent, percent-encoded); other paths get 404.
     void route(const std::string& path, Response response);
     int requestCount(const std::string& path) const;
+    // Body bytes sent for `path` so far, over every request.
+    std::size_t bytesSent(const std::string& path) const;
     int connectionCount() const { return connections_.load(); }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 private:
     void acceptLoop();
     void serve(int fd);
-    bool readRequest(int fd, std::string& buffer, std::string& path);
+    bool readRequest(int fd, std::string& buffer, std::string& path, std::string& head);
 
     int listener_ = -1;
     int port_ = 0;
@@ -47,6 +65,7 @@ private:
     std::condition_variable wake_;
     std::map<std::string, Response> routes_;
     std::map<std::string, int> counts_;
+    std::map<std::string, std::size_t> sent_;
     std::vector<std::thread> threads_;
     std::thread acceptor_;
 };

@@ -57,7 +57,8 @@ FolderSnapshot snapshotOf(const std::filesystem::path& folder);
 
 // After a failed request: nothing is installed, staging is empty, and a service on the same
 // cache that reaches no server finds no pack.
-void expectNothingTrusted(ContentService& service, const std::string& tag);
+void expectNothingTrusted(ContentService& service, const std::string& tag,
+                          const FolderSnapshot& installedBefore = {});
 // The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
 void expectPackInstalled(ContentService& service, const std::string& tag,
                          const std::vector<packfixtures::FileContent>& files);

@@ -48,7 +48,8 @@ public:
     static std::string fileUrlFor(const std::filesystem::path& folder);
 
     const std::filesystem::path& cacheDirectory() const;
-    // Where downloads in progress live; empty whenever no request is running.
+    // Where downloads in progress live; between requests it holds only what cut transfers
+    // kept for the next request of their tag (one "<Tag>.resume" folder each).
     std::filesystem::path stagingDirectory() const;
 
 private:

@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
@@ -57,14 +59,58 @@ std::string Fetcher::percentEncode(std::string_view text) {
 std::size_t Fetcher::onData(char* data, std::size_t size, std::size_t count, void* self) {
     auto* fetcher = static_cast<Fetcher*>(self);
     std::size_t bytes = size * count;
+    // libcurl may hand over many buffers before it next asks for progress: a cancelled
+    // transfer stops here, so it keeps no more than it had when it was cancelled.
+    if (fetcher->cancelled_.load())
+        return CURL_WRITEFUNC_ERROR;
     // Exceptions must not cross libcurl's C frames: keep it and fail the transfer instead.
     try {
+        if (!fetcher->bodyStarted_) {
+            fetcher->bodyStarted_ = true;
+            curl_easy_getinfo(static_cast<CURL*>(fetcher->curl_), CURLINFO_RESPONSE_CODE,
+                              &fetcher->head_.httpStatus);
+            if (*fetcher->headSink_)
+                (*fetcher->headSink_)(fetcher->head_);
+        }
         (*fetcher->sink_)(data, bytes);
     } catch (...) {
         fetcher->sinkFailure_ = std::current_exception();
         return CURL_WRITEFUNC_ERROR;
     }
     return bytes;
+}
+
+std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    auto* fetcher = static_cast<Fetcher*>(self);
+    std::string_view line(data, size * count);
+    // A new status line (after a redirect or a 100 Continue) starts a new head.
+    if (line.starts_with("HTTP/")) {
+        fetcher->head_ = {};
+        return line.size();
+    }
+    auto colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return line.size();
+    std::string name(line.substr(0, colon));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    auto value = line.substr(colon + 1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.remove_suffix(1);
+    if (name == "etag" && !value.starts_with("W/")) {
+        fetcher->head_.etag = value;
+    } else if (name == "last-modified") {
+        fetcher->head_.lastModified = value;
+    } else if (name == "content-range" && value.starts_with("bytes ")) {
+        std::uint64_t start = 0;
+        auto digits = value.substr(6);
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), start);
+        if (error == std::errc() && end != digits.data() && *end == '-')
+            fetcher->head_.rangeStart = start;
+    }
+    return line.size();
 }
 
 int Fetcher::onProgress(void* self, long long, long long received, long long, long long) {
@@ -88,12 +134,16 @@ bool Fetcher::stalled(long long received) {
     return true;
 }
 
-Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink) {
+Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const Range* range,
+                               const HeadSink& onHead) {
     if (cancelled_.load())
         return {Status::cancelled, 0, "the request was cancelled"};
     auto* curl = static_cast<CURL*>(curl_);
     curl_easy_reset(curl);
     sink_ = &sink;
+    headSink_ = &onHead;
+    bodyStarted_ = false;
+    head_ = {};
     sinkFailure_ = nullptr;
     windowStart_ = std::chrono::steady_clock::now();
     windowBytes_ = 0;
@@ -112,18 +162,36 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink) {
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Fetcher::onData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Fetcher::onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    std::string rangeText = range ? std::to_string(range->from) + "-" : std::string();
+    curl_slist* headers = nullptr;
+    if (range) {
+        curl_easy_setopt(curl, CURLOPT_RANGE, rangeText.c_str());
+        if (!range->ifRange.empty())
+            headers = curl_slist_append(headers, ("If-Range: " + range->ifRange).c_str());
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    }
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Fetcher::onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
 
     CURLcode code = curl_easy_perform(curl);
+    curl_slist_free_all(headers);
     sink_ = nullptr;
+    headSink_ = nullptr;
     if (sinkFailure_)
         std::rethrow_exception(std::exchange(sinkFailure_, nullptr));
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    std::string message = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
+}
+
+Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message) const {
+    auto code = static_cast<CURLcode>(curlCode);
+    if (code != CURLE_OK && cancelled_.load())
+        return {Status::cancelled, 0, "the request was cancelled"};
     switch (code) {
         case CURLE_OK:
             return {Status::ok, status, {}};
@@ -134,8 +202,6 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink) {
         case CURLE_FILE_COULDNT_READ_FILE:
             return {Status::notFound, 0, message};
         case CURLE_ABORTED_BY_CALLBACK:
-            if (cancelled_.load())
-                return {Status::cancelled, 0, "the request was cancelled"};
             if (stalled_)
                 return {Status::networkError, status,
                         "the server sent less than " + std::to_string(timeouts_.lowSpeedLimit) +

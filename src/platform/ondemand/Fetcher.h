@@ -3,7 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,28 +34,52 @@ public:
         long httpStatus = 0;
         std::string message;
     };
+    // What a response said of its body, known before its first byte.
+    struct Head {
+        long httpStatus = 0;  // 0 for file://
+        std::string etag;     // strong validators only; a weak ETag is left out
+        std::string lastModified;
+        std::optional<std::uint64_t> rangeStart;  // from Content-Range, on a 206
+    };
+    // Asks for the body from byte `from` on, unless the file no longer matches `ifRange` (an
+    // ETag or Last-Modified value), in which case a server sends the whole file.
+    struct Range {
+        std::uint64_t from = 0;
+        std::string ifRange;
+    };
     // Receives the body as it arrives. May throw: the transfer stops and fetch() rethrows.
     using Sink = std::function<void(const char* data, std::size_t size)>;
+    // Hears the head of the response before its first body byte. May throw, as a sink may.
+    using HeadSink = std::function<void(const Head& head)>;
 
     Fetcher(FetchTimeouts timeouts, const std::atomic<bool>& cancelled);
     ~Fetcher();
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
 
-    Result fetch(const std::string& url, const Sink& sink);
+    Result fetch(const std::string& url, const Sink& sink, const Range* range = nullptr,
+                 const HeadSink& onHead = {});
+    // The head of the last response, as far as it arrived (also after a failed transfer).
+    const Head& lastHead() const { return head_; }
 
     // Escapes every byte but the URL-unreserved ones, so any valid name is one path segment.
     static std::string percentEncode(std::string_view text);
 
 private:
     static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static int onProgress(void* self, long long, long long received, long long, long long);
     bool stalled(long long received);
+    // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
+    Result resultOf(int curlCode, long status, const std::string& message) const;
 
     void* curl_;
     FetchTimeouts timeouts_;
     const std::atomic<bool>& cancelled_;
     const Sink* sink_ = nullptr;
+    const HeadSink* headSink_ = nullptr;
+    bool bodyStarted_ = false;
+    Head head_;
     std::exception_ptr sinkFailure_;
     // libcurl's own low-speed check averages over several seconds, so a burst followed by
     // silence would outlive lowSpeedTime by that much: the window is kept here instead.

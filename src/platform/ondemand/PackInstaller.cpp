@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 
 #include "platform/foundation/NSError.h"
@@ -47,6 +49,9 @@ private:
     std::filesystem::path path_;
 };
 
+// Thrown from a response head that carries on from somewhere else than the kept prefix.
+struct ResumeRefused {};
+
 }  // namespace
 
 PackInstaller::PackInstaller(const PackStore& store, Settings settings,
@@ -68,8 +73,11 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     store_.prepare();
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
-    if (store_.isInstalledIntact(tag))
+    auto staging = store_.resumeDirectory(tag);
+    if (store_.isInstalledIntact(tag)) {
+        StagingGuard stale(staging);
         return false;
+    }
 
     Fetcher fetcher(settings_.timeouts, cancelled_);
     PackManifest manifest = fetchManifest(tag, fetcher);
@@ -83,9 +91,20 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         }
     }
 
-    auto staging = store_.createStaging(tag);
     StagingGuard guard(staging);
-    download(manifest, staging, fetcher, onBytes);
+    keepOnlyPackFiles(staging, manifest);
+    kept_.clear();
+    try {
+        download(manifest, staging, fetcher, onBytes);
+    } catch (const ContentError& failure) {
+        // Only a transfer that the network cut is worth carrying on from.
+        if (failure.code() == LKSOnDemandNetworkError && !kept_.empty()) {
+            resumerecord::save(staging, kept_);
+            guard.release();
+        }
+        throw;
+    }
+    std::filesystem::remove(staging / resumerecord::kFileName);
     writeManifestCopy(manifest, staging);
     store_.writeInstallRecord(staging);
     store_.install(tag, staging);
@@ -112,23 +131,127 @@ PackManifest PackInstaller::fetchManifest(const std::string& tag, Fetcher& fetch
     return manifest;
 }
 
+void PackInstaller::Progress::set(std::uint64_t bytes) {
+    done = bytes;
+    if (onBytes)
+        onBytes(done, total);
+}
+
 void PackInstaller::download(const PackManifest& manifest, const std::filesystem::path& staging,
                              Fetcher& fetcher, const ByteProgress& onBytes) {
-    const std::uint64_t total = manifest.totalSize();
-    std::uint64_t done = 0;
+    auto kept = resumerecord::load(staging);
+    // A kept file counts only if it was fetched for the very same manifest entry.
+    std::vector<const KeptFile*> resume;
     for (const auto& file : manifest.files()) {
-        VerifiedFileWriter writer(staging / file.name, file, settings_.write);
-        auto result = fetcher.fetch(fileUrl(manifest.tag(), file.name),
-                                    [&](const char* data, std::size_t size) {
-                                        writer.append(data, size);
-                                        done += size;
-                                        if (onBytes)
-                                            onBytes(done, total);
-                                    });
-        if (result.status != Fetcher::Status::ok)
-            throwFetchFailure(result, "\"" + file.name + "\" of \"" + manifest.tag() + "\"");
-        writer.finish();
+        auto match = std::find_if(kept.begin(), kept.end(), [&](const KeptFile& entry) {
+            return entry.file.name == file.name && entry.file.size == file.size &&
+                   entry.file.sha256 == file.sha256;
+        });
+        resume.push_back(match != kept.end() && resumable() ? &*match : nullptr);
     }
+    Progress progress{0, manifest.totalSize(), onBytes};
+    for (std::size_t i = 0; i < resume.size(); ++i) {
+        const auto& file = manifest.files()[i];
+        std::uint64_t before = progress.done;
+        try {
+            if (!fetchFile(manifest.tag(), file, staging, fetcher, resume[i], progress)) {
+                // The kept part could not be carried on from: the whole file, as if none was.
+                progress.set(before);
+                fetchFile(manifest.tag(), file, staging, fetcher, nullptr, progress);
+            }
+        } catch (const ContentError&) {
+            // What this attempt did not reach is still on disk as the last one kept it.
+            for (std::size_t later = i + 1; later < resume.size(); ++later) {
+                if (resume[later])
+                    kept_.push_back(*resume[later]);
+            }
+            throw;
+        }
+    }
+}
+
+// Fetches one file into `staging`, carrying on from `kept` when there is one. Returns false
+// when the kept part turns out unusable (the server sent another file's range, or the whole
+// file failed its check after a resume) so that the caller fetches the file whole.
+bool PackInstaller::fetchFile(const std::string& tag, const PackFile& file,
+                              const std::filesystem::path& staging, Fetcher& fetcher,
+                              const KeptFile* kept, Progress& progress) {
+    VerifiedFileWriter::Prefix prefix;
+    if (kept)
+        prefix = {kept->bytes, kept->prefixSha256};
+    VerifiedFileWriter writer(staging / file.name, file, settings_.write, kept ? &prefix : nullptr);
+    const std::uint64_t base = progress.done;
+    progress.set(base + writer.resumedFrom());
+    Fetcher::Range range{writer.resumedFrom(), kept ? kept->validator() : std::string()};
+    bool resuming = range.from > 0;
+    if (!resuming || range.from < file.size) {  // a whole kept file needs no transfer
+        auto onHead = [&](const Fetcher::Head& head) {
+            if (!resuming || (head.httpStatus == 206 && head.rangeStart == range.from &&
+                              kept->sameServerFile(head)))
+                return;
+            if (head.httpStatus == 206)
+                throw ResumeRefused();
+            writer.restart();  // the server sent the whole file instead
+            resuming = false;
+            progress.set(base);
+        };
+        Fetcher::Result result;
+        try {
+            result = fetcher.fetch(
+                fileUrl(tag, file.name),
+                [&](const char* data, std::size_t size) {
+                    writer.append(data, size);
+                    progress.set(progress.done + size);
+                },
+                resuming ? &range : nullptr, onHead);
+        } catch (const ResumeRefused&) {
+            return false;
+        }
+        if (result.status != Fetcher::Status::ok) {
+            auto prefixNow = writer.settle();
+            if (prefixNow.bytes > 0)
+                kept_.push_back(KeptFile::from(file, prefixNow, fetcher.lastHead(), kept));
+            throwFetchFailure(result, "\"" + file.name + "\" of \"" + tag + "\"");
+        }
+    }
+    try {
+        writer.finish();
+    } catch (const ContentError& failure) {
+        if (writer.resumedFrom() > 0 && failure.code() == LKSOnDemandChecksumMismatchError)
+            return false;
+        throw;
+    }
+    kept_.push_back(KeptFile::from(file, {file.size, file.sha256}, fetcher.lastHead(), kept));
+    return true;
+}
+
+// Prefixes are carried on with HTTP range requests; a file:// server is local anyway.
+bool PackInstaller::resumable() const {
+    std::string scheme = settings_.baseUrl.substr(0, settings_.baseUrl.find(':'));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return scheme == "http" || scheme == "https";
+}
+
+// Files a new download may carry on from stay; whatever else an earlier attempt left goes.
+void PackInstaller::keepOnlyPackFiles(const std::filesystem::path& staging,
+                                      const PackManifest& manifest) {
+    std::error_code error;
+    std::filesystem::create_directories(staging, error);
+    if (error)
+        fileio::throwStorageError(error.value(), "create", staging);
+    std::vector<std::filesystem::path> stale;
+    for (const auto& entry : std::filesystem::directory_iterator(staging, error)) {
+        auto name = entry.path().filename().string();
+        bool packFile = std::any_of(manifest.files().begin(), manifest.files().end(),
+                                    [&](const PackFile& file) { return file.name == name; });
+        if (!packFile && name != resumerecord::kFileName)
+            stale.push_back(entry.path());
+    }
+    for (const auto& path : stale)
+        std::filesystem::remove_all(path, error);
+    if (error)
+        fileio::throwStorageError(error.value(), "clear", staging);
 }
 
 void PackInstaller::writeManifestCopy(const PackManifest& manifest,

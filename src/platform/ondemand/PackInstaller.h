@@ -4,16 +4,20 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/FileIo.h"
 #include "platform/ondemand/PackStore.h"
+#include "platform/ondemand/ResumeRecord.h"
 
 class PackManifest;
 
 // Makes one pack installed: fetches its manifest, checks free space, streams every file into
 // a staging folder while verifying it, then installs the folder. On failure throws
-// ContentError and leaves neither staging files nor changes to the installed pack behind.
+// ContentError and leaves the installed pack unchanged. A transfer cut by the network (or a
+// cancelled request) keeps its verified files and prefixes in staging, and the next install
+// asks only for the rest with HTTP range requests; any other failure leaves nothing behind.
 class PackInstaller {
 public:
     struct Settings {
@@ -35,11 +39,24 @@ public:
 
 private:
     PackManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
+    struct Progress {
+        std::uint64_t done = 0;
+        std::uint64_t total = 0;
+        const ByteProgress& onBytes;
+        void set(std::uint64_t bytes);
+    };
     void download(const PackManifest& manifest, const std::filesystem::path& staging,
                   Fetcher& fetcher, const ByteProgress& onBytes);
+    bool fetchFile(const std::string& tag, const PackFile& file,
+                   const std::filesystem::path& staging, Fetcher& fetcher, const KeptFile* kept,
+                   Progress& progress);
+    bool resumable() const;
+    static void keepOnlyPackFiles(const std::filesystem::path& staging,
+                                  const PackManifest& manifest);
     void writeManifestCopy(const PackManifest& manifest, const std::filesystem::path& staging);
 
     const PackStore& store_;
     Settings settings_;
     const std::atomic<bool>& cancelled_;
+    std::vector<KeptFile> kept_;  // what this install has verified or written so far
 };

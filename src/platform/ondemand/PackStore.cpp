@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -174,7 +175,11 @@ void PackStore::removeLeftovers(const std::string& heldTag) const {
     if (error)
         fileio::throwStorageError(error.value(), "list", stagingDirectory());
     for (const auto& entry : entries) {
-        std::string tag = stagingTagOf(entry.filename().string());
+        std::string name = entry.filename().string();
+        if (name.ends_with(kResumeSuffix) &&
+            PackManifest::isSafeName(name.substr(0, name.size() - std::strlen(kResumeSuffix))))
+            continue;
+        std::string tag = stagingTagOf(name);
         if (tag == heldTag) {
             removeTree(entry);
         } else if (!PackManifest::isSafeName(tag)) {

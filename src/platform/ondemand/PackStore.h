@@ -11,7 +11,9 @@ class PackManifest;
 
 // The cache layout of installed packs:
 //   <cache>/packs/<Tag>/            installed files and a copy of the manifest
-//   <cache>/staging/<Tag>.XXXXXX/   a download in progress, never trusted after a crash
+//   <cache>/staging/<Tag>.resume/   the download of <Tag>: in progress, or what a cut one kept
+//                                   for the next request to carry on from (checked before use)
+//   <cache>/staging/<Tag>.XXXXXX/   an old pack moved aside while a new one is installed
 //   <cache>/locks/<Tag>.lock        held while a process works on <Tag>
 // Tags given here must already be safe names (PackManifest::isSafeName).
 class PackStore {
@@ -21,6 +23,10 @@ public:
     const std::filesystem::path& cacheDirectory() const { return cache_; }
     std::filesystem::path packDirectory(const std::string& tag) const;
     std::filesystem::path stagingDirectory() const { return cache_ / "staging"; }
+    std::filesystem::path resumeDirectory(const std::string& tag) const {
+        return stagingDirectory() / (tag + kResumeSuffix);
+    }
+    static constexpr const char* kResumeSuffix = ".resume";
 
     // Creates the cache folders if needed; throws ContentError (storage).
     void prepare() const;
@@ -41,7 +47,8 @@ public:
     static constexpr const char* kInstallRecordName = ".install-record";
 
     // Removes what earlier attempts left in staging: every folder of `heldTag`, whose lock the
-    // caller holds, and those of other tags that no thread or process is working on.
+    // caller holds, and those of other tags that no thread or process is working on. The
+    // resume folders stay, for their tag's next request.
     void removeLeftovers(const std::string& heldTag) const;
 
     // A new empty staging folder for <Tag>.

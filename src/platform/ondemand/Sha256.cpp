@@ -20,6 +20,18 @@ void Sha256::update(const void* data, std::size_t size) {
         throw std::runtime_error("SHA-256 update failed");
 }
 
+std::string Sha256::peekHex() const {
+    Sha256 copy;
+    if (EVP_MD_CTX_copy_ex(copy.context_, context_) != 1)
+        throw std::runtime_error("SHA-256 copy failed");
+    return copy.finishHex();
+}
+
+void Sha256::reset() {
+    if (EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("cannot initialise SHA-256");
+}
+
 std::string Sha256::finishHex() {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;

@@ -16,6 +16,10 @@ public:
     void update(const void* data, std::size_t size);
     // Lower-case hex digest; the hasher cannot be updated afterwards.
     std::string finishHex();
+    // The digest of what was hashed so far; the hasher carries on.
+    std::string peekHex() const;
+    // Starts over, as if newly made.
+    void reset();
 
     static std::string hex(const void* data, std::size_t size);
 

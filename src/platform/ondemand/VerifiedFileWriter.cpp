@@ -11,16 +11,71 @@
 #include "platform/ondemand/ContentError.h"
 
 VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,
-                                       WriteFunction write)
+                                       WriteFunction write, const Prefix* kept)
     : path_(std::move(path)), expected_(expected), write_(std::move(write)) {
-    fd_ =
-        UniqueFd(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    fd_ = UniqueFd(::open(path_.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!fd_)
         fileio::throwStorageError(errno, "create", path_);
     readFd_ = UniqueFd(::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!readFd_)
         fileio::throwStorageError(errno, "open", path_);
-    hashing_ = std::thread(&VerifiedFileWriter::hashWrittenBytes, this);
+    if (!kept || !adopt(*kept)) {
+        hasher_.reset();
+        if (::ftruncate(fd_.get(), 0) != 0)
+            fileio::throwStorageError(errno, "truncate", path_);
+    }
+    startHashing();
+}
+
+// Hashes the kept prefix as the file holds it now; true if it is the prefix that was kept.
+bool VerifiedFileWriter::adopt(const Prefix& kept) {
+    if (kept.bytes == 0 || kept.bytes > expected_.size)
+        return false;
+    std::vector<char> buffer(kReadBufferSize);
+    std::uint64_t hashed = 0;
+    while (hashed < kept.bytes) {
+        auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), kept.bytes - hashed));
+        ssize_t got = ::pread(readFd_.get(), buffer.data(), want, static_cast<off_t>(hashed));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;  // shorter than kept, or unreadable: start over
+        hasher_.update(buffer.data(), static_cast<std::size_t>(got));
+        hashed += static_cast<std::uint64_t>(got);
+    }
+    if (hasher_.peekHex() != kept.sha256)
+        return false;
+    // A transfer killed after the prefix was kept may have written more: it is not trusted.
+    if (::ftruncate(fd_.get(), static_cast<off_t>(kept.bytes)) != 0 ||
+        ::lseek(fd_.get(), static_cast<off_t>(kept.bytes), SEEK_SET) < 0)
+        fileio::throwStorageError(errno, "resume", path_);
+    accepted_ = written_ = resumedFrom_ = kept.bytes;
+    return true;
+}
+
+void VerifiedFileWriter::startHashing() {
+    closing_ = abandoned_ = false;
+    hashing_ = std::thread(&VerifiedFileWriter::hashWrittenBytes, this, accepted_);
+}
+
+void VerifiedFileWriter::restart() {
+    stopHashing(true);
+    if (::ftruncate(fd_.get(), 0) != 0 || ::lseek(fd_.get(), 0, SEEK_SET) < 0)
+        fileio::throwStorageError(errno, "truncate", path_);
+    hasher_.reset();
+    failure_ = nullptr;
+    accepted_ = written_ = resumedFrom_ = 0;
+    startHashing();
+}
+
+VerifiedFileWriter::Prefix VerifiedFileWriter::settle() {
+    stopHashing(false);
+    std::lock_guard lock(mutex_);
+    if (failure_ || !fd_)
+        return {};
+    fd_.reset();
+    return {accepted_, hasher_.peekHex()};
 }
 
 VerifiedFileWriter::~VerifiedFileWriter() {
@@ -64,10 +119,9 @@ void VerifiedFileWriter::finish() {
         fileio::throwStorageError(errno, "close", path_);
 }
 
-void VerifiedFileWriter::hashWrittenBytes() {
+void VerifiedFileWriter::hashWrittenBytes(std::uint64_t hashed) {
     std::vector<char> buffer(static_cast<std::size_t>(
         std::min<std::uint64_t>(kReadBufferSize, std::max<std::uint64_t>(expected_.size, 1))));
-    std::uint64_t hashed = 0;
     for (;;) {
         std::uint64_t available;
         {

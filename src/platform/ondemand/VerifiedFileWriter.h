@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/ondemand/FileIo.h"
@@ -16,11 +17,21 @@
 // reading back what has been written, so hashing overlaps the transfer and what is verified
 // is what the file holds. More bytes than announced fail at once, so a runaway body cannot
 // fill the disk. Memory use does not depend on the file size.
+// A file can also carry on from a prefix an earlier transfer left: the prefix is read back and
+// hashed first, so the final check still covers every byte of the file as it is on disk.
 // Throws ContentError: out of space, storage, size mismatch, checksum mismatch.
 class VerifiedFileWriter {
 public:
-    // Creates `path`, which must not exist yet.
-    VerifiedFileWriter(std::filesystem::path path, const PackFile& expected, WriteFunction write);
+    // The first `bytes` of a file and their SHA-256, as kept when a transfer was cut.
+    struct Prefix {
+        std::uint64_t bytes = 0;
+        std::string sha256;
+    };
+
+    // Opens `path` (a regular file or nothing). With a `kept` prefix that the file still starts
+    // with, writing carries on after it; anything else starts the file over from nothing.
+    VerifiedFileWriter(std::filesystem::path path, const PackFile& expected, WriteFunction write,
+                       const Prefix* kept = nullptr);
     ~VerifiedFileWriter();
     VerifiedFileWriter(const VerifiedFileWriter&) = delete;
     VerifiedFileWriter& operator=(const VerifiedFileWriter&) = delete;
@@ -28,11 +39,20 @@ public:
     void append(const char* data, std::size_t size);
     // Waits for the hash, checks size and hash, and closes the file.
     void finish();
+    // Bytes the file started with, kept from an earlier transfer (0 when it started empty).
+    std::uint64_t resumedFrom() const { return resumedFrom_; }
+    // Drops what the file holds and starts it over, as when a server sends the whole file.
+    void restart();
+    // After a failed transfer: waits for the hash of what was written and returns that prefix
+    // (empty if it cannot be trusted). The writer takes no more bytes.
+    Prefix settle();
 
     static constexpr std::size_t kReadBufferSize = 256 * 1024;
 
 private:
-    void hashWrittenBytes();
+    bool adopt(const Prefix& kept);
+    void startHashing();
+    void hashWrittenBytes(std::uint64_t hashed);
     // Lets the hashing thread finish what is written (or, when abandoning, stop) and joins it.
     void stopHashing(bool abandon);
 
@@ -42,7 +62,8 @@ private:
     UniqueFd fd_;
     UniqueFd readFd_;
     std::uint64_t accepted_ = 0;  // caller thread
-    Sha256 hasher_;               // hashing thread, until finish() joins it
+    std::uint64_t resumedFrom_ = 0;
+    Sha256 hasher_;  // hashing thread, until finish() joins it
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -415,7 +415,8 @@ TEST(ContentServiceHttpTest, DestroyingTheServiceCancelsARunningRequestAndComple
     EXPECT_EQ(probe.calls(), 1) << "the destructor waits for the completion";
     EXPECT_EQ(probe.errorCode(), LKSOnDemandNetworkError);
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    EXPECT_EQ(listNames(cache / "staging"), std::vector<std::string>{});
+    auto staging = listNames(cache / "staging");  // at most what came before the cancellation
+    EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{"Video.resume"});
 }
 
 namespace {

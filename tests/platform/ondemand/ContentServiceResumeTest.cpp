@@ -1,0 +1,116 @@
+// A pack whose transfer was cut carries on from what it kept, and falls back to a whole
+// transfer whenever what was kept cannot be trusted or the server cannot carry on from it.
+#include <gtest/gtest.h>
+
+#include "PackFixtures.h"
+#include "Process.h"
+#include "TempDirectory.h"
+
+using namespace packfixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+using R = FaultyHttpServer::Response;
+
+const std::vector<FileContent> kPack = {{"a.bin", randomBytes(300000, 61)},
+                                        {"b.bin", randomBytes(400000, 62)},
+                                        {"c.bin", randomBytes(5000, 63)}};
+
+// Serves the pack with ranges and ETag "v1", then cuts "b.bin" after `cutAt` bytes and
+// checks that the failed request kept something in staging and nothing in the bundle.
+std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& server,
+                                                         ContentService& service,
+                                                         const std::vector<FileContent>& files,
+                                                         std::size_t cutAt) {
+    auto paths = servePack(server, "Video", files);
+    for (const auto& [path, body] : paths)
+        server.route(path, R{200, body, {}, {}, "v1", true});
+    server.route(paths[2].first, R{200, paths[2].second, cutAt, {}, "v1", true});
+    EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
+    expectNothingTrusted(service, "Video");
+    EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
+    return paths;
+}
+
+// No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
+ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
+    auto options = testOptions(server.url(), cache.path());
+    options.lowSpeedTime = std::chrono::seconds(20);
+    return options;
+}
+
+}  // namespace
+
+TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size * 9 / 10;
+    auto changed = kPack;
+    changed[1].bytes = randomBytes(size, 64);
+    const struct {
+        const char* what;
+        bool ranges;
+        const char* etag;
+        const std::vector<FileContent>* served;  // the pack on the server for the next request
+        bool damagePrefix;
+        std::size_t expectedBytes;  // of "b.bin" in the next request
+    } cases[] = {
+        {"carries on with a range", true, "v1", &kPack, false, size - cutAt},
+        {"server ignores ranges", false, "v1", &kPack, false, size},
+        {"file changed: another ETag", true, "v2", &kPack, false, size},
+        {"file changed: another hash in the manifest", true, "v2", &changed, false, size},
+        {"kept prefix fails its check", true, "v1", &kPack, true, size},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        FaultyHttpServer server;
+        TempDirectory cache;
+        ContentService service(patientOptions(server, cache));
+        auto paths = cutOnce(server, service, kPack, cutAt);
+        if (row.damagePrefix) {
+            auto kept = service.stagingDirectory() / "Video.resume" / "b.bin";
+            std::string bytes = readFile(kept);
+            bytes[bytes.size() / 3] ^= 0x20;
+            writeFile(kept, bytes);
+        }
+        auto next = servePack(server, "Video", *row.served);
+        for (const auto& [path, body] : next)
+            server.route(path, R{200, body, {}, {}, row.etag, row.ranges});
+        std::size_t sentA = server.bytesSent(paths[1].first);
+        std::size_t sentB = server.bytesSent(paths[2].first);
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        expectPackInstalled(service, "Video", *row.served);
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sentB, row.expectedBytes);
+        EXPECT_EQ(server.bytesSent(paths[1].first), sentA) << "a whole kept file was fetched again";
+    }
+}
+
+TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNextOneTrusts) {
+    const std::vector<FileContent> files = {{"a.bin", randomBytes(100000, 71)},
+                                            {"b.bin", randomBytes(4000000, 72)}};
+    const std::size_t cutAt = 2000000;
+    FaultyHttpServer server;
+    TempDirectory cache;
+    ContentService service(patientOptions(server, cache));
+    auto paths = cutOnce(server, service, files, cutAt);
+    // The next attempt, in a process of its own, receives more of the file and is killed.
+    const std::string& b = paths[2].first;
+    server.route(b, R{200, paths[2].second, {}, 1000000, "v1", true});
+    std::size_t sent = server.bytesSent(b);
+    {
+        Process fetch({LARKSPIRE_FETCH_PROCESS, server.url(), cache.path().string(), "Video"});
+        ASSERT_TRUE(fetch.waitForOutput(std::chrono::seconds(30)));
+        for (int i = 0; i < 3000 && server.bytesSent(b) < sent + 1000000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(server.bytesSent(b), sent + 1000000) << "the killed attempt did not carry on";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        fetch.kill();
+        EXPECT_EQ(fetch.wait(), 128 + 9);
+    }
+    expectNothingTrusted(service, "Video");
+    // What the killed attempt wrote past the recorded prefix is not trusted: the prefix is.
+    server.route(b, R{200, paths[2].second, {}, {}, "v1", true});
+    sent = server.bytesSent(b);
+    ASSERT_EQ(fetchPack(service, "Video"), 0);
+    expectPackInstalled(service, "Video", files);
+    EXPECT_EQ(server.bytesSent(b) - sent, files[1].bytes.size() - cutAt);
+}
