@@ -3,7 +3,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include "app/AppDelegate.h"
+#include "platform/qt/QtScreenWidget.h"
+#include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
+
+namespace fs = std::filesystem;
 
 void QtFixture::SetUp() {
     AppFixture::SetUp();
@@ -12,7 +19,7 @@ void QtFixture::SetUp() {
     options.windowWidth = 1024;
     options.windowHeight = 768;
     options.stateFile = (scratch / "config" / "platform-state.json").string();
-    options.openURL = [](const std::string&) {};  // never a real browser
+    options.openURL = [this](const std::string& url) { openedURLs.push_back(url); };
     backend = std::make_shared<QtBackend>(options);
     installPlatform(backend, std::make_shared<SimResourceService>((scratch / "ondemand").string()));
 }
@@ -41,6 +48,31 @@ void QtFixture::spin(int milliseconds) {
     waitUntil([] { return false; }, milliseconds);
 }
 
+void QtFixture::addSamplePack(const std::string& tag) {
+    resources->setPackSource(tag, (fs::path(LARKSPIRE_MEDIA_DIR) / "packs" / tag).string());
+}
+
 QtWindow& QtFixture::window() const {
     return *backend->window();
+}
+
+QtButton* QtFixture::button(const std::string& identifierOrTitle) const {
+    QWidget* top = window().topStageWidget();
+    if (!top)
+        return nullptr;
+    for (auto* candidate : widgetsIn<QtButton>(top)) {
+        auto view = std::static_pointer_cast<UIButton>(candidate->view());
+        if (view->identifier() == identifierOrTitle || view->title() == identifierOrTitle)
+            return candidate;
+    }
+    return nullptr;
+}
+
+QWidget* QtFixture::widgetOf(const std::shared_ptr<UIView>& view) {
+    auto* peer = dynamic_cast<QtViewPeer*>(view ? view->peer() : nullptr);
+    return peer ? &peer->widget() : nullptr;
+}
+
+bool QtFixture::logHas(const std::string& line) const {
+    return std::find(log.begin(), log.end(), line) != log.end();
 }

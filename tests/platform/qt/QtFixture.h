@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "platform/qt/QtBackend.h"
+#include "platform/qt/QtViewPeer.h"
 #include "platform/sim/SimResourceService.h"
+#include "platform/ui/UIView.h"
 
+class QtButton;
 class QtWindow;
 class UIViewController;
 
@@ -28,7 +31,19 @@ protected:
     // Runs the event loop for a while.
     static void spin(int milliseconds);
 
+    // The pack's files come from media/packs/<tag>.
+    void addSamplePack(const std::string& tag);
+
     QtWindow& window() const;
+    // A button of the screen on top of the stage, by identifier or title.
+    QtButton* button(const std::string& identifierOrTitle) const;
+    // The widget that shows a view.
+    static QWidget* widgetOf(const std::shared_ptr<UIView>& view);
+    template <typename Widget>
+    static Widget* widgetOf(const std::shared_ptr<UIView>& view) {
+        return dynamic_cast<Widget*>(widgetOf(view));
+    }
+    bool logHas(const std::string& line) const;
     // The widgets of a class below `root`. The backend's widget classes have no meta-object of
     // their own, so findChildren cannot tell them from their Qt base classes.
     template <typename Widget>
@@ -42,4 +57,5 @@ protected:
     }
 
     std::shared_ptr<QtBackend> backend;
+    std::vector<std::string> openedURLs;
 };
