@@ -55,8 +55,9 @@ long fetchPack(ContentService& service, const std::string& tag);
 using FolderSnapshot = std::map<std::string, std::string>;
 FolderSnapshot snapshotOf(const std::filesystem::path& folder);
 
-// After a failed request: nothing is installed, staging is empty, and a service on the same
-// cache that reaches no server finds no pack.
+// After a failed request: the installed pack is as it was, staging holds at most what a cut
+// transfer kept to carry on from, and a service on the same cache that reaches no server
+// finds no pack it did not have.
 void expectNothingTrusted(ContentService& service, const std::string& tag,
                           const FolderSnapshot& installedBefore = {});
 // The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
