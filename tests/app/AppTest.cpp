@@ -209,7 +209,7 @@ TEST_F(LongSessionTest, TenThousandRoundsLeaveNothingBehind) {
         ASSERT_NO_FATAL_FAILURE(round(i));
     const std::size_t controllers = UIViewController::liveCount();
     const std::size_t descriptors = openFileDescriptors();
-    const std::size_t heap = ::mallinfo2().uordblks;
+    [[maybe_unused]] const std::size_t heap = ::mallinfo2().uordblks;
 
     for (int i = 50; i < 10000; ++i)
         ASSERT_NO_FATAL_FAILURE(round(i));
