@@ -1,6 +1,7 @@
 #include "platform/ondemand/VerifiedFileWriter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,8 +22,7 @@ VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFil
         fileio::throwStorageError(errno, "open", path_);
     if (!kept || !adopt(*kept)) {
         hasher_.reset();
-        if (::ftruncate(fd_.get(), 0) != 0)
-            fileio::throwStorageError(errno, "truncate", path_);
+        truncateUnlessEmpty();
     }
     startHashing();
 }
@@ -52,6 +52,16 @@ bool VerifiedFileWriter::adopt(const Prefix& kept) {
         fileio::throwStorageError(errno, "resume", path_);
     accepted_ = written_ = resumedFrom_ = kept.bytes;
     return true;
+}
+
+// Truncating a file to nothing marks it, on ext4, to be flushed to disk as soon as it is closed,
+// which would stall the transfer at the end of every file: a new file is left alone.
+void VerifiedFileWriter::truncateUnlessEmpty() {
+    struct stat info {};
+    if (::fstat(fd_.get(), &info) != 0)
+        fileio::throwStorageError(errno, "open", path_);
+    if (info.st_size > 0 && ::ftruncate(fd_.get(), 0) != 0)
+        fileio::throwStorageError(errno, "truncate", path_);
 }
 
 void VerifiedFileWriter::startHashing() {
@@ -94,7 +104,7 @@ void VerifiedFileWriter::append(const char* data, std::size_t size) {
     {
         std::lock_guard lock(mutex_);
         written_ = accepted_;
-        wake = hasherWaiting_;
+        wake = written_ >= hasherWantsUpTo_;
     }
     if (wake)
         changed_.notify_one();
@@ -126,9 +136,9 @@ void VerifiedFileWriter::hashWrittenBytes(std::uint64_t hashed) {
         std::uint64_t available;
         {
             std::unique_lock lock(mutex_);
-            hasherWaiting_ = true;
-            changed_.wait(lock, [&] { return written_ > hashed || closing_; });
-            hasherWaiting_ = false;
+            hasherWantsUpTo_ = hashed + kHashBatch;
+            changed_.wait(lock, [&] { return written_ >= hasherWantsUpTo_ || closing_; });
+            hasherWantsUpTo_ = UINT64_MAX;
             available = written_;
             if (abandoned_ || available == hashed)
                 return;  // abandoned, or closing with everything written hashed

@@ -48,9 +48,14 @@ public:
     Prefix settle();
 
     static constexpr std::size_t kReadBufferSize = 256 * 1024;
+    // The hashing thread sleeps until this much more is written (or the file is done): the
+    // transfer hands over 16 KiB at a time, and waking it for each would cost more in thread
+    // switches than the hashing itself.
+    static constexpr std::uint64_t kHashBatch = 2 * 1024 * 1024;
 
 private:
     bool adopt(const Prefix& kept);
+    void truncateUnlessEmpty();
     void startHashing();
     void hashWrittenBytes(std::uint64_t hashed);
     // Lets the hashing thread finish what is written (or, when abandoning, stop) and joins it.
@@ -68,7 +73,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::uint64_t written_ = 0;  // bytes the hashing thread may read
-    bool hasherWaiting_ = false;
+    // While the hashing thread sleeps: how far the file must grow before it is worth waking.
+    std::uint64_t hasherWantsUpTo_ = UINT64_MAX;
     bool closing_ = false;
     bool abandoned_ = false;
     std::exception_ptr failure_;
