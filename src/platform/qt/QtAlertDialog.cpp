@@ -70,6 +70,13 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     addLabel(alert_->title(), "alertTitle");
     addLabel(alert_->message(), "alertMessage");
 
+    addFields(layout);
+    addButtons(layout, px(12));
+    if (!fields_.empty())
+        fields_.front()->setFocus();
+}
+
+void QtAlertDialog::addFields(QVBoxLayout* layout) {
     for (const auto& field : alert_->textFields()) {
         auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
         edit->setPlaceholderText(QString::fromStdString(field->placeholder()));
@@ -83,12 +90,14 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
         layout->addWidget(edit);
         fields_.push_back(edit);
     }
+}
 
+void QtAlertDialog::addButtons(QVBoxLayout* layout, int spacing) {
     // Two buttons side by side, more stacked, as alerts lay them out.
     const auto& actions = alert_->actions();
     QBoxLayout* row = actions.size() <= 2 ? static_cast<QBoxLayout*>(new QHBoxLayout)
                                           : static_cast<QBoxLayout*>(new QVBoxLayout);
-    row->setSpacing(px(12));
+    row->setSpacing(spacing);
     layout->addLayout(row);
     std::optional<std::size_t> enterChooses;
     for (std::size_t i = 0; i < actions.size(); ++i) {
@@ -105,8 +114,6 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
         enterChooses = alert_->cancelActionIndex();
     if (enterChooses)
         buttons_[*enterChooses]->setDefault(true);
-    if (!fields_.empty())
-        fields_.front()->setFocus();
 }
 
 void QtAlertDialog::choose(std::size_t index) {

@@ -6,6 +6,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class UIAlertController;
 
 // An alert as a modal dialog in alert style: the title, the message, one line
@@ -32,6 +33,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void addFields(QVBoxLayout* layout);
+    // Enter chooses the first default-style action, else the cancel one.
+    void addButtons(QVBoxLayout* layout, int spacing);
+
     std::shared_ptr<UIAlertController> alert_;
     std::vector<QLineEdit*> fields_;
     std::vector<QPushButton*> buttons_;
