@@ -110,6 +110,8 @@ int main(int argc, char** argv) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The application's data as the build lays it out; the benchmark's own folder has none.
+    ::setenv("LARKSPIRE_DATA_DIR", BENCH_DATA, 0);
     std::printf("platform: %s\n",
                 std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "the desktop's");
 

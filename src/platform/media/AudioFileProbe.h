@@ -5,11 +5,9 @@
 
 // Tells whether a file holds audio a player can play, before any player is
 // made, so that creating a player can fail at once for an empty file or a
-// text file named ".mp3". Knows MPEG audio (with or without ID3 tags), WAV,
-// Ogg and FLAC.
+// text file named ".mp3". Reads MPEG audio, WAV, Ogg and FLAC with libsndfile.
 struct AudioFileInfo {
-    std::string format;
-    // Known for MPEG audio and WAV; absent otherwise.
+    // Absent when the file does not say how long it plays.
     std::optional<double> duration;
 };
 
