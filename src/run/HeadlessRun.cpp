@@ -1,16 +1,12 @@
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
-#include "app/AppDelegate.h"
 #include "app/UserDefaultsKeys.h"
 #include "platform/foundation/DebugLog.h"
-#include "platform/foundation/NSStringFromClass.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/sim/SimBackend.h"
 #include "platform/sim/SimResourceService.h"
-#include "platform/ui/Storyboard.h"
-#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIViewController.h"
 #include "run/Environment.h"
 #include "run/Run.h"
 #include "run/ScratchFolder.h"
@@ -40,15 +36,6 @@ void reportHeadlessRun(const SimBackend& sim, const RunOptions& options) {
               << defaults->stringForKey(kLastVersionKey).value_or("(none)") << "\n";
 }
 
-int launch(int argc, char** argv) {
-    try {
-        return UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
-    } catch (const InterfaceDescriptionError& error) {
-        std::cerr << "larkspire: " << error.what() << "\n";
-        return 1;
-    }
-}
-
 bool playScenario(int argc, char** argv, const RunOptions& options, SimBackend& sim,
                   SimResourceService& resources) {
     std::ifstream file;
@@ -63,7 +50,7 @@ bool playScenario(int argc, char** argv, const RunOptions& options, SimBackend& 
     }
     int status = 0;
     SimScenarioDriver driver(
-        sim, resources, [&] { status = launch(argc, argv); }, std::cout);
+        sim, resources, [&] { status = launchApplication(argc, argv); }, std::cout);
     ScenarioEngine engine(driver, std::cout, std::cerr);
     setDebugLogSink([&engine](const std::string& line) {
         std::cout << line << "\n";
@@ -84,13 +71,9 @@ int runHeadless(int argc, char** argv, const RunOptions& options) {
                             (fs::temp_directory_path() / "larkspire-sim").string()),
                         options.bundleDirectory, options.buildVersion, options.settingsPath,
                         options.interfaceDirectory});
-    int status = 1;
-    try {
-        status = UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
+    int status = launchApplication(argc, argv);
+    if (status == 0)
         reportHeadlessRun(*sim, options);
-    } catch (const InterfaceDescriptionError& error) {
-        std::cerr << "larkspire: " << error.what() << "\n";
-    }
     uninstallEnvironment();
     return status;
 }

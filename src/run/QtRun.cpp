@@ -5,14 +5,10 @@
 #include <iostream>
 #include <memory>
 
-#include "app/AppDelegate.h"
 #include "platform/foundation/DebugLog.h"
-#include "platform/foundation/NSStringFromClass.h"
 #include "platform/ondemand/ContentService.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/ThreadsWindDown.h"
-#include "platform/ui/Storyboard.h"
-#include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
 #include "run/QuietMedia.h"
 #include "run/Run.h"
@@ -125,13 +121,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     installEnvironment({backend, std::make_shared<ContentService>(content), options.bundleDirectory,
                         options.buildVersion, settings, options.interfaceDirectory});
 
-    int status = 0;
-    try {
-        status = UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
-    } catch (const InterfaceDescriptionError& error) {
-        std::cerr << "larkspire: " << error.what() << "\n";
-        status = 1;
-    }
+    int status = launchApplication(argc, argv);
     if (tour.engine && status == 0)
         status = tour.engine->passed() ? 0 : 1;
     uninstallEnvironment();

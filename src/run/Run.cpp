@@ -1,6 +1,12 @@
 #include "run/Run.h"
 
 #include <cstdlib>
+#include <iostream>
+
+#include "app/AppDelegate.h"
+#include "platform/foundation/NSStringFromClass.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIApplication.h"
 
 int runApplication(int argc, char** argv, const RunOptions& options) {
     switch (options.mode) {
@@ -10,6 +16,15 @@ int runApplication(int argc, char** argv, const RunOptions& options) {
             return runHeadless(argc, argv, options);
         default:
             return runOnQt(argc, argv, options);
+    }
+}
+
+int launchApplication(int argc, char** argv) {
+    try {
+        return UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
+    } catch (const InterfaceDescriptionError& error) {
+        std::cerr << "larkspire: " << error.what() << "\n";
+        return 1;
     }
 }
 

@@ -11,5 +11,9 @@ int runOnQt(int argc, char** argv, const RunOptions& options);
 int runHeadless(int argc, char** argv, const RunOptions& options);
 int runScenario(int argc, char** argv, const RunOptions& options);
 
+// The application's own main on the installed environment; a broken interface
+// description is reported and ends the run with status 1.
+int launchApplication(int argc, char** argv);
+
 // Whether a window system is there to show a window on.
 bool displayAvailable();
