@@ -163,9 +163,8 @@ protected:
         title = showScreen("title");
     }
 
-    template <typename IdentifierOrTag>
-    void tap(const IdentifierOrTag& button) {
-        ASSERT_TRUE(sim->tap(sim->findButton(button))) << button;
+    void tap(const std::string& button) {
+        ASSERT_TRUE(tapButton(button)) << button;
         sim->runUntilIdle();
     }
 
@@ -182,10 +181,10 @@ protected:
         tap("back");
 
         tap("musicButton");
-        tap(i % 2 == 0 ? 0 : 4);
+        tap(i % 2 == 0 ? "tag:0" : "tag:4");
         sim->fastForwardBy(1.0);
         tap("stop");
-        tap(i % 7);  // some of these are not in the pack: busy alert
+        tap("tag:" + std::to_string(i % 7));  // some of these are not in the pack: busy alert
         if (sim->visibleAlert()) {
             ASSERT_TRUE(sim->chooseAlertAction("OK"));
         }

@@ -35,7 +35,7 @@ protected:
     // Presses the link button with the question `draw` fixed; returns the prompt.
     std::shared_ptr<UIAlertControllerParentalGate> press(std::uint32_t draw) {
         sim->queueRandomDraws({draw});
-        EXPECT_TRUE(sim->tap(sim->findButton("facebook")));
+        EXPECT_TRUE(tapButton("facebook"));
         sim->runUntilIdle();
         return std::dynamic_pointer_cast<UIAlertControllerParentalGate>(sim->visibleAlert());
     }

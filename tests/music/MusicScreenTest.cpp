@@ -43,7 +43,7 @@ class MusicScreenTest : public SimFixture {
 protected:
     void show() {
         host = showScreen("title");
-        ASSERT_TRUE(sim->tap(sim->findButton("musicButton")));
+        ASSERT_TRUE(tapButton("musicButton"));
         sim->runUntilIdle();
         screen = std::dynamic_pointer_cast<MusicViewController>(sim->topViewController());
         ASSERT_TRUE(screen);
@@ -52,7 +52,7 @@ protected:
         takeLog();
     }
     void tap(long long tag) {
-        ASSERT_TRUE(sim->tap(sim->findButton(tag))) << "tag " << tag;
+        ASSERT_TRUE(tapButton("tag:" + std::to_string(tag))) << "tag " << tag;
         sim->runUntilIdle();
     }
     std::string position() const { return screen->trackPositionLabel.lock()->text(); }

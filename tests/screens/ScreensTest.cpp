@@ -21,7 +21,7 @@ TEST_F(ScreensTest, AChapterScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
     // A running download holds its screen until it completes.
     resources->completeAll("Video", LKSOnDemandNetworkError);
     sim->runUntilIdle();
-    ASSERT_TRUE(sim->tap(sim->findButton("chapter13")));
+    ASSERT_TRUE(tapButton("chapter13"));
     sim->runUntilIdle();
     std::shared_ptr<AVPlayerItem> item = sim->visiblePlayer()->player()->currentItem();
     std::weak_ptr<ViewController> gone = screen;

@@ -57,19 +57,6 @@ private:
     std::shared_ptr<SimBackend::AudioClock> clock_;
 };
 
-template <typename Match>
-std::shared_ptr<UIButton> findIn(const std::shared_ptr<UIView>& view, const Match& match) {
-    if (!view)
-        return nullptr;
-    if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && match(*button))
-        return button;
-    for (const auto& subview : view->subviews()) {
-        if (auto found = findIn(subview, match))
-            return found;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 SimBackend::SimBackend() = default;
@@ -284,22 +271,6 @@ std::shared_ptr<UIAlertController> SimBackend::visibleAlert() const {
 
 std::shared_ptr<AVPlayerViewController> SimBackend::visiblePlayer() const {
     return std::dynamic_pointer_cast<AVPlayerViewController>(topViewController());
-}
-
-std::shared_ptr<UIButton> SimBackend::findButton(const std::string& identifierOrTitle) const {
-    auto top = topViewController();
-    if (!top || visibleAlert())
-        return nullptr;
-    return findIn(top->view(), [&](const UIButton& button) {
-        return button.identifier() == identifierOrTitle || button.title() == identifierOrTitle;
-    });
-}
-
-std::shared_ptr<UIButton> SimBackend::findButton(long long tag) const {
-    auto top = topViewController();
-    if (!top || visibleAlert())
-        return nullptr;
-    return findIn(top->view(), [&](const UIButton& button) { return button.tag() == tag; });
 }
 
 bool SimBackend::tap(const std::shared_ptr<UIButton>& button) {

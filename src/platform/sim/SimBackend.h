@@ -51,14 +51,10 @@ public:
     const std::vector<double>& sleeps() const { return sleeps_; }
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
     int reviewRequestCount() const { return reviewRequests_; }
-    // One line per presentation and dismissal, in order ("present X on Y", "dismiss X from Y").
     // Forgets what was recorded so far (long runs that only check what is alive).
     void clearRecords();
 
     // Driving the interface.
-    // A visible, enabled button on the top screen by tag, identifier or title.
-    std::shared_ptr<UIButton> findButton(const std::string& identifierOrTitle) const;
-    std::shared_ptr<UIButton> findButton(long long tag) const;
     // Taps it as a reader would: refused (false) when hidden or disabled.
     bool tap(const std::shared_ptr<UIButton>& button);
     void typeIntoAlertTextField(const std::string& text, std::size_t field = 0);
