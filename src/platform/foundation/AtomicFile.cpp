@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -97,4 +99,13 @@ void AtomicFile::replace(const fs::path& path, std::string_view contents) {
     AtomicFile file(path);
     file.write(contents);
     file.commit();
+}
+
+std::optional<std::string> AtomicFile::read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
 }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // Replaces a file so that a crash or a kill at any moment leaves either the old
@@ -25,6 +27,8 @@ public:
 
     // The whole file in one go.
     static void replace(const std::filesystem::path& path, std::string_view contents);
+    // The whole of a file, or nothing when it cannot be opened.
+    static std::optional<std::string> read(const std::filesystem::path& path);
 
 private:
     std::filesystem::path path_;

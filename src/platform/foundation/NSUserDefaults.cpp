@@ -86,13 +86,11 @@ std::string NSUserDefaults::formatSettings(const Values& values) {
 }
 
 void NSUserDefaults::load() {
-    std::ifstream file(path_, std::ios::binary);
-    if (!file)
+    auto contents = AtomicFile::read(path_);
+    if (!contents)
         return;
-    std::stringstream contents;
-    contents << file.rdbuf();
     std::string problem;
-    if (auto values = parseSettings(contents.str(), &problem)) {
+    if (auto values = parseSettings(*contents, &problem)) {
         values_ = std::move(*values);
         return;
     }

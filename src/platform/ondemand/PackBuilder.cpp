@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "platform/foundation/AtomicFile.h"
@@ -66,14 +64,12 @@ bool isInside(const std::filesystem::path& path, const std::filesystem::path& fo
 }
 
 std::set<std::string> namesInExistingManifest(const std::filesystem::path& output) {
-    std::ifstream input(output / PackManifest::kFileName, std::ios::binary);
-    if (!input)
+    auto text = AtomicFile::read(output / PackManifest::kFileName);
+    if (!text)
         return {};
-    std::ostringstream text;
-    text << input.rdbuf();
     try {
         std::set<std::string> names;
-        PackManifest manifest = PackManifest::parse(text.str());
+        PackManifest manifest = PackManifest::parse(*text);
         for (const auto& file : manifest.files())
             names.insert(file.name);
         return names;

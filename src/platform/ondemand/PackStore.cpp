@@ -10,8 +10,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -60,16 +58,6 @@ void removeQuietly(const std::filesystem::path& path) {
 constexpr const char* kVerifiedRecord = "verified";
 constexpr const char* kBootRecordPrefix = "installed in boot ";
 
-// The whole of a small file, or "" if it cannot be read.
-std::string readSmallFile(const std::filesystem::path& path) {
-    std::ifstream input(path, std::ios::binary);
-    if (!input)
-        return {};
-    std::ostringstream text;
-    text << input.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 PackStore::PackStore(std::filesystem::path cacheDirectory) : cache_(std::move(cacheDirectory)) {}
@@ -86,7 +74,8 @@ void PackStore::prepare() const {
 
 bool PackStore::isInstalledIntact(const std::string& tag) const {
     auto directory = packDirectory(tag);
-    std::string manifestText = readSmallFile(directory / PackManifest::kInstalledFileName);
+    std::string manifestText =
+        AtomicFile::read(directory / PackManifest::kInstalledFileName).value_or("");
     if (manifestText.empty())
         return false;
     try {
@@ -100,7 +89,7 @@ bool PackStore::isInstalledIntact(const std::string& tag) const {
                 static_cast<std::uint64_t>(info.st_size) != file.size)
                 return false;
         }
-        std::string record = readSmallFile(directory / kInstallRecordName);
+        std::string record = AtomicFile::read(directory / kInstallRecordName).value_or("");
         if (record == kVerifiedRecord)
             return true;
         std::string boot = currentBootId();
@@ -161,7 +150,7 @@ void PackStore::writeRecord(const std::filesystem::path& directory, const std::s
 }
 
 std::string PackStore::currentBootId() {
-    std::string id = readSmallFile("/proc/sys/kernel/random/boot_id");
+    std::string id = AtomicFile::read("/proc/sys/kernel/random/boot_id").value_or("");
     while (!id.empty() && (id.back() == '\n' || id.back() == ' '))
         id.pop_back();
     return id;

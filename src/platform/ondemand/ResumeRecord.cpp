@@ -1,8 +1,6 @@
 #include "platform/ondemand/ResumeRecord.h"
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <system_error>
 
 #include "platform/foundation/AtomicFile.h"
@@ -29,12 +27,10 @@ bool KeptFile::sameServerFile(const Fetcher::Head& head) const {
 namespace resumerecord {
 
 std::vector<KeptFile> load(const std::filesystem::path& folder) {
-    std::ifstream input(folder / kFileName, std::ios::binary);
-    if (!input)
+    auto text = AtomicFile::read(folder / kFileName);
+    if (!text)
         return {};
-    std::ostringstream text;
-    text << input.rdbuf();
-    auto document = nlohmann::json::parse(text.str(), nullptr, false);
+    auto document = nlohmann::json::parse(*text, nullptr, false);
     std::vector<KeptFile> kept;
     if (!document.is_array())
         return {};

@@ -1,8 +1,6 @@
 #include "platform/qt/ReviewNoticeLimit.h"
 
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <system_error>
 
 #include "platform/foundation/AtomicFile.h"
@@ -21,13 +19,9 @@ ReviewNoticeLimit::ReviewNoticeLimit(std::filesystem::path stateFile)
     : file_(std::move(stateFile)) {}
 
 std::vector<long long> ReviewNoticeLimit::load() const {
-    std::ifstream in(file_, std::ios::binary);
-    if (!in)
-        return {};
-    std::stringstream text;
-    text << in.rdbuf();
+    auto text = AtomicFile::read(file_);
     // A damaged file counts as no notice shown: the worst case is one notice more.
-    auto document = nlohmann::json::parse(text.str(), nullptr, false);
+    auto document = nlohmann::json::parse(text.value_or(""), nullptr, false);
     std::vector<long long> times;
     if (!document.is_object() || !document.contains(kKey) || !document[kKey].is_array())
         return times;
