@@ -22,42 +22,26 @@ void writeLine(const std::string& line) {
 }  // namespace
 
 std::string debugDescription(const std::string& text) {
-    static const char* hex = "0123456789abcdef";
     std::string out = "\"";
     for (unsigned char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\0':
-                out += "\\0";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7f) {
-                    out += "\\u{";
-                    if (c >= 0x10)
-                        out += hex[c >> 4];
-                    out += hex[c & 15];
-                    out += "}";
-                } else {
-                    out += static_cast<char>(c);
-                }
+        const char* escape = c == '"'    ? "\\\""
+                             : c == '\\' ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\r' ? "\\r"
+                             : c == '\t' ? "\\t"
+                             : c == '\0' ? "\\0"
+                                         : nullptr;
+        char code[8];
+        if (!escape && (c < 0x20 || c == 0x7f)) {
+            std::snprintf(code, sizeof code, "\\u{%x}", c);
+            escape = code;
         }
+        if (escape)
+            out += escape;
+        else
+            out += static_cast<char>(c);
     }
-    out += "\"";
-    return out;
+    return out + "\"";
 }
 
 void print(const std::string& text) {
