@@ -34,7 +34,6 @@ public:
 
     void invalidate();
     bool isValid() const { return valid_; }
-    double timeInterval() const { return interval_; }
 
     // Timers scheduled and not yet invalidated, in the whole process.
     static std::size_t validTimerCount();

@@ -19,7 +19,6 @@ public:
     // Called by the backend when the item has played to its end; posts the
     // end-of-item notification once.
     void didPlayToEnd();
-    bool hasPlayedToEnd() const { return playedToEnd_; }
 
 private:
     std::shared_ptr<NSURL> url_;

@@ -21,10 +21,7 @@ public:
 
     const std::shared_ptr<AVPlayerViewController>& controller() const { return controller_; }
     QMediaPlayer* mediaPlayer() const { return media_; }
-    QtVideoView* videoView() const { return video_; }
     QPushButton* doneButton() const { return done_; }
-    QPushButton* playPauseButton() const { return playPause_; }
-    QSlider* positionSlider() const { return slider_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -13,7 +13,6 @@ public:
 
     explicit QtReviewNotice(QWidget* stage);
 
-    QPushButton* closeButton() const { return close_; }
     // Places and sizes the notice for the stage's scale.
     void layoutOnStage(double scale);
 

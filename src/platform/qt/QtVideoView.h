@@ -12,7 +12,6 @@ class QtVideoView : public QWidget {
 public:
     explicit QtVideoView(QWidget* parent);
     void setSink(QVideoSink* sink);
-    bool hasFrame() const { return frame_.isValid(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

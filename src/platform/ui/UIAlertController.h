@@ -26,7 +26,6 @@ public:
 
     const std::string& title() const { return title_; }
     UIAlertActionStyle style() const { return style_; }
-    bool hasHandler() const { return static_cast<bool>(handler_); }
 
 private:
     friend class UIAlertController;

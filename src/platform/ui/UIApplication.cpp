@@ -21,7 +21,6 @@ void UIWindow::setRootViewController(const std::shared_ptr<UIViewController>& ro
 }
 
 void UIWindow::makeKeyAndVisible() {
-    key_ = true;
     if (root_)
         root_->viewDidAppear(false);
 }

@@ -17,11 +17,9 @@ public:
     const std::shared_ptr<UIViewController>& rootViewController() const { return root_; }
     void setRootViewController(const std::shared_ptr<UIViewController>& root);
     void makeKeyAndVisible();
-    bool isKeyWindow() const { return key_; }
 
 private:
     std::shared_ptr<UIViewController> root_;
-    bool key_ = false;
 };
 
 using UIApplicationLaunchOptions = std::map<std::string, std::string>;
