@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -34,21 +35,13 @@ std::vector<std::string> splitScenarioLine(const std::string& line) {
                     break;
                 }
                 if (quote == '"' && c == '\\' && i < line.size()) {
+                    // \n, \t, \" and \\ stand for a line feed, a tab, a quote and a backslash.
+                    constexpr std::string_view kEscapes = "nt\"\\", kMeanings = "\n\t\"\\";
                     char escaped = line[i++];
-                    switch (escaped) {
-                        case 'n':
-                            word += '\n';
-                            break;
-                        case 't':
-                            word += '\t';
-                            break;
-                        case '"':
-                        case '\\':
-                            word += escaped;
-                            break;
-                        default:
-                            throw ScenarioError(std::string("unknown escape \\") + escaped);
-                    }
+                    auto at = kEscapes.find(escaped);
+                    if (at == std::string_view::npos)
+                        throw ScenarioError(std::string("unknown escape \\") + escaped);
+                    word += kMeanings[at];
                     continue;
                 }
                 word += c;
