@@ -1,11 +1,10 @@
 #include "platform/ui/Storyboard.h"
 
-#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/ui/UIClassRegistry.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -19,12 +18,10 @@ namespace {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    auto text = AtomicFile::read(path);
+    if (!text)
         fail(path, "cannot be read");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return *text;
 }
 
 json parseJson(const std::string& text, const std::string& file) {
