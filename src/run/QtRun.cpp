@@ -91,7 +91,6 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     QApplication::setApplicationName("Larkspire");
     // The window manager matches the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("com.larkspire_stories.larkspire");
-    QuietMedia::reportSoundDevice();
 
     QtBackendOptions backendOptions;
     backendOptions.fullScreen = options.fullScreen;
@@ -109,8 +108,13 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     if (!touring && options.launchScreenShown)
         backendOptions.launchScreenShown = options.launchScreenShown;
     auto backend = std::make_shared<QtBackend>(backendOptions);
-    if (options.firstScreenShown)
-        backend->setFirstScreenShownHandler(options.firstScreenShown);
+    // Asking for the sound devices starts the media back-end, which the first screen does
+    // not need: it is asked once that screen is up.
+    backend->setFirstScreenShownHandler([shown = options.firstScreenShown] {
+        if (shown)
+            shown();
+        QuietMedia::reportSoundDevice();
+    });
     if (touring && !loadTour(tour, *backend, options))
         return 2;
 
