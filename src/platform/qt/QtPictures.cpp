@@ -6,7 +6,6 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSvgRenderer>
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -45,20 +44,9 @@ QPoint centred(QSize canvas, QSize scaled) {
     return QPoint((canvas.width() - scaled.width()) / 2, (canvas.height() - scaled.height()) / 2);
 }
 
-QImage renderVector(const QString& path, QSize box, Fit fit) {
-    QSvgRenderer renderer(path);
-    if (!renderer.isValid() || renderer.defaultSize().isEmpty())
-        return {};
-    QSize scaled = renderer.defaultSize().scaled(box, aspectOf(fit));
-    QSize canvas = fit == Fit::fill ? box : scaled;
-    QImage image(canvas, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(centred(canvas, scaled), scaled));
-    return image;
-}
-
-QImage decodeRaster(const QString& path, QSize box, Fit fit) {
+// SVG too, through Qt's image plugin, rendered at the size asked for; the plugin is loaded
+// with the first picture, not at start-up.
+QImage decode(const QString& path, QSize box, Fit fit) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     QSize natural = reader.size();
@@ -69,15 +57,6 @@ QImage decodeRaster(const QString& path, QSize box, Fit fit) {
     if (fit == Fit::fill)
         reader.setScaledClipRect(QRect(-centred(box, scaled), box));
     return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-QImage decode(const std::string& name, QSize box, Fit fit) {
-    QString path = findPicture(name);
-    if (path.isEmpty())
-        return {};
-    if (path.endsWith(".svg", Qt::CaseInsensitive))
-        return renderVector(path, box, fit);
-    return decodeRaster(path, box, fit);
 }
 
 }  // namespace
@@ -94,7 +73,8 @@ QImage picture(const std::string& name, QSize size, Fit fit) {
                       .arg(int(fit));
     if (QImage* kept = cache.object(key))
         return *kept;
-    QImage image = decode(name, size, fit);
+    QString path = findPicture(name);
+    QImage image = path.isEmpty() ? QImage() : decode(path, size, fit);
     if (image.isNull()) {
         if (reported.insert(name).second)
             print("Could not show image " + name + "; the title stands in for it");
