@@ -66,7 +66,7 @@ BenchPlatform::BenchPlatform()
         simulatedContent(scratch_ / "ondemand", fs::path(LARKSPIRE_MEDIA_DIR) / "packs");
     for (const char* tag : {"Video", "Audio"})
         resources->install(tag);
-    installEnvironment({backend_, resources, fs::path(LARKSPIRE_MEDIA_DIR) / "bundle", "bench",
+    installEnvironment({backend_, resources, LARKSPIRE_BUNDLE_DIR, "bench",
                         scratch_ / "settings.json", LARKSPIRE_UI_DIR});
     setDebugLogSink([this](const std::string& line) { log_.push_back(line); });
     UIApplication::sharedApplication().setDelegate(std::make_shared<AppDelegate>());

@@ -6,3 +6,5 @@ std::uint32_t PlatformBackend::randomUniform(std::uint32_t upperBound) {
     // glibc draws from the kernel's random source and rejects the biased tail.
     return ::arc4random_uniform(upperBound);
 }
+
+void PlatformBackend::contentDidArrive(const std::string&) {}

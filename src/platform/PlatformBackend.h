@@ -64,6 +64,9 @@ public:
     // An unpredictable integer below `upperBound`, evenly distributed. The
     // default draws from the operating system's random source.
     virtual std::uint32_t randomUniform(std::uint32_t upperBound);
+    // The on-demand pack of `tag` has just been installed; what shows it as still to come is
+    // drawn again. Callable from any thread. The default shows nothing of packs.
+    virtual void contentDidArrive(const std::string& tag);
 
     virtual std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) = 0;
     // Null with `error` set when the file is not playable audio.

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
 #include "platform/content/ResourceService.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
@@ -23,6 +24,14 @@ std::shared_ptr<NSBundleResourceRequest> NSBundleResourceRequest::initWithTags(
 
 void NSBundleResourceRequest::beginAccessingResourcesWithCompletionHandler(
     std::function<void(std::shared_ptr<NSError>)> completion) {
-    Platform::environment().resources->beginAccessing(*tags_.begin(), progress_,
-                                                      std::move(completion));
+    // The backend hears of an installed pack before the caller, on the completion's thread.
+    std::weak_ptr<PlatformBackend> backend = Platform::environment().backend;
+    const std::string& tag = *tags_.begin();
+    Platform::environment().resources->beginAccessing(
+        tag, progress_,
+        [backend, tag, completion = std::move(completion)](std::shared_ptr<NSError> error) {
+            if (auto strongBackend = backend.lock(); strongBackend && !error)
+                strongBackend->contentDidArrive(tag);
+            completion(std::move(error));
+        });
 }

@@ -77,6 +77,14 @@ void QtBackend::postToMainQueue(std::function<void()> block) {
     queue_->post(std::move(block));
 }
 
+void QtBackend::contentDidArrive(const std::string&) {
+    // Pictures look up whether their pack is installed as they paint.
+    postToMainQueue([this] {
+        if (window_)
+            window_->update();
+    });
+}
+
 std::uint64_t QtBackend::scheduleTimer(double interval, bool repeats, std::function<void()> fire) {
     if (!onMainThread())
         throw std::logic_error("timers are scheduled on the main thread");

@@ -54,6 +54,7 @@ public:
                     bool animated) override;
     void openURL(const NSURL& url) override;
     void requestReview() override;
+    void contentDidArrive(const std::string& tag) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                  std::string& error) override;

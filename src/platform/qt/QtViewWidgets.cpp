@@ -1,12 +1,18 @@
 #include "platform/qt/QtViewWidgets.h"
 
 #include <QFontMetrics>
-#include <QPixmap>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "platform/Platform.h"
+#include "platform/content/ResourceService.h"
 #include "platform/qt/QtGuard.h"
+#include "platform/qt/QtPictures.h"
 #include "platform/qt/QtScrollView.h"
 
 namespace {
@@ -39,12 +45,6 @@ void setStyleSheetIfChanged(QWidget& widget, const QString& styleSheet) {
 }
 
 }  // namespace
-
-QString interfaceImagePath(const std::string& imageName) {
-    if (imageName.empty() || !Platform::installed())
-        return {};
-    return QString::fromStdString(Platform::environment().interfaceDirectory + "/" + imageName);
-}
 
 QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent) {
     QWidget* widget;
@@ -107,20 +107,11 @@ void QtButton::syncContent() {
     const auto& button = static_cast<const UIButton&>(*view());
     double s = scale();
     double height = button.frame().size.height;
-    QString imagePath = interfaceImagePath(button.imageName());
-    if (imagePath != loadedImage_) {
-        loadedImage_ = imagePath;
-        setIcon(imagePath.isEmpty() ? QIcon() : QIcon(imagePath));
-    }
-    if (!icon().isNull()) {
-        int side = pixels(std::max(8.0, height - 16), s);
-        setIconSize(QSize(side, side));
-    }
     // Big, rounded and bright: made for small fingers on a touch screen. A long title gets a
     // smaller font rather than losing its ends.
     QString title = QString::fromStdString(button.title());
     int fontPixels = pixels(std::clamp(height * 0.38, 14.0, 36.0), s);
-    int room = width() - pixels(12, s) - (icon().isNull() ? 0 : iconSize().width());
+    int room = width() - pixels(12, s);
     QFont bold = font();
     bold.setBold(true);
     for (int smallest = pixels(12, s); fontPixels > smallest; --fontPixels) {
@@ -144,6 +135,54 @@ void QtButton::syncContent() {
     // A button with a picture only is named by its identifier.
     setAccessibleName(title.isEmpty() ? QString::fromStdString(button.identifier()) : title);
     setEnabled(button.isEnabled());
+    update();
+}
+
+int QtButton::borderPixels() const {
+    // The focus ring is the border drawn wider; a picture stays inside it.
+    return pixels(showsFocus() ? 5 : 2, scale());
+}
+
+bool QtButton::awaitsDownload() const {
+    const std::string& tag = static_cast<const UIButton&>(*view()).downloadTag();
+    if (tag.empty() || downloaded_ || !Platform::installed() || !Platform::environment().resources)
+        return false;
+    std::error_code error;
+    downloaded_ = std::filesystem::is_directory(
+        Platform::environment().resources->bundleDirectory(tag), error);
+    return !downloaded_;
+}
+
+void QtButton::paintEvent(QPaintEvent* event) {
+    const auto& button = static_cast<const UIButton&>(*view());
+    double s = scale();
+    int inset = borderPixels();
+    QRect box = rect().adjusted(inset, inset, -inset, -inset);
+    qreal ratio = devicePixelRatioF();
+    QImage picture =
+        QtPictures::picture(button.imageName(), box.size() * ratio, QtPictures::Fit::fill);
+    if (picture.isNull()) {
+        QtKeyButton::paintEvent(event);
+        return;
+    }
+    picture.setDevicePixelRatio(ratio);
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    // The style sheet's background, border and focus ring, without the title.
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    QPainterPath rounded;
+    double radius = std::max(0, pixels(std::min(16.0, button.frame().size.height / 3), s) - inset);
+    rounded.addRoundedRect(QRectF(box), radius, radius);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipPath(rounded);
+    painter.drawImage(box, picture);
+    if (isDown())
+        painter.fillRect(box, QColor(0, 0, 0, 60));
+    QtPictures::drawCaption(painter, box, QString::fromStdString(button.title()), s);
+    if (awaitsDownload())
+        QtPictures::drawDownloadMark(painter, box, s);
 }
 
 QtProgressBar::QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidget* parent)
@@ -165,16 +204,20 @@ void QtProgressBar::syncContent() {
 }
 
 QtImageView::QtImageView(std::shared_ptr<UIImageView> imageView, QWidget* parent)
-    : QLabel(parent), QtViewPeer(std::move(imageView), *this) {
-    setScaledContents(true);
-}
+    : QWidget(parent), QtViewPeer(std::move(imageView), *this) {}
 
-void QtImageView::syncContent() {
-    QString imagePath = interfaceImagePath(static_cast<const UIImageView&>(*view()).imageName());
-    if (imagePath != loadedImage_) {
-        loadedImage_ = imagePath;
-        setPixmap(imagePath.isEmpty() ? QPixmap() : QPixmap(imagePath));
-    }
+void QtImageView::paintEvent(QPaintEvent*) {
+    qreal ratio = devicePixelRatioF();
+    QImage picture = QtPictures::picture(static_cast<const UIImageView&>(*view()).imageName(),
+                                         size() * ratio, QtPictures::Fit::letterbox);
+    if (picture.isNull())
+        return;
+    picture.setDevicePixelRatio(ratio);
+    QPainter painter(this);
+    QSizeF shown = QSizeF(picture.size()) / ratio;
+    painter.drawImage(
+        QRectF(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2), shown),
+        picture);
 }
 
 QtTextField::QtTextField(std::shared_ptr<UITextField> field, QWidget* parent)

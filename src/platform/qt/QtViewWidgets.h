@@ -26,16 +26,22 @@ protected:
 };
 
 // A UIButton: a tap, a click, Enter or Space sends the button's actions. Its
-// title is the name a screen reader says.
+// title is the name a screen reader says. A button with a picture shows it inside
+// its border, with the title as a caption; without one, or when it cannot be read,
+// the title alone.
 class QtButton : public QtKeyButton, public QtViewPeer {
 public:
     QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
+    // Whether the picture carries the download mark now.
+    bool awaitsDownload() const;
 
 protected:
     void syncContent() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString loadedImage_;
+    int borderPixels() const;
+    mutable bool downloaded_ = false;
 };
 
 class QtProgressBar : public QProgressBar, public QtViewPeer {
@@ -47,15 +53,14 @@ protected:
     void syncContent() override;
 };
 
-class QtImageView : public QLabel, public QtViewPeer {
+// A UIImageView: its picture at the largest size that fits, centred (letterboxed).
+class QtImageView : public QWidget, public QtViewPeer {
 public:
     QtImageView(std::shared_ptr<UIImageView> imageView, QWidget* parent);
 
 protected:
-    void syncContent() override;
-
-private:
-    QString loadedImage_;
+    void syncContent() override { update(); }
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A UITextField: what is typed goes into the field at once.
@@ -66,6 +71,3 @@ public:
 protected:
     void syncContent() override;
 };
-
-// The file of an image named by an interface description: images live in the interface folder.
-QString interfaceImagePath(const std::string& imageName);

@@ -41,6 +41,20 @@ double number(const json& value, const std::string& file, const std::string& wha
     return n;
 }
 
+// Images are named by a relative path that cannot climb out of the folder it is looked up in.
+bool isRelativePathInside(const std::string& path) {
+    if (path.empty())
+        return true;
+    if (path.front() == '/' || path.back() == '/' || path.find('\0') != std::string::npos)
+        return false;
+    std::istringstream parts(path);
+    for (std::string part; std::getline(parts, part, '/');) {
+        if (part.empty() || part == "." || part == "..")
+            return false;
+    }
+    return true;
+}
+
 std::string text(const json& object, const char* key, const std::string& file) {
     auto found = object.find(key);
     if (found == object.end())
@@ -51,9 +65,9 @@ std::string text(const json& object, const char* key, const std::string& file) {
 }
 
 const std::set<std::string> kViewKeys = {
-    "class",       "id",     "frame",       "tag",      "hidden",    "background",
-    "text",        "title",  "placeholder", "fontSize", "alignment", "image",
-    "contentSize", "outlet", "action",      "navigate", "subviews"};
+    "class",    "id",          "frame",       "tag",      "hidden",    "background",
+    "text",     "title",       "placeholder", "fontSize", "alignment", "image",
+    "download", "contentSize", "outlet",      "action",   "navigate",  "subviews"};
 
 // The properties given as lists of numbers: frame, background and content size.
 void parseGeometry(const json& object, const std::string& file, ViewDescription& view) {
@@ -113,8 +127,9 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
         view.fontSize = number(*size, file, "fontSize");
     view.alignment = text(object, "alignment", file);
     view.image = text(object, "image", file);
-    if (view.image.find('/') != std::string::npos || view.image == "..")
-        fail(file, "image '" + view.image + "' must be a file name in the interface folder");
+    if (!isRelativePathInside(view.image))
+        fail(file, "image '" + view.image + "' must be a path inside the data folders");
+    view.downloadTag = text(object, "download", file);
     parseGeometry(object, file, view);
     view.outlet = text(object, "outlet", file);
     view.action = text(object, "action", file);
@@ -248,6 +263,7 @@ std::shared_ptr<UIView> buildView(const ViewDescription& description,
     } else if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
         button->setTitle(description.text);
         button->setImageName(description.image);
+        button->setDownloadTag(description.downloadTag);
     } else if (auto image = std::dynamic_pointer_cast<UIImageView>(view)) {
         image->setImageName(description.image);
     } else if (auto field = std::dynamic_pointer_cast<UITextField>(view)) {

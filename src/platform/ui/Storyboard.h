@@ -30,6 +30,7 @@ struct ViewDescription {
     double fontSize = 0;                // 0 keeps the class's default
     std::string alignment;              // labels
     std::string image;                  // buttons and image views
+    std::string downloadTag;            // buttons
     std::optional<CGSize> contentSize;  // scroll views
     std::string outlet;
     std::string action;

@@ -119,13 +119,19 @@ public:
     std::string className() const override { return "UIButton"; }
     const std::string& title() const { return title_; }
     void setTitle(const std::string& title);
-    // The name of an image file in the interface folder, or empty.
+    // A picture drawn with the title as its caption: a path in the interface folder or the
+    // application's bundle, or empty.
     const std::string& imageName() const { return imageName_; }
     void setImageName(std::string name) { imageName_ = std::move(name); }
+    // The on-demand tag of what the button plays, when it is downloaded: its picture carries a
+    // download mark until that pack is installed.
+    const std::string& downloadTag() const { return downloadTag_; }
+    void setDownloadTag(std::string tag) { downloadTag_ = std::move(tag); }
 
 private:
     std::string title_;
     std::string imageName_;
+    std::string downloadTag_;
 };
 
 class UIProgressView : public UIView {

@@ -68,9 +68,9 @@ TEST_F(KeyboardAndAccessTest,
         const char* to;
     };
     for (const auto& arrow : std::vector<Arrow>{
-             {"Mend the Sky", Qt::Key_Down, "Adrift on Starlight (Adieu)"},
+             {"Mend the Sky", Qt::Key_Down, "Someday (Brief Return)"},
              {"Mend the Sky", Qt::Key_Right, "Night Bulletin Tonight (Last Issue)"},
-             {"Adrift on Starlight (Adieu)", Qt::Key_Up, "Mend the Sky"},
+             {"Someday (Brief Return)", Qt::Key_Up, "Mend the Sky"},
              {"Night Bulletin Tonight (Last Issue)", Qt::Key_Left, "Mend the Sky"},
              {"Mend the Sky", Qt::Key_Up, "Back"},
          }) {
