@@ -18,8 +18,10 @@
 #include "platform/qt/QtAudioOutput.h"
 #include "platform/qt/QtGuard.h"
 #include "platform/qt/QtVideoOutput.h"
+#include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
 #include "platform/qt/ReviewNoticeLimit.h"
+#include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 
 // Blocks become queued calls on an object of the main thread: Qt's event
@@ -131,7 +133,20 @@ void QtBackend::cancelTimer(std::uint64_t timer) {
 void QtBackend::sleepForTimeInterval(double seconds) {
     if (!(seconds > 0) || !std::isfinite(seconds))
         return;
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    auto until = std::chrono::steady_clock::now() +
+                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                     std::chrono::duration<double>(seconds));
+    // The launch screen's hold keeps the main thread either way: the first screen's pictures
+    // and title fonts are made ready meanwhile, so that it shows as soon as the hold ends.
+    auto storyboard = UIApplication::sharedApplication().storyboard();
+    if (window_ && storyboard && !firstScreenPrepared_ && seconds >= kPrepareWithin) {
+        firstScreenPrepared_ = true;
+        auto initial = storyboard->screens().find(storyboard->initialScreen());
+        if (initial != storyboard->screens().end())
+            prepareScreen(initial->second.view, window_->font(), window_->scale(),
+                          window_->devicePixelRatioF());
+    }
+    std::this_thread::sleep_until(until);
 }
 
 QtWindow& QtBackend::ensureWindow() {

@@ -60,6 +60,9 @@ public:
                                                  std::string& error) override;
 
 private:
+    // A hold at least this long has time to prepare the first screen.
+    static constexpr double kPrepareWithin = 0.25;
+
     struct MainQueue;
     struct Timer {
         QTimer* qtimer;
@@ -77,4 +80,5 @@ private:
     std::function<void()> driver_;
     std::function<void()> firstScreenShown_;
     bool reviewNoticePending_ = false;
+    bool firstScreenPrepared_ = false;
 };

@@ -10,7 +10,10 @@ QtScreenWidget::QtScreenWidget(const std::shared_ptr<UIView>& rootView, QWidget*
     QPalette stage = palette();
     stage.setColor(QPalette::Window, QColor::fromRgbF(kStageWhite, kStageWhite, kStageWhite));
     setPalette(stage);
-    resize(int(kStageWidth), int(kStageHeight));
+    // Built at the stage's size when it has one, so the views are laid out (and their titles
+    // fitted) once, at the scale they are shown at.
+    QSize full{int(kStageWidth), int(kStageHeight)};
+    resize(parent && !parent->size().isEmpty() ? parent->size() : full);
     root_ = makeViewWidget(rootView, this);
     orderTabsByReading(*this);
 }

@@ -37,9 +37,7 @@ double QtViewPeer::scale() const {
     return 1.0;
 }
 
-QRect QtViewPeer::scaled(const CGRect& rect) const {
-    // Edges are rounded rather than sizes, so that views that touch in points touch in pixels.
-    double s = scale();
+QRect QtViewPeer::scaled(const CGRect& rect, double s) {
     int left = int(std::lround(rect.origin.x * s));
     int top = int(std::lround(rect.origin.y * s));
     int right = int(std::lround((rect.origin.x + rect.size.width) * s));

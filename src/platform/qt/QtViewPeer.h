@@ -36,9 +36,13 @@ public:
     // above it; text takes the contrasting colour.
     double backdropWhite() const;
 
+    // A frame in points as pixels at `scale`. Edges are rounded rather than sizes, so that
+    // views that touch in points touch in pixels.
+    static QRect scaled(const CGRect& rect, double scale);
+
 protected:
     virtual void syncContent() {}
-    QRect scaled(const CGRect& rect) const;
+    QRect scaled(const CGRect& rect) const { return scaled(rect, scale()); }
 
 private:
     void syncMask();

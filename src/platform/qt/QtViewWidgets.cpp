@@ -14,11 +14,31 @@
 #include "platform/qt/QtGuard.h"
 #include "platform/qt/QtPictures.h"
 #include "platform/qt/QtScrollView.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/UIClassRegistry.h"
 
 namespace {
 
 int pixels(double points, double scale) {
     return std::max(1, int(std::lround(points * scale)));
+}
+
+// The pixel size of a button's bold title: big for small fingers, smaller for a title that
+// would otherwise lose its ends. Every size tried loads a font, so the search starts from the
+// size that the width at full size calls for.
+int titlePixels(const QString& title, QFont bold, double height, int width, double scale) {
+    int fontPixels = pixels(std::clamp(height * 0.38, 14.0, 36.0), scale);
+    int room = width - pixels(12, scale);
+    bold.setBold(true);
+    bold.setPixelSize(fontPixels);
+    if (int wide = QFontMetrics(bold).horizontalAdvance(title); wide > room && room > 0)
+        fontPixels = std::min(fontPixels, int(double(fontPixels) * room / wide) + 1);
+    for (int smallest = pixels(12, scale); fontPixels > smallest; --fontPixels) {
+        bold.setPixelSize(fontPixels);
+        if (QFontMetrics(bold).horizontalAdvance(title) <= room)
+            break;
+    }
+    return fontPixels;
 }
 
 QColor textColourOn(double backdropWhite) {
@@ -107,18 +127,9 @@ void QtButton::syncContent() {
     const auto& button = static_cast<const UIButton&>(*view());
     double s = scale();
     double height = button.frame().size.height;
-    // Big, rounded and bright: made for small fingers on a touch screen. A long title gets a
-    // smaller font rather than losing its ends.
+    // Big, rounded and bright: made for small fingers on a touch screen.
     QString title = QString::fromStdString(button.title());
-    int fontPixels = pixels(std::clamp(height * 0.38, 14.0, 36.0), s);
-    int room = width() - pixels(12, s);
-    QFont bold = font();
-    bold.setBold(true);
-    for (int smallest = pixels(12, s); fontPixels > smallest; --fontPixels) {
-        bold.setPixelSize(fontPixels);
-        if (QFontMetrics(bold).horizontalAdvance(title) <= room)
-            break;
-    }
+    int fontPixels = titlePixels(title, font(), height, width(), s);
     setStyleSheetIfChanged(
         *this, QString("QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
                        "#b8860b; border-radius: %2px; font-weight: bold; font-size: %3px; "
@@ -138,9 +149,8 @@ void QtButton::syncContent() {
     update();
 }
 
-int QtButton::borderPixels() const {
-    // The focus ring is the border drawn wider; a picture stays inside it.
-    return pixels(showsFocus() ? 5 : 2, scale());
+int QtButton::borderPixels(bool focused, double scale) {
+    return pixels(focused ? 5 : 2, scale);
 }
 
 bool QtButton::awaitsDownload() const {
@@ -156,7 +166,7 @@ bool QtButton::awaitsDownload() const {
 void QtButton::paintEvent(QPaintEvent* event) {
     const auto& button = static_cast<const UIButton&>(*view());
     double s = scale();
-    int inset = borderPixels();
+    int inset = borderPixels(showsFocus(), scale());
     QRect box = rect().adjusted(inset, inset, -inset, -inset);
     qreal ratio = devicePixelRatioF();
     QImage picture =
@@ -239,4 +249,21 @@ void QtTextField::syncContent() {
     QFont font = this->font();
     font.setPixelSize(pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));
     setFont(font);
+}
+
+void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio) {
+    auto prototype = UIClassRegistry::shared().makeView(view.className);
+    QRect frame = QtViewPeer::scaled(view.frame, scale);
+    if (dynamic_cast<UIButton*>(prototype.get())) {
+        titlePixels(QString::fromStdString(view.text), font, view.frame.size.height, frame.width(),
+                    scale);
+        int inset = QtButton::borderPixels(false, scale);
+        QSize box = frame.adjusted(inset, inset, -inset, -inset).size();
+        if (!view.image.empty())
+            QtPictures::picture(view.image, box * ratio, QtPictures::Fit::fill);
+    } else if (dynamic_cast<UIImageView*>(prototype.get()) && !view.image.empty()) {
+        QtPictures::picture(view.image, frame.size() * ratio, QtPictures::Fit::letterbox);
+    }
+    for (const auto& subview : view.subviews)
+        prepareScreen(subview, font, scale, ratio);
 }

@@ -9,6 +9,8 @@
 #include "platform/qt/QtKeyboard.h"
 #include "platform/qt/QtViewPeer.h"
 
+struct ViewDescription;
+
 // Makes the widget of a view and of every view below it, each following its view.
 QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent);
 
@@ -34,13 +36,14 @@ public:
     QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
     // Whether the picture carries the download mark now.
     bool awaitsDownload() const;
+    // The border a picture stays inside: the focus ring is the border drawn wider.
+    static int borderPixels(bool focused, double scale);
 
 protected:
     void syncContent() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int borderPixels() const;
     mutable bool downloaded_ = false;
 };
 
@@ -71,3 +74,8 @@ public:
 protected:
     void syncContent() override;
 };
+
+// Decodes the pictures of a screen description into the picture cache, and loads the fonts of
+// its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the
+// screen is built and painted without waiting for either.
+void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio);
