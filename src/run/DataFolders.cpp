@@ -11,25 +11,27 @@ fs::path fromEnvironment(const char* name, const fs::path& fallback) {
     return value && *value ? fs::path(value) : fallback;
 }
 
-// The data folder beside the running executable, however it was reached (a
-// symbolic link in /usr/bin, say).
-fs::path besideExecutable() {
+// A folder of the installation the running executable belongs to, however it was reached (a
+// symbolic link in /usr/bin, say): <prefix>/<folder>/larkspire.
+fs::path besideExecutable(const char* folder) {
     std::error_code error;
     fs::path executable = fs::read_symlink("/proc/self/exe", error);
     if (error)
-        return fs::path("share") / "larkspire";
-    return (executable.parent_path().parent_path() / "share" / "larkspire").lexically_normal();
+        return fs::path(folder) / "larkspire";
+    return (executable.parent_path().parent_path() / folder / "larkspire").lexically_normal();
 }
 
 }  // namespace
 
 DataFolders findDataFolders() {
-    fs::path root = fromEnvironment("LARKSPIRE_DATA_DIR", besideExecutable());
+    fs::path root = fromEnvironment("LARKSPIRE_DATA_DIR", besideExecutable("share"));
     DataFolders folders;
     folders.interfaceDirectory = fromEnvironment("LARKSPIRE_UI_DIR", root / "ui");
     folders.bundleDirectory = fromEnvironment("LARKSPIRE_BUNDLE_DIR", root / "bundle");
     folders.packsDirectory = fromEnvironment("LARKSPIRE_PACKS_DIR", root / "packs");
     folders.tourScript = fromEnvironment("LARKSPIRE_TOUR_SCRIPT", root / "tour.scenario");
+    folders.contentModule = fromEnvironment("LARKSPIRE_CONTENT_MODULE",
+                                            besideExecutable("lib") / "larkspire-ondemand.so");
     const char* url = std::getenv("LARKSPIRE_CONTENT_URL");
     folders.contentURL =
         url && *url ? std::string(url) : "file://" + fs::absolute(folders.packsDirectory).string();

@@ -15,6 +15,9 @@ struct DataFolders {
     std::filesystem::path packsDirectory;  // LARKSPIRE_PACKS_DIR
     std::filesystem::path tourScript;      // LARKSPIRE_TOUR_SCRIPT
     std::string contentURL;                // LARKSPIRE_CONTENT_URL, else the packs as file://
+    // The on-demand service's module: <prefix>/lib/larkspire/larkspire-ondemand.so, which the
+    // build lays out likewise.
+    std::filesystem::path contentModule;  // LARKSPIRE_CONTENT_MODULE
 };
 
 DataFolders findDataFolders();

@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "platform/foundation/DebugLog.h"
-#include "platform/ondemand/ContentService.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/ThreadsWindDown.h"
 #include "run/Environment.h"
+#include "run/LazyContentService.h"
 #include "run/QuietMedia.h"
 #include "run/Run.h"
 #include "run/ScratchFolder.h"
@@ -122,8 +122,9 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     content.baseUrl = options.contentURL;
     if (touring)
         content.cacheDirectory = tour.device->path() / "cache";
-    installEnvironment({backend, std::make_shared<ContentService>(content), options.bundleDirectory,
-                        options.buildVersion, settings, options.interfaceDirectory});
+    installEnvironment(
+        {backend, std::make_shared<LazyContentService>(content, options.contentModule),
+         options.bundleDirectory, options.buildVersion, settings, options.interfaceDirectory});
 
     int status = launchApplication(argc, argv);
     if (tour.engine && status == 0)

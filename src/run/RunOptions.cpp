@@ -48,6 +48,7 @@ RunOptions defaultRunOptions() {
     options.packSources = data.packsDirectory.string();
     options.buildVersion = LARKSPIRE_BUILD_VERSION;
     options.contentURL = data.contentURL;
+    options.contentModule = data.contentModule.string();
     options.tourScript = data.tourScript.string();
     return options;
 }

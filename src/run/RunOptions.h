@@ -18,6 +18,8 @@ struct RunOptions {
     std::string buildVersion;
     // Where the on-demand packs are served: file://, http:// or https://.
     std::string contentURL;
+    // The on-demand service's module, loaded at the first request.
+    std::string contentModule;
     bool fullScreen = false;
     // Leaves the media libraries' own messages on standard error.
     bool mediaDebug = false;

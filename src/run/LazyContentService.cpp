@@ -1,0 +1,49 @@
+#include "run/LazyContentService.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+#include "platform/foundation/NSError.h"
+#include "platform/ondemand/ContentModule.h"
+
+LazyContentService::LazyContentService(ContentService::Options options, std::string modulePath)
+    : options_(std::move(options)), modulePath_(std::move(modulePath)) {}
+
+ResourceService* LazyContentService::service() {
+    if (service_ || !loadError_.empty())
+        return service_.get();
+    // Never unloaded: the service's threads and the objects it made run its code to the end.
+    void* module = ::dlopen(modulePath_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto make = module
+                    ? reinterpret_cast<ContentModuleFactory>(::dlsym(module, kContentModuleFactory))
+                    : nullptr;
+    if (!make) {
+        const char* error = ::dlerror();
+        loadError_ = "cannot load the on-demand service " + modulePath_ + ": " +
+                     (error ? error : "no factory");
+        return nullptr;
+    }
+    try {
+        service_.reset(make(&options_));
+    } catch (const std::exception& error) {
+        loadError_ = std::string("cannot start the on-demand service: ") + error.what();
+    }
+    return service_.get();
+}
+
+std::string LazyContentService::bundleDirectory(const std::string& tag) {
+    auto* loaded = service();
+    return loaded ? loaded->bundleDirectory(tag) : std::string();
+}
+
+void LazyContentService::beginAccessing(const std::string& tag,
+                                        std::shared_ptr<NSProgress> progress,
+                                        Completion completion) {
+    if (auto* loaded = service()) {
+        loaded->beginAccessing(tag, std::move(progress), std::move(completion));
+        return;
+    }
+    if (completion)
+        completion(NSError::make(LKSOnDemandStorageError, loadError_));
+}

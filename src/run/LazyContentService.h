@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/content/ResourceService.h"
+#include "platform/ondemand/ContentService.h"
+
+// The on-demand content service, loaded from its module (ContentModule.h) the first time it is
+// asked for anything, on the main thread. A module that cannot be loaded fails each request
+// with a clear error and shows no pack as installed.
+class LazyContentService : public ResourceService {
+public:
+    LazyContentService(ContentService::Options options, std::string modulePath);
+
+    std::string bundleDirectory(const std::string& tag) override;
+    void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
+                        Completion completion) override;
+
+private:
+    ResourceService* service();
+
+    ContentService::Options options_;
+    std::string modulePath_;
+    std::unique_ptr<ResourceService> service_;
+    std::string loadError_;
+};
