@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <iostream>
 #include <stdexcept>
 
 #include "platform/foundation/NSError.h"
@@ -22,13 +23,16 @@ ResourceService* LazyContentService::service() {
         const char* error = ::dlerror();
         loadError_ = "cannot load the on-demand service " + modulePath_ + ": " +
                      (error ? error : "no factory");
-        return nullptr;
+    } else {
+        try {
+            service_.reset(make(&options_));
+        } catch (const std::exception& error) {
+            loadError_ = std::string("cannot start the on-demand service: ") + error.what();
+        }
     }
-    try {
-        service_.reset(make(&options_));
-    } catch (const std::exception& error) {
-        loadError_ = std::string("cannot start the on-demand service: ") + error.what();
-    }
+    // Said once on the terminal too: no download can work until the installation is mended.
+    if (!loadError_.empty())
+        std::cerr << "larkspire: " << loadError_ << "\n";
     return service_.get();
 }
 
