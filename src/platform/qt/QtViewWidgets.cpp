@@ -31,8 +31,11 @@ int titlePixels(const QString& title, QFont bold, double height, int width, doub
     int room = width - pixels(12, scale);
     bold.setBold(true);
     bold.setPixelSize(fontPixels);
-    if (int wide = QFontMetrics(bold).horizontalAdvance(title); wide > room && room > 0)
-        fontPixels = std::min(fontPixels, int(double(fontPixels) * room / wide) + 1);
+    int wide = QFontMetrics(bold).horizontalAdvance(title);
+    if (wide <= room)
+        return fontPixels;
+    if (room > 0)
+        fontPixels = std::min(fontPixels - 1, int(double(fontPixels) * room / wide) + 1);
     for (int smallest = pixels(12, scale); fontPixels > smallest; --fontPixels) {
         bold.setPixelSize(fontPixels);
         if (QFontMetrics(bold).horizontalAdvance(title) <= room)
