@@ -51,3 +51,20 @@ void LazyContentService::beginAccessing(const std::string& tag,
     if (completion)
         completion(NSError::make(LKSOnDemandStorageError, loadError_));
 }
+
+std::vector<PackOnDisk> LazyContentService::installedPacks() {
+    auto* loaded = service();
+    return loaded ? loaded->installedPacks() : std::vector<PackOnDisk>{};
+}
+
+void LazyContentService::removePack(const std::string& tag) {
+    auto* loaded = service();
+    if (!loaded)
+        throw std::runtime_error(loadError_);
+    loaded->removePack(tag);
+}
+
+std::optional<std::uint64_t> LazyContentService::availableSpace() {
+    auto* loaded = service();
+    return loaded ? loaded->availableSpace() : std::nullopt;
+}

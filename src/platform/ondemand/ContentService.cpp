@@ -155,6 +155,34 @@ std::string ContentService::bundleDirectory(const std::string& tag) {
     return core_->store.packDirectory(tag).string();
 }
 
+std::vector<PackOnDisk> ContentService::installedPacks() {
+    std::vector<PackOnDisk> packs;
+    std::error_code ignored;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(core_->store.cacheDirectory() / "packs", ignored)) {
+        std::string tag = entry.path().filename().string();
+        if (!PackManifest::isSafeName(tag))
+            continue;
+        if (auto bytes = core_->store.installedBytes(tag))
+            packs.push_back({tag, *bytes});
+    }
+    std::sort(packs.begin(), packs.end(),
+              [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
+    return packs;
+}
+
+void ContentService::removePack(const std::string& tag) {
+    if (!PackManifest::isSafeName(tag))
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "invalid tag \"" + tag + "\"");
+    core_->store.prepare();
+    auto lock = core_->store.lock(tag, core_->cancelled);
+    core_->store.remove(tag);
+}
+
+std::optional<std::uint64_t> ContentService::availableSpace() {
+    return core_->settings.spaceProbe(core_->store.cacheDirectory());
+}
+
 void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                                     Completion completion) {
     std::vector<std::shared_ptr<Job>> finished;

@@ -41,6 +41,9 @@ public:
     std::string bundleDirectory(const std::string& tag) override;
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                         Completion completion) override;
+    std::vector<PackOnDisk> installedPacks() override;
+    void removePack(const std::string& tag) override;
+    std::optional<std::uint64_t> availableSpace() override;
 
     // $LARKSPIRE_CACHE_DIR, else $XDG_CACHE_HOME/larkspire, else ~/.cache/larkspire.
     static std::filesystem::path defaultCacheDirectory();

@@ -105,6 +105,47 @@ bool PackStore::isInstalledIntact(const std::string& tag) const {
     }
 }
 
+std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) const {
+    auto directory = packDirectory(tag);
+    auto manifestPath = directory / PackManifest::kInstalledFileName;
+    std::string manifestText = AtomicFile::read(manifestPath).value_or("");
+    if (manifestText.empty())
+        return std::nullopt;
+    try {
+        PackManifest manifest = PackManifest::parse(manifestText);
+        if (manifest.tag() != tag)
+            return std::nullopt;
+        for (const auto& file : manifest.files()) {
+            struct stat info {};
+            auto path = directory / file.name;
+            if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+                static_cast<std::uint64_t>(info.st_size) != file.size)
+                return std::nullopt;
+        }
+        return manifest.totalSize() + manifestText.size();
+    } catch (const ContentError&) {
+        return std::nullopt;
+    }
+}
+
+void PackStore::remove(const std::string& tag) const {
+    auto target = packDirectory(tag);
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return;
+        fileio::throwStorageError(errno, "remove", target);
+    }
+    // Readers see the whole pack or none: it leaves the packs folder in one rename.
+    auto aside = createStaging(tag);
+    if (::rename(target.c_str(), aside.c_str()) != 0) {
+        int error = errno;
+        removeQuietly(aside);
+        fileio::throwStorageError(error, "remove", target);
+    }
+    removeTree(aside);
+}
+
 bool PackStore::hashesMatch(const std::filesystem::path& directory,
                             const PackManifest& manifest) const {
     std::vector<char> buffer(1024 * 1024);

@@ -37,6 +37,14 @@ public:
     // files of the right size with the wrong bytes, and a crash always means a new boot.
     bool isInstalledIntact(const std::string& tag) const;
 
+    // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when it is
+    // not installed with every file at its announced size. Reads no file's contents.
+    std::optional<std::uint64_t> installedBytes(const std::string& tag) const;
+
+    // Removes the installed <Tag>, if any: moved aside in one rename, then deleted. The caller
+    // holds its lock. Throws ContentError (storage).
+    void remove(const std::string& tag) const;
+
     // Writes the install record into a staging folder about to be installed: the current boot,
     // or, where boots cannot be told apart, that the data was synced (it syncs it first).
     void writeInstallRecord(const std::filesystem::path& staging) const;

@@ -1,5 +1,6 @@
 #include "platform/sim/SimResourceService.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -32,6 +33,26 @@ void SimResourceService::install(const std::string& tag) {
     if (source != sources_.end())
         fs::copy(source->second, target,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::vector<PackOnDisk> SimResourceService::installedPacks() {
+    std::vector<PackOnDisk> packs;
+    std::error_code ignored;
+    for (const auto& pack : fs::directory_iterator(root_ + "/packs", ignored)) {
+        PackOnDisk onDisk{pack.path().filename().string(), 0};
+        for (const auto& file : fs::recursive_directory_iterator(pack.path(), ignored)) {
+            if (file.is_regular_file())
+                onDisk.bytes += file.file_size();
+        }
+        packs.push_back(std::move(onDisk));
+    }
+    std::sort(packs.begin(), packs.end(),
+              [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
+    return packs;
+}
+
+void SimResourceService::removePack(const std::string& tag) {
+    fs::remove_all(bundleDirectory(tag));
 }
 
 void SimResourceService::beginAccessing(const std::string& tag,

@@ -40,12 +40,19 @@ public:
     // Completes every pending request for `tag`.
     void completeAll(const std::string& tag, long code = 0);
 
+    // The free space the simulated disk reports.
+    void setAvailableSpace(std::optional<std::uint64_t> bytes) { availableSpace_ = bytes; }
+
     std::string bundleDirectory(const std::string& tag) override;
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                         Completion completion) override;
+    std::vector<PackOnDisk> installedPacks() override;
+    void removePack(const std::string& tag) override;
+    std::optional<std::uint64_t> availableSpace() override { return availableSpace_; }
 
 private:
     std::string root_;
+    std::optional<std::uint64_t> availableSpace_ = std::uint64_t{16} << 30;
     std::map<std::string, std::string> sources_;
     std::vector<PendingRequest> pending_;
     std::size_t requestCount_ = 0;
