@@ -7,4 +7,4 @@ std::uint32_t PlatformBackend::randomUniform(std::uint32_t upperBound) {
     return ::arc4random_uniform(upperBound);
 }
 
-void PlatformBackend::contentDidArrive(const std::string&) {}
+void PlatformBackend::watchPacks(const std::shared_ptr<PackLibrary>&) {}

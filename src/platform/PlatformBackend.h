@@ -7,6 +7,7 @@
 
 class AVPlayer;
 class NSURL;
+class PackLibrary;
 class UIApplication;
 class UIViewController;
 class UIWindow;
@@ -64,9 +65,9 @@ public:
     // An unpredictable integer below `upperBound`, evenly distributed. The
     // default draws from the operating system's random source.
     virtual std::uint32_t randomUniform(std::uint32_t upperBound);
-    // The on-demand pack of `tag` has just been installed; what shows it as still to come is
-    // drawn again. Callable from any thread. The default shows nothing of packs.
-    virtual void contentDidArrive(const std::string& tag);
+    // The packs of this run, whose states the backend may show (a mark on what is still to be
+    // downloaded). Called once the environment is installed; the default shows nothing.
+    virtual void watchPacks(const std::shared_ptr<PackLibrary>& packs);
 
     virtual std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) = 0;
     // Null with `error` set when the file is not playable audio.

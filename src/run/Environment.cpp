@@ -1,11 +1,15 @@
 #include "run/Environment.h"
 
+#include <iostream>
 #include <map>
 
 #include "platform/Platform.h"
+#include "platform/PlatformBackend.h"
+#include "platform/content/PackLibrary.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/media/PlayingMedia.h"
 #include "platform/sim/SimResourceService.h"
 #include "run/ApplicationClasses.h"
 
@@ -16,17 +20,25 @@ void installEnvironment(const EnvironmentParts& parts) {
         information[kCFBundleVersionKey] = parts.buildVersion;
     PlatformEnvironment environment;
     environment.backend = parts.backend;
-    environment.resources = parts.resources;
+    std::weak_ptr<PlatformBackend> backend = parts.backend;
+    environment.packs = std::make_shared<PackLibrary>(
+        parts.resources,
+        [backend](std::function<void()> block) {
+            if (auto alive = backend.lock())
+                alive->postToMainQueue(std::move(block));
+        },
+        PlayingMedia::anyUnder, std::cerr);
     environment.mainBundle =
         std::make_shared<NSBundle>(parts.bundleDirectory.string(), std::move(information));
     environment.userDefaults = std::make_shared<NSUserDefaults>(parts.settingsFile.string());
     environment.interfaceDirectory = parts.interfaceDirectory.string();
     Platform::install(environment);
+    parts.backend->watchPacks(Platform::environment().packs);
 }
 
 void uninstallEnvironment() {
     if (Platform::installed())
-        Platform::environment().resources.reset();
+        Platform::environment().packs.reset();
     Platform::uninstall();
     setDebugLogSink(nullptr);
 }

@@ -3,8 +3,7 @@
 #include <stdexcept>
 
 #include "platform/Platform.h"
-#include "platform/PlatformBackend.h"
-#include "platform/content/ResourceService.h"
+#include "platform/content/PackLibrary.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
@@ -13,8 +12,9 @@ NSBundleResourceRequest::NSBundleResourceRequest(std::set<std::string> tags)
     : tags_(std::move(tags)), progress_(NSProgress::make()) {
     if (tags_.size() != 1)
         throw std::invalid_argument("a resource request takes exactly one tag");
-    bundle_ = std::make_shared<NSBundle>(
-        Platform::environment().resources->bundleDirectory(*tags_.begin()));
+    auto packs = Platform::environment().packs;
+    packs_ = packs;
+    bundle_ = std::make_shared<NSBundle>(packs->bundleDirectory(*tags_.begin()));
 }
 
 std::shared_ptr<NSBundleResourceRequest> NSBundleResourceRequest::initWithTags(
@@ -24,14 +24,10 @@ std::shared_ptr<NSBundleResourceRequest> NSBundleResourceRequest::initWithTags(
 
 void NSBundleResourceRequest::beginAccessingResourcesWithCompletionHandler(
     std::function<void(std::shared_ptr<NSError>)> completion) {
-    // The backend hears of an installed pack before the caller, on the completion's thread.
-    std::weak_ptr<PlatformBackend> backend = Platform::environment().backend;
-    const std::string& tag = *tags_.begin();
-    Platform::environment().resources->beginAccessing(
-        tag, progress_,
-        [backend, tag, completion = std::move(completion)](std::shared_ptr<NSError> error) {
-            if (auto strongBackend = backend.lock(); strongBackend && !error)
-                strongBackend->contentDidArrive(tag);
-            completion(std::move(error));
-        });
+    auto packs = packs_.lock();
+    if (!packs) {
+        completion(NSError::make(LKSOnDemandStorageError, "the application is closing"));
+        return;
+    }
+    packs->request(*tags_.begin(), progress_, std::move(completion));
 }

@@ -10,10 +10,12 @@
 class NSBundle;
 class NSError;
 class NSProgress;
+class PackLibrary;
 
 inline constexpr double NSBundleResourceRequestLoadingPriorityUrgent = 1.0;
 
-// A request for the on-demand files of a set of tags (the system asks for one tag at a time).
+// A request for the on-demand files of one tag, made through the pack library of the running
+// platform. Its bundle is the pack's folder, whose files are there once the request succeeds.
 class NSBundleResourceRequest : public NSObject {
 public:
     static std::shared_ptr<NSBundleResourceRequest> initWithTags(std::set<std::string> tags);
@@ -21,7 +23,7 @@ public:
     void setLoadingPriority(double priority) { loadingPriority_ = priority; }
     double loadingPriority() const { return loadingPriority_; }
 
-    // Starts the fetch; `completion` runs once, on any thread.
+    // Starts the fetch; `completion` runs once, on any thread, with the error naming the cause.
     void beginAccessingResourcesWithCompletionHandler(
         std::function<void(std::shared_ptr<NSError> error)> completion);
 
@@ -36,4 +38,6 @@ private:
     double loadingPriority_ = 0.5;
     std::shared_ptr<NSProgress> progress_;
     std::shared_ptr<NSBundle> bundle_;
+    // Weak: the library's service holds the pending completions, which hold the request.
+    std::weak_ptr<PackLibrary> packs_;
 };

@@ -7,6 +7,7 @@
 #include "platform/PlatformBackend.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
+#include "platform/media/PlayingMedia.h"
 
 namespace {
 std::atomic<std::size_t> gPlaying{0};
@@ -34,26 +35,34 @@ std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfURL(
 }
 
 AVAudioPlayer::~AVAudioPlayer() {
-    if (playing_)
+    setPlaying(false);
+}
+
+void AVAudioPlayer::setPlaying(bool playing) {
+    if (playing == playing_)
+        return;
+    playing_ = playing;
+    if (playing) {
+        ++gPlaying;
+        PlayingMedia::opened(url_->path());
+    } else {
         --gPlaying;
+        PlayingMedia::closed(url_->path());
+    }
 }
 
 bool AVAudioPlayer::play() {
     if (!output_)
         return false;
     output_->play();
-    if (!playing_)
-        ++gPlaying;
-    playing_ = true;
+    setPlaying(true);
     return true;
 }
 
 void AVAudioPlayer::stop() {
     if (output_)
         output_->stop();
-    if (playing_)
-        --gPlaying;
-    playing_ = false;
+    setPlaying(false);
 }
 
 double AVAudioPlayer::currentTime() const {

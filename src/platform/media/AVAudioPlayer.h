@@ -32,6 +32,8 @@ public:
     static std::size_t playingCount();
 
 private:
+    void setPlaying(bool playing);
+
     std::shared_ptr<NSURL> url_;
     std::unique_ptr<AudioOutput> output_;
     bool playing_ = false;

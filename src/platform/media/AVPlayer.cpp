@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/NSURL.h"
+#include "platform/media/PlayingMedia.h"
 
 namespace {
 std::atomic<std::size_t> gLivePlayers{0};
@@ -24,10 +26,14 @@ std::shared_ptr<AVPlayer> AVPlayer::initWithURL(const std::shared_ptr<NSURL>& ur
 
 AVPlayer::AVPlayer(const std::shared_ptr<NSURL>& url) : item_(std::make_shared<AVPlayerItem>(url)) {
     ++gLivePlayers;
+    if (url && url->isFileURL())
+        PlayingMedia::opened(url->path());
 }
 
 AVPlayer::~AVPlayer() {
     --gLivePlayers;
+    if (const auto& url = item_->url(); url && url->isFileURL())
+        PlayingMedia::closed(url->path());
 }
 
 std::size_t AVPlayer::liveCount() {

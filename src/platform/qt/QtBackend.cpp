@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/content/PackLibrary.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AudioFileProbe.h"
 #include "platform/qt/QtAudioOutput.h"
@@ -79,11 +80,18 @@ void QtBackend::postToMainQueue(std::function<void()> block) {
     queue_->post(std::move(block));
 }
 
-void QtBackend::contentDidArrive(const std::string&) {
-    // Pictures look up whether their pack is installed as they paint.
-    postToMainQueue([this] {
-        if (window_)
-            window_->update();
+void QtBackend::watchPacks(const std::shared_ptr<PackLibrary>& packs) {
+    packs_ = packs;
+    packs->addObserver([this](const PackStatus&) { showDownloadMarks(); });
+    showDownloadMarks();
+}
+
+void QtBackend::showDownloadMarks() {
+    if (!window_)
+        return;
+    window_->setDownloadMarks([packs = packs_](const std::string& tag) {
+        auto library = packs.lock();
+        return library && library->status(tag).state != PackStatus::State::installed;
     });
 }
 
@@ -159,6 +167,7 @@ QtWindow& QtBackend::ensureWindow() {
         if (reviewNoticePending_)
             window_->showReviewNotice();
         reviewNoticePending_ = false;
+        showDownloadMarks();
     }
     return *window_;
 }

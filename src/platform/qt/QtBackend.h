@@ -54,7 +54,7 @@ public:
                     bool animated) override;
     void openURL(const NSURL& url) override;
     void requestReview() override;
-    void contentDidArrive(const std::string& tag) override;
+    void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                  std::string& error) override;
@@ -70,6 +70,7 @@ private:
         std::shared_ptr<std::function<void()>> fire;
     };
     QtWindow& ensureWindow();
+    void showDownloadMarks();
     void fireTimer(std::uint64_t id);
 
     QtBackendOptions options_;
@@ -78,6 +79,7 @@ private:
     std::map<std::uint64_t, Timer> timers_;
     std::atomic<std::uint64_t> nextTimerId_{1};
     std::function<void()> driver_;
+    std::weak_ptr<PackLibrary> packs_;
     std::function<void()> firstScreenShown_;
     bool reviewNoticePending_ = false;
     bool firstScreenPrepared_ = false;

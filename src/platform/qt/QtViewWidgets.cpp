@@ -156,14 +156,11 @@ int QtButton::borderPixels(bool focused, double scale) {
     return pixels(focused ? 5 : 2, scale);
 }
 
-bool QtButton::awaitsDownload() const {
-    const std::string& tag = static_cast<const UIButton&>(*view()).downloadTag();
-    if (tag.empty() || downloaded_ || !Platform::installed() || !Platform::environment().resources)
-        return false;
-    std::error_code error;
-    downloaded_ = std::filesystem::is_directory(
-        Platform::environment().resources->bundleDirectory(tag), error);
-    return !downloaded_;
+void QtButton::setAwaitsDownload(bool awaits) {
+    if (awaits == awaitsDownload_)
+        return;
+    awaitsDownload_ = awaits;
+    update();
 }
 
 void QtButton::paintEvent(QPaintEvent* event) {
@@ -194,7 +191,7 @@ void QtButton::paintEvent(QPaintEvent* event) {
     if (isDown())
         painter.fillRect(box, QColor(0, 0, 0, 60));
     QtPictures::drawCaption(painter, box, QString::fromStdString(button.title()), s);
-    if (awaitsDownload())
+    if (awaitsDownload_)
         QtPictures::drawDownloadMark(painter, box, s);
 }
 

@@ -34,8 +34,9 @@ protected:
 class QtButton : public QtKeyButton, public QtViewPeer {
 public:
     QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
-    // Whether the picture carries the download mark now.
-    bool awaitsDownload() const;
+    // Whether the picture carries the download mark: its pack is not installed yet.
+    bool awaitsDownload() const { return awaitsDownload_; }
+    void setAwaitsDownload(bool awaits);
     // The border a picture stays inside: the focus ring is the border drawn wider.
     static int borderPixels(bool focused, double scale);
 
@@ -44,7 +45,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    mutable bool downloaded_ = false;
+    bool awaitsDownload_ = false;
 };
 
 class QtProgressBar : public QProgressBar, public QtViewPeer {

@@ -18,7 +18,9 @@
 #include "platform/qt/QtReviewNotice.h"
 #include "platform/qt/QtScreenWidget.h"
 #include "platform/qt/QtViewPeer.h"
+#include "platform/qt/QtViewWidgets.h"
 #include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
 
 namespace {
 
@@ -173,10 +175,28 @@ void QtWindow::present(const std::shared_ptr<UIViewController>& controller) {
             notice_->raise();
     }
     layers_.push_back({controller, widget});
+    markDownloads(*widget);
     updateVisibility();
     widget->show();
     if (!dynamic_cast<QtAlertDialog*>(widget))
         keepKeyboardFocus(hadFocus);
+}
+
+void QtWindow::setDownloadMarks(std::function<bool(const std::string& tag)> awaitsDownload) {
+    awaitsDownload_ = std::move(awaitsDownload);
+    markDownloads(*stage_);
+}
+
+void QtWindow::markDownloads(QWidget& widget) {
+    if (!awaitsDownload_)
+        return;
+    // QtButton has no meta-object of its own, so it is told apart by its C++ type.
+    for (auto* child : widget.findChildren<QWidget*>()) {
+        if (auto* button = dynamic_cast<QtButton*>(child)) {
+            const std::string& tag = static_cast<const UIButton&>(*button->view()).downloadTag();
+            button->setAwaitsDownload(!tag.empty() && awaitsDownload_(tag));
+        }
+    }
 }
 
 void QtWindow::dismiss(const UIViewController& controller) {

@@ -37,6 +37,9 @@ public:
     QtAlertDialog* alertDialog() const;
     QtReviewNotice* reviewNotice() const { return notice_; }
     void showReviewNotice();
+    // Which on-demand packs are still to come: the buttons that play from one carry a mark.
+    // Set again whenever a pack's state changes.
+    void setDownloadMarks(std::function<bool(const std::string& tag)> awaitsDownload);
 
     // Shows the window and paints it now; the launch screen must be up before
     // start-up blocks the main thread.
@@ -63,10 +66,12 @@ private:
     void keepKeyboardFocus(bool hadFocus);
     void updateVisibility();
     void close(Layer& layer);
+    void markDownloads(QWidget& widget);
 
     QWidget* stage_;
     // Darkens the screens while an alert asks something.
     QWidget* dimmer_;
     std::vector<Layer> layers_;
     QPointer<QtReviewNotice> notice_;
+    std::function<bool(const std::string& tag)> awaitsDownload_;
 };

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// The media files the players have open now: a pack is not removed from under a child's song
+// or chapter. Players add their file while they play (a video while its player is open).
+namespace PlayingMedia {
+
+void opened(const std::string& path);
+void closed(const std::string& path);
+// Whether an open file lies inside `directory`.
+bool anyUnder(const std::string& directory);
+
+}  // namespace PlayingMedia
