@@ -6,7 +6,9 @@
 #include "platform/ui/UIClassRegistry.h"
 #include "screens/FadingScrollView.h"
 #include "screens/LotsMoreViewController.h"
+#include "screens/PacksViewController.h"
 #include "screens/TheEndViewController.h"
+#include "screens/TitleViewController.h"
 #include "screens/ViewController.h"
 #include "screens/Xmas2024ViewController.h"
 
@@ -16,6 +18,8 @@ void registerApplicationClasses() {
     ViewController::registerClass();
     Xmas2024ViewController::registerClass();
     TheEndViewController::registerClass();
+    TitleViewController::registerClass();
+    PacksViewController::registerClass();
     LotsMoreViewController::registerClass();
     FadingScrollView::registerClass();
     UIAlertControllerParentalGate::registerClass();

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <regex>
 
+#include "platform/content/PackLibrary.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -53,27 +54,23 @@ Wait go(ScenarioEngine& engine, const Arguments& arguments) {
                         kScreenSeconds};
 }
 
+// Waits until the pack library has the pack of TAG installed, or failed, which fails the step.
 Wait downloadWait(ScenarioEngine& engine, const Arguments& arguments) {
-    auto screen = engine.visibleScreen();
-    std::shared_ptr<UIProgressView> bar;
-    for (const auto& found : viewsOf(*screen)) {
-        if (auto progress = std::dynamic_pointer_cast<UIProgressView>(found.view))
-            bar = progress;
-    }
-    if (!bar)
-        failStep("screen " + screen->identifier() + " has no progress bar");
+    auto packs = PackLibrary::shared();
     std::string tag = arguments[0];
     std::ostream& out = engine.transcript();
-    // The bar is hidden once the request has completed.
-    auto missing = [bar, tag, &out]() -> std::optional<std::string> {
-        if (!bar->isHidden())
+    auto missing = [packs, tag, &out]() -> std::optional<std::string> {
+        auto status = packs->status(tag);
+        if (status.state == PackStatus::State::downloading)
             return "the " + tag + " download did not finish";
         out << "\n";
+        if (status.state == PackStatus::State::failed)
+            failStep("the " + tag + " download failed: " + status.reason);
         return std::nullopt;
     };
-    auto draw = [bar, tag, &out] {
+    auto draw = [packs, tag, &out] {
         constexpr int kWidth = 30;
-        double fraction = std::clamp(double(bar->progress()), 0.0, 1.0);
+        double fraction = std::clamp(packs->status(tag).fraction, 0.0, 1.0);
         int filled = int(std::lround(fraction * kWidth));
         out << "\r  " << tag << " [" << std::string(filled, '#')
             << std::string(kWidth - filled, ' ') << "] " << std::lround(fraction * 100) << "%"

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "platform/Platform.h"
 #include "platform/content/PackLibrary.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
@@ -12,7 +11,7 @@ NSBundleResourceRequest::NSBundleResourceRequest(std::set<std::string> tags)
     : tags_(std::move(tags)), progress_(NSProgress::make()) {
     if (tags_.size() != 1)
         throw std::invalid_argument("a resource request takes exactly one tag");
-    auto packs = Platform::environment().packs;
+    auto packs = PackLibrary::shared();
     packs_ = packs;
     bundle_ = std::make_shared<NSBundle>(packs->bundleDirectory(*tags_.begin()));
 }

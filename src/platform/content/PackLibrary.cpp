@@ -3,6 +3,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include "platform/Platform.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
 
@@ -28,6 +29,10 @@ private:
 };
 
 }  // namespace
+
+std::shared_ptr<PackLibrary> PackLibrary::shared() {
+    return Platform::environment().packs;
+}
 
 const char* PackStatus::nameOf(State state) {
     switch (state) {

@@ -36,6 +36,9 @@ public:
     // Whether a player has a file below `directory` open.
     using InUse = std::function<bool(const std::string& directory)>;
 
+    // The library of the running platform.
+    static std::shared_ptr<PackLibrary> shared();
+
     // Failed requests are reported on `failures`, one line each, besides their state.
     PackLibrary(std::shared_ptr<ResourceService> service, MainQueue mainQueue, InUse inUse,
                 std::ostream& failures);
