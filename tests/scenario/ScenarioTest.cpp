@@ -52,7 +52,7 @@ TEST(ScenarioExamplesTest, AFailedOrUnknownStepExitsNonZeroNamingTheScriptAndLin
     auto [status, lines] = runLarkspire("--scenario " + path + " 2>&1");
     EXPECT_EQ(status, 1);
     EXPECT_THAT(lines, Contains(path + ":3: expect screen chapters"));
-    EXPECT_THAT(lines, Contains("  failed: the visible screen is 'title' (UIViewController)"));
+    EXPECT_THAT(lines, Contains("  failed: the visible screen is 'title' (TitleViewController)"));
     EXPECT_THAT(lines, Not(Contains("> back")));
     EXPECT_THAT(lines, Not(Contains(HasSubstr("scenario passed"))));
     std::ofstream(path, std::ios::trunc) << "launch\nfly away\n";
