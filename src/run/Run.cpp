@@ -7,11 +7,14 @@
 #include "platform/foundation/NSStringFromClass.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
+#include "run/PackCommands.h"
 
 int runApplication(int argc, char** argv, const RunOptions& options) {
     switch (options.mode) {
         case RunOptions::Mode::scenario:
             return runScenario(argc, argv, options);
+        case RunOptions::Mode::packs:
+            return runPackCommand(options);
         case RunOptions::Mode::headless:
             return runHeadless(argc, argv, options);
         default:

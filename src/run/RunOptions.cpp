@@ -14,6 +14,7 @@ void usage(std::ostream& out) {
     out << "usage: larkspire [--headless] [--scenario FILE] [--settings FILE] [--ui DIR]\n"
            "                 [--bundle DIR] [--fullscreen] [--content-url URL]\n"
            "                 [--tour] [--tour-script FILE] [--screenshots DIR] [--media-debug]\n"
+           "       larkspire --list-packs | --download-packs [TAG...] | --remove-pack TAG\n"
            "  Without a display (no DISPLAY or WAYLAND_DISPLAY) the guided tour runs.\n"
            "  --fullscreen     open the window full screen (F11 toggles)\n"
            "  --content-url URL  where the on-demand packs are served (default:\n"
@@ -23,6 +24,10 @@ void usage(std::ostream& out) {
            "  --tour-script FILE  the tour to play (default: the installed tour)\n"
            "  --screenshots DIR   where the tour writes its screenshots (default: a new\n"
            "                   folder in the temporary folder)\n"
+           "  --list-packs     print each on-demand pack: tag, state, bytes on disk\n"
+           "  --download-packs [TAG...]  download these packs (all when none is named)\n"
+           "  --remove-pack TAG  remove one downloaded pack\n"
+           "                   (the three use the cache and --content-url as the window does)\n"
            "  --headless       run on the headless backend\n"
            "  --scenario FILE  play a scenario (\"-\" reads it from standard input) on the\n"
            "                   headless backend with fresh settings and on-demand packs;\n"
@@ -83,6 +88,18 @@ std::optional<RunOptions> parseRunOptions(int argc, char** argv) {
             if (found->second.second)
                 choose(*found->second.second);
             options.settingsGiven = options.settingsGiven || arg == "--settings";
+        } else if (arg == "--list-packs" || arg == "--download-packs" || arg == "--remove-pack") {
+            choose(Mode::packs);
+            options.packCommand = arg == "--list-packs"    ? RunOptions::PackCommand::list
+                                  : arg == "--remove-pack" ? RunOptions::PackCommand::remove
+                                                           : RunOptions::PackCommand::download;
+            // The tags follow, up to the next option; --remove-pack takes exactly one.
+            while (arg != "--list-packs" && i + 1 < argc && argv[i + 1][0] != '-')
+                options.packTags.push_back(argv[++i]);
+            if (arg == "--remove-pack" && options.packTags.size() != 1) {
+                std::cerr << "larkspire: --remove-pack needs one tag\n";
+                return std::nullopt;
+            }
         } else if (arg == "--headless") {
             choose(Mode::headless);
         } else if (arg == "--tour") {

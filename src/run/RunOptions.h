@@ -3,12 +3,17 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // How the application is run, from its command line and the built-in defaults.
 struct RunOptions {
     // automatic: a window when there is a display, else the guided tour.
-    enum class Mode { automatic, window, tour, headless, scenario };
+    enum class Mode { automatic, window, tour, headless, scenario, packs };
+    enum class PackCommand { list, download, remove };
     Mode mode = Mode::automatic;
+    // The terminal's pack commands (mode packs) and the tags they name.
+    PackCommand packCommand = PackCommand::list;
+    std::vector<std::string> packTags;
     std::string settingsPath;
     bool settingsGiven = false;
     std::string interfaceDirectory;

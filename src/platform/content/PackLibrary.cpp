@@ -30,6 +30,10 @@ private:
 
 }  // namespace
 
+std::string PackLibrary::failureLine(const std::string& tag, const std::string& reason) {
+    return "larkspire: pack \"" + tag + "\": " + reason;
+}
+
 std::shared_ptr<PackLibrary> PackLibrary::shared() {
     return Platform::environment().packs;
 }
@@ -135,8 +139,7 @@ void PackLibrary::finished(const std::string& tag, const std::shared_ptr<NSError
     if (running_[tag] > 0)
         --running_[tag];
     if (error) {
-        failures_ << "larkspire: pack \"" << tag << "\": " << error->localizedDescription()
-                  << std::endl;
+        failures_ << failureLine(tag, error->localizedDescription()) << std::endl;
         change({tag, PackStatus::State::failed, 0.0, 0, error->localizedDescription()});
         return;
     }

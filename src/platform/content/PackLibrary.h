@@ -36,6 +36,9 @@ public:
     // Whether a player has a file below `directory` open.
     using InUse = std::function<bool(const std::string& directory)>;
 
+    // The line a failed request writes on standard error.
+    static std::string failureLine(const std::string& tag, const std::string& reason);
+
     // The library of the running platform.
     static std::shared_ptr<PackLibrary> shared();
 
