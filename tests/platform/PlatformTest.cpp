@@ -1,13 +1,17 @@
-// The platform layer: bundles and the settings store's failure to write. What settings keep
+// The platform layer: bundles, the settings store's failure to write, and the pack library. What settings keep
 // and how they read is checked against a reference by fuzz/settings_fuzzer.cpp; that a write
 // is whole under kills, by tests/app.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "SimFixture.h"
 #include "TempDirectory.h"
+#include "platform/content/PackLibrary.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/foundation/NSUserDefaults.h"
 
@@ -43,4 +47,36 @@ TEST(FoundationTest, ASettingsWriteThatFailsIsReportedAndKeepsTheValueForThisRun
     EXPECT_EQ(defaults.integerForKey("numberOfTimesLaunched"), 3);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("could not be written"), std::string::npos);
+}
+
+// A pack is not removed while it downloads or while a song of it plays; its state and the
+// observers follow every change, and each failed request says why in one line.
+using PackLibraryTest = SimFixture;
+TEST_F(PackLibraryTest, RemovalWaitsForDownloadsAndPlayersAndEveryChangeIsHeard) {
+    addSamplePackFile("Audio", "packs/Audio/Mend the Sky.mp3");
+    auto packs = PackLibrary::shared();
+    std::vector<std::string> heard;
+    packs->addObserver([&](const PackStatus& status) {
+        heard.push_back(status.tag + " " + PackStatus::nameOf(status.state));
+    });
+    showScreen("music");
+    EXPECT_EQ(packs->remove("Audio"), "it is still downloading");
+    resources->completeAll("Audio");
+    settle();
+    ASSERT_TRUE(tapButton("track1"));
+    EXPECT_EQ(packs->remove("Audio"), "something from it is playing");
+    EXPECT_TRUE(resources->isInstalled("Audio"));
+    ASSERT_TRUE(tapButton("outlet:stopButton"));
+    EXPECT_EQ(packs->remove("Audio"), std::nullopt);
+    EXPECT_FALSE(resources->isInstalled("Audio"));
+    EXPECT_THAT(heard, ::testing::ElementsAre("Audio downloading", "Audio installed",
+                                              "Audio absent"));
+
+    testing::internal::CaptureStderr();
+    showScreen("chapters");
+    resources->completeAll("Video", LKSOnDemandHTTPError);
+    settle();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "larkspire: pack \"Video\": the request for Video failed\n");
+    EXPECT_EQ(packs->status("Video").reason, "the request for Video failed");
 }
