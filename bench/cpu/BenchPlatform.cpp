@@ -61,6 +61,8 @@ BenchPlatform::BenchPlatform()
     options.windowWidth = 1024;
     options.windowHeight = 768;
     options.openURL = [](const std::string&) {};
+    options.interfaceDirectory = LARKSPIRE_UI_DIR;
+    options.bundleDirectory = LARKSPIRE_BUNDLE_DIR;
     backend_ = std::make_shared<QtBackend>(options);
     auto resources =
         simulatedContent(scratch_ / "ondemand", fs::path(LARKSPIRE_MEDIA_DIR) / "packs");

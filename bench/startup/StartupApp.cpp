@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "run/Run.h"
+#include "run/QtRun.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -9,9 +9,10 @@
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/ThreadsWindDown.h"
 #include "run/Environment.h"
+#include "run/Launch.h"
 #include "run/LazyContentService.h"
+#include "run/QtRun.h"
 #include "run/QuietMedia.h"
-#include "run/Run.h"
 #include "run/ScratchFolder.h"
 #include "scenario/ScenarioEngine.h"
 #include "scenario/qt/QtScenarioDriver.h"
@@ -94,6 +95,8 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
 
     QtBackendOptions backendOptions;
     backendOptions.fullScreen = options.fullScreen;
+    backendOptions.interfaceDirectory = options.interfaceDirectory;
+    backendOptions.bundleDirectory = options.bundleDirectory;
     backendOptions.stateFile = (settings.parent_path() / "platform-state.json").string();
     if (touring) {
         // Screenshots at the stage's own size, whatever the screen.

@@ -1,41 +1,18 @@
 #include "run/Run.h"
 
-#include <cstdlib>
-#include <iostream>
-
-#include "app/AppDelegate.h"
-#include "platform/foundation/NSStringFromClass.h"
-#include "platform/ui/Storyboard.h"
-#include "platform/ui/UIApplication.h"
+#include "run/HeadlessRun.h"
 #include "run/PackCommands.h"
+#include "run/QtRun.h"
 
 int runApplication(int argc, char** argv, const RunOptions& options) {
     switch (options.mode) {
-        case RunOptions::Mode::scenario:
-            return runScenario(argc, argv, options);
         case RunOptions::Mode::packs:
             return runPackCommand(options);
+        case RunOptions::Mode::scenario:
+            return runScenario(argc, argv, options);
         case RunOptions::Mode::headless:
             return runHeadless(argc, argv, options);
         default:
             return runOnQt(argc, argv, options);
     }
-}
-
-int launchApplication(int argc, char** argv) {
-    try {
-        return UIApplicationMain(argc, argv, std::nullopt, NSStringFromClass<AppDelegate>());
-    } catch (const InterfaceDescriptionError& error) {
-        std::cerr << "larkspire: " << error.what() << "\n";
-        return 1;
-    }
-}
-
-bool displayAvailable() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
-    }
-    return false;
 }

@@ -18,13 +18,16 @@ enum NSBundleOnDemandResourceErrorCode : long {
     LKSOnDemandStorageError = 5000,
 };
 
+// The domain of the errors this application makes itself.
+inline constexpr const char* kLarkspireErrorDomain = "LarkspireErrorDomain";
+
 class NSError {
 public:
     NSError(std::string domain, long code, std::string description)
         : domain_(std::move(domain)), code_(code), description_(std::move(description)) {}
 
     static std::shared_ptr<NSError> make(long code, std::string description,
-                                         std::string domain = "NSCocoaErrorDomain") {
+                                         std::string domain = kLarkspireErrorDomain) {
         return std::make_shared<NSError>(std::move(domain), code, std::move(description));
     }
 

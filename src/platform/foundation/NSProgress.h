@@ -8,8 +8,8 @@
 #include "platform/foundation/NSObject.h"
 
 // Progress of an on-demand request. The service sets the fraction from its
-// worker thread; observers are called on that thread, as key-value
-// observation does, and must hand the change to the main queue themselves.
+// worker thread and observers are called right there, on that thread: an
+// observer that touches a view hands the change to the main queue first.
 class NSProgress : public NSObject {
 public:
     static std::shared_ptr<NSProgress> make() { return std::make_shared<NSProgress>(); }

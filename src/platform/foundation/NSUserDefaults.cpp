@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/HomeDirectory.h"
 
 namespace fs = std::filesystem;
 
@@ -42,8 +43,7 @@ std::string NSUserDefaults::defaultPath() {
         return explicitPath;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
         return std::string(config) + "/larkspire/settings.json";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.config/larkspire/settings.json";
+    return homeDirectory() + "/.config/larkspire/settings.json";
 }
 
 std::optional<NSUserDefaults::Values> NSUserDefaults::parseSettings(std::string_view text,

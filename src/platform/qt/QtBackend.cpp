@@ -18,6 +18,7 @@
 #include "platform/media/AudioFileProbe.h"
 #include "platform/qt/QtAudioOutput.h"
 #include "platform/qt/QtGuard.h"
+#include "platform/qt/QtPictures.h"
 #include "platform/qt/QtVideoOutput.h"
 #include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
@@ -55,6 +56,7 @@ QtBackend::QtBackend(QtBackendOptions options)
     if (!onMainThread())
         throw std::logic_error("the Qt backend is made on the thread of the QApplication");
     queue_->receiver = new QObject();
+    QtPictures::setFolders(options_.interfaceDirectory, options_.bundleDirectory);
 }
 
 QtBackend::~QtBackend() {
@@ -178,7 +180,8 @@ int QtBackend::runApplication(UIApplication& application, const std::function<bo
     window.showAndPaint();
     if (options_.launchScreenShown)
         options_.launchScreenShown();
-    // As on a device, the interface loads whatever the delegate answers.
+    // The interface loads whatever the delegate answers: a launch that reports failure still
+    // shows the first screen rather than leave the family before an empty window.
     launch();
     application.loadMainInterface();
     if (firstScreenShown_)

@@ -22,6 +22,9 @@ struct QtBackendOptions {
     std::string stateFile;
     // Opens a link; empty hands it to the desktop's URL handler.
     std::function<void(const std::string& url)> openURL;
+    // Where the pictures of the interface descriptions are: their folder, then the bundle.
+    std::string interfaceDirectory;
+    std::string bundleDirectory;
     // Runs once the launch screen is painted, before start-up blocks the main thread.
     std::function<void()> launchScreenShown;
 };

@@ -8,9 +8,9 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <set>
 
-#include "platform/Platform.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
 
@@ -21,15 +21,25 @@ namespace {
 // Enough for every picture of two screens at full-screen size; the oldest go first.
 constexpr qint64 kCacheKilobytes = 48 * 1024;
 
+struct Folders {
+    std::string interface;
+    std::unique_ptr<NSBundle> bundle;
+};
+
+Folders& folders() {
+    static Folders where;
+    return where;
+}
+
 QString findPicture(const std::string& name) {
-    if (!Platform::installed())
-        return {};
-    const auto& environment = Platform::environment();
-    QString inInterface = QString::fromStdString(environment.interfaceDirectory + "/" + name);
-    if (QFileInfo(inInterface).isFile())
-        return inInterface;
-    if (environment.mainBundle) {
-        if (auto path = environment.mainBundle->pathForResource(name, ""))
+    const Folders& where = folders();
+    if (!where.interface.empty()) {
+        QString inInterface = QString::fromStdString(where.interface + "/" + name);
+        if (QFileInfo(inInterface).isFile())
+            return inInterface;
+    }
+    if (where.bundle) {
+        if (auto path = where.bundle->pathForResource(name, ""))
             return QString::fromStdString(*path);
     }
     return {};
@@ -60,6 +70,12 @@ QImage decode(const QString& path, QSize box, Fit fit) {
 }
 
 }  // namespace
+
+void setFolders(const std::string& interfaceDirectory, const std::string& bundleDirectory) {
+    folders().interface = interfaceDirectory;
+    folders().bundle =
+        bundleDirectory.empty() ? nullptr : std::make_unique<NSBundle>(bundleDirectory);
+}
 
 QImage picture(const std::string& name, QSize size, Fit fit) {
     static QCache<QString, QImage> cache(kCacheKilobytes);

@@ -18,6 +18,9 @@ enum class Fit {
     fill,       // the box covered, the overflow cut evenly from both sides
 };
 
+// Where pictures are found: the interface folder, then the application's bundle.
+void setFolders(const std::string& interfaceDirectory, const std::string& bundleDirectory);
+
 QImage picture(const std::string& name, QSize size, Fit fit);
 
 // Draws `title` as a caption on a dark band along the bottom of `box`, in up to two lines.

@@ -19,6 +19,8 @@ void QtFixture::SetUp() {
     options.windowWidth = 1024;
     options.windowHeight = 768;
     options.stateFile = (scratch / "config" / "platform-state.json").string();
+    options.interfaceDirectory = LARKSPIRE_UI_DIR;
+    options.bundleDirectory = (scratch / "bundle").string();
     options.openURL = [this](const std::string& url) { openedURLs.push_back(url); };
     backend = std::make_shared<QtBackend>(options);
     installPlatform(backend, std::make_shared<SimResourceService>((scratch / "ondemand").string()));
