@@ -56,6 +56,12 @@ std::string Fetcher::percentEncode(std::string_view text) {
     return encoded;
 }
 
+bool Fetcher::isHeaderValue(std::string_view value) {
+    return std::none_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7f;
+    });
+}
+
 std::size_t Fetcher::onData(char* data, std::size_t size, std::size_t count, void* self) {
     auto* fetcher = static_cast<Fetcher*>(self);
     std::size_t bytes = size * count;
@@ -99,7 +105,10 @@ std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, v
         value.remove_prefix(1);
     while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
         value.remove_suffix(1);
-    if (name == "etag" && !value.starts_with("W/")) {
+    // A validator is sent back in If-Range: one that could break that header is never kept.
+    if (!isHeaderValue(value)) {
+        return line.size();
+    } else if (name == "etag" && !value.starts_with("W/")) {
         fetcher->head_.etag = value;
     } else if (name == "last-modified") {
         fetcher->head_.lastModified = value;
@@ -168,7 +177,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     curl_slist* headers = nullptr;
     if (range) {
         curl_easy_setopt(curl, CURLOPT_RANGE, rangeText.c_str());
-        if (!range->ifRange.empty())
+        if (!range->ifRange.empty() && isHeaderValue(range->ifRange))
             headers = curl_slist_append(headers, ("If-Range: " + range->ifRange).c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     }

@@ -62,6 +62,9 @@ public:
     // The head of the last response, as far as it arrived (also after a failed transfer).
     const Head& lastHead() const { return head_; }
 
+    // True when `value` has no control character (below 0x20, or 0x7f), so that it can be sent
+    // back in a header line without ending that line or starting another.
+    static bool isHeaderValue(std::string_view value);
     // Escapes every byte but the URL-unreserved ones, so any valid name is one path segment.
     static std::string percentEncode(std::string_view text);
 

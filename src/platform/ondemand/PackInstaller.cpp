@@ -1,6 +1,7 @@
 #include "platform/ondemand/PackInstaller.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,6 +10,7 @@
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/Sha256.h"
 #include "platform/ondemand/VerifiedFileWriter.h"
 
 namespace {
@@ -52,6 +54,29 @@ private:
 // Thrown from a response head that carries on from somewhere else than the kept prefix.
 struct ResumeRefused {};
 
+bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) {
+    std::vector<char> buffer(1024 * 1024);
+    for (const auto& file : manifest.files()) {
+        UniqueFd fd = fileio::openRegular(directory / file.name, O_RDONLY);
+        if (!fd)
+            return false;
+        Sha256 hasher;
+        for (;;) {
+            ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            hasher.update(buffer.data(), static_cast<std::size_t>(got));
+        }
+        if (hasher.finishHex() != file.sha256)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 PackInstaller::PackInstaller(const PackStore& store, Settings settings,
@@ -74,7 +99,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
     auto staging = store_.resumeDirectory(tag);
-    if (store_.isInstalledIntact(tag)) {
+    if (installedIntact(tag)) {
         StagingGuard stale(staging);
         return false;
     }
@@ -109,6 +134,22 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     store_.writeInstallRecord(staging);
     store_.install(tag, staging);
     guard.release();
+    return true;
+}
+
+bool PackInstaller::installedIntact(const std::string& tag) const {
+    auto pack = store_.installed(tag);
+    if (!pack)
+        return false;
+    if (store_.isRecordedSound(tag))
+        return true;
+    if (!hashesMatch(store_.packDirectory(tag), pack->manifest))
+        return false;
+    try {
+        store_.recordVerified(tag);
+    } catch (const ContentError&) {
+        // Sound all the same: it is checked again next time.
+    }
     return true;
 }
 
@@ -233,25 +274,30 @@ bool PackInstaller::resumable() const {
     return scheme == "http" || scheme == "https";
 }
 
-// Files a new download may carry on from stay; whatever else an earlier attempt left goes.
+// Files a new download may carry on from stay; whatever else an earlier attempt left goes, and
+// so does anything that is not a regular file (a link goes itself, never what it points to).
 void PackInstaller::keepOnlyPackFiles(const std::filesystem::path& staging,
                                       const PackManifest& manifest) {
+    fileio::makeRealDirectory(staging);
     std::error_code error;
-    std::filesystem::create_directories(staging, error);
-    if (error)
-        fileio::throwStorageError(error.value(), "create", staging);
     std::vector<std::filesystem::path> stale;
     for (const auto& entry : std::filesystem::directory_iterator(staging, error)) {
         auto name = entry.path().filename().string();
-        bool packFile = std::any_of(manifest.files().begin(), manifest.files().end(),
-                                    [&](const PackFile& file) { return file.name == name; });
-        if (!packFile && name != resumerecord::kFileName)
+        bool wanted = name == resumerecord::kFileName ||
+                      std::any_of(manifest.files().begin(), manifest.files().end(),
+                                  [&](const PackFile& file) { return file.name == name; });
+        std::error_code typeError;
+        if (!wanted ||
+            entry.symlink_status(typeError).type() != std::filesystem::file_type::regular)
             stale.push_back(entry.path());
     }
-    for (const auto& path : stale)
-        std::filesystem::remove_all(path, error);
     if (error)
-        fileio::throwStorageError(error.value(), "clear", staging);
+        fileio::throwStorageError(error.value(), "list", staging);
+    for (const auto& path : stale) {
+        std::filesystem::remove_all(path, error);
+        if (error)
+            fileio::throwStorageError(error.value(), "clear", path);
+    }
 }
 
 void PackInstaller::writeManifestCopy(const PackManifest& manifest,

@@ -14,10 +14,10 @@
 VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,
                                        WriteFunction write, const Prefix* kept)
     : path_(std::move(path)), expected_(expected), write_(std::move(write)) {
-    fd_ = UniqueFd(::open(path_.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    fd_ = fileio::openRegular(path_, O_WRONLY | O_CREAT);
     if (!fd_)
         fileio::throwStorageError(errno, "create", path_);
-    readFd_ = UniqueFd(::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    readFd_ = fileio::openRegular(path_, O_RDONLY);
     if (!readFd_)
         fileio::throwStorageError(errno, "open", path_);
     if (!kept || !adopt(*kept)) {

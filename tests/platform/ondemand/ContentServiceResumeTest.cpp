@@ -1,10 +1,14 @@
 // A pack whose transfer was cut carries on from what it kept, and falls back to a whole
 // transfer whenever what was kept cannot be trusted or the server cannot carry on from it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
 
 #include "PackFixtures.h"
 #include "Process.h"
 #include "TempDirectory.h"
+#include "platform/ondemand/PackStore.h"
 
 using namespace packfixtures;
 namespace fs = std::filesystem;
@@ -113,4 +117,103 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
     ASSERT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", files);
     EXPECT_EQ(server.bytesSent(b) - sent, files[1].bytes.size() - cutAt);
+}
+
+// Damage in the cache as a later request finds it: the request installs the pack from what is
+// sound, in bounded time, and reads, changes or links to nothing outside the cache.
+TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2;
+    using P = const fs::path&;
+    // A pack folder as an install leaves it, made by hand.
+    auto installAt = [](P folder) {
+        writePack(folder.parent_path(), folder.filename().string(), kPack);
+        fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
+        writeFile(folder / PackStore::kInstallRecordName, "verified");
+    };
+    const struct {
+        const char* what;
+        std::function<void(P kept, P cache, P outside)> damage;
+        std::size_t bytesOfB;  // sent for "b.bin" by the next request: the rest when carried on
+    } rows[] = {
+        {"resume folder links outside",
+         [](P kept, P, P outside) {
+             fs::remove_all(kept);
+             fs::create_directory_symlink(outside, kept);
+         },
+         size},
+        {"resume record links to /dev/zero",
+         [](P kept, P, P) {
+             fs::remove(kept / ".resume.json");
+             fs::create_symlink("/dev/zero", kept / ".resume.json");
+         },
+         size},
+        {"resume record is a FIFO",
+         [](P kept, P, P) {
+             fs::remove(kept / ".resume.json");
+             ASSERT_EQ(::mkfifo((kept / ".resume.json").c_str(), 0644), 0);
+         },
+         size},
+        {"kept file links outside",
+         [](P kept, P, P outside) {
+             fs::remove(kept / "a.bin");
+             fs::create_symlink(outside / "keep.txt", kept / "a.bin");
+         },
+         size - cutAt},
+        {"kept file is a folder",
+         [](P kept, P, P) {
+             fs::remove(kept / "a.bin");
+             fs::create_directories(kept / "a.bin" / "x");
+         },
+         size - cutAt},
+        // Sent as it is, the line would end If-Range and start a header of its own.
+        {"ETag with CR/LF in the record",
+         [](P kept, P, P) {
+             auto record = nlohmann::json::parse(readFile(kept / ".resume.json"));
+             for (auto& entry : record)
+                 entry["etag"] = "\"v0\"\r\nX-Injected: 1";
+             writeFile(kept / ".resume.json", record.dump());
+         },
+         size - cutAt},
+        {"manifest copy links outside",
+         [&](P, P cache, P outside) {
+             installAt(outside / "Video");
+             installAt(cache / "packs" / "Video");
+             fs::remove(cache / "packs" / "Video" / PackManifest::kInstalledFileName);
+             fs::create_symlink(outside / "Video" / PackManifest::kInstalledFileName,
+                                cache / "packs" / "Video" / PackManifest::kInstalledFileName);
+         },
+         size - cutAt},
+        {"installed pack links outside",
+         [&](P, P cache, P outside) {
+             installAt(outside / "Video");
+             fs::create_directory_symlink(outside / "Video", cache / "packs" / "Video");
+         },
+         size - cutAt},
+        {"staging folder links outside",
+         [](P, P cache, P outside) {
+             fs::remove_all(cache / "staging");
+             fs::create_directory_symlink(outside, cache / "staging");
+         },
+         size},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        FaultyHttpServer server;
+        TempDirectory cache, outside;
+        writeFile(outside / "keep.txt", "not the cache's");
+        ContentService service(patientOptions(server, cache));
+        auto paths = cutOnce(server, service, kPack, cutAt);
+        row.damage(cache / "staging" / "Video.resume", cache.path(), outside.path());
+        auto before = snapshotOf(outside.path());
+        server.route(paths[2].first, R{200, paths[2].second, {}, {}, "v1", true});
+        std::size_t sent = server.bytesSent(paths[2].first);
+        auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        expectPackInstalled(service, "Video", kPack);
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sent, row.bytesOfB);
+        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
+        for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
+    }
 }
