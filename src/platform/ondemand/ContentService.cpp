@@ -96,8 +96,9 @@ ContentService::ContentService(Options options) {
     PackInstaller::Settings settings;
     settings.baseUrl = std::move(baseUrl);
     settings.timeouts.connect = options.connectTimeout;
-    settings.timeouts.lowSpeedTime = options.lowSpeedTime;
-    settings.timeouts.lowSpeedLimit = options.lowSpeedLimit;
+    settings.timeouts.minimumRate = options.minimumRate;
+    settings.timeouts.rateWindow = options.rateWindow;
+    settings.timeouts.manifestDeadline = options.manifestDeadline;
     settings.spaceProbe =
         options.spaceProbe ? std::move(options.spaceProbe) : fileio::systemAvailableSpace;
     settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
@@ -173,7 +174,7 @@ std::vector<PackOnDisk> ContentService::installedPacks() {
 
 void ContentService::removePack(const std::string& tag) {
     if (!PackManifest::isSafeName(tag))
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "invalid tag \"" + tag + "\"");
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "not a valid pack name");
     core_->store.prepare();
     auto lock = core_->store.lock(tag, core_->cancelled);
     core_->store.remove(tag);

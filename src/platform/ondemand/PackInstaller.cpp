@@ -15,21 +15,16 @@
 
 namespace {
 
-[[noreturn]] void throwFetchFailure(const Fetcher::Result& result, const std::string& what) {
+// The URL first, then the cause: a parent can check the address and see what went wrong.
+[[noreturn]] void throwFetchFailure(const Fetcher::Result& result, const std::string& url) {
     switch (result.status) {
         case Fetcher::Status::httpError:
         case Fetcher::Status::notFound:
-            // A file:// server has no status: its only error of this kind is a missing file.
-            throw ContentError(
-                LKSOnDemandHTTPError,
-                what + ": " +
-                    (result.httpStatus != 0 ? "HTTP status " + std::to_string(result.httpStatus)
-                                            : std::string("not found")) +
-                    " (" + result.message + ")");
+            throw ContentError(LKSOnDemandHTTPError, url + ": " + result.message);
         case Fetcher::Status::cancelled:
-            throw ContentError(LKSOnDemandNetworkError, "the request was cancelled");
+            throw ContentError(LKSOnDemandNetworkError, result.message);
         default:
-            throw ContentError(LKSOnDemandNetworkError, what + ": " + result.message);
+            throw ContentError(LKSOnDemandNetworkError, url + ": " + result.message);
     }
 }
 
@@ -94,7 +89,7 @@ std::string PackInstaller::fileUrl(const std::string& tag, const std::string& na
 
 bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes) {
     if (!PackManifest::isSafeName(tag))
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "invalid tag \"" + tag + "\"");
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "not a valid pack name");
     store_.prepare();
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
@@ -110,9 +105,9 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         auto available = settings_.spaceProbe(store_.stagingDirectory());
         if (available && *available < manifest.totalSize()) {
             throw ContentError(NSBundleOnDemandResourceOutOfSpaceError,
-                               "pack \"" + tag + "\" needs " +
-                                   std::to_string(manifest.totalSize()) + " bytes, " +
-                                   std::to_string(*available) + " available");
+                               "needs " + std::to_string(manifest.totalSize()) + " bytes, only " +
+                                   std::to_string(*available) + " are free in " +
+                                   store_.stagingDirectory().string());
         }
     }
 
@@ -154,22 +149,32 @@ bool PackInstaller::installedIntact(const std::string& tag) const {
 }
 
 PackManifest PackInstaller::fetchManifest(const std::string& tag, Fetcher& fetcher) {
-    std::string text;
-    auto result = fetcher.fetch(manifestUrl(tag), [&](const char* data, std::size_t size) {
-        if (text.size() + size > PackManifest::kMaxJsonSize)
-            throw ContentError(LKSOnDemandBadManifestError,
-                               "manifest of \"" + tag + "\" is too large");
-        text.append(data, size);
-    });
+    std::string url = manifestUrl(tag), text;
+    auto result = fetcher.fetch(
+        url,
+        [&](const char* data, std::size_t size) {
+            if (text.size() + size > PackManifest::kMaxJsonSize)
+                throw ContentError(LKSOnDemandBadManifestError,
+                                   url + ": the manifest is larger than " +
+                                       std::to_string(PackManifest::kMaxJsonSize) + " bytes");
+            text.append(data, size);
+        },
+        nullptr, {}, settings_.timeouts.manifestDeadline);
+    // The code callers know for a tag the server does not have; the text says how it was told.
     if (result.status == Fetcher::Status::notFound)
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "no pack \"" + tag + "\"");
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError,
+                           url + ": " + result.message + " (no such pack on the server)");
     if (result.status != Fetcher::Status::ok)
-        throwFetchFailure(result, "manifest of \"" + tag + "\"");
-    PackManifest manifest = PackManifest::parse(text);
-    if (manifest.tag() != tag)
-        throw ContentError(LKSOnDemandBadManifestError,
-                           "manifest of \"" + tag + "\" names tag \"" + manifest.tag() + "\"");
-    return manifest;
+        throwFetchFailure(result, url);
+    try {
+        PackManifest manifest = PackManifest::parse(text);
+        if (manifest.tag() != tag)
+            throw ContentError(LKSOnDemandBadManifestError,
+                               "the manifest is of pack \"" + manifest.tag() + "\"");
+        return manifest;
+    } catch (const ContentError& failure) {
+        throw ContentError(failure.code(), url + ": " + failure.what());
+    }
 }
 
 void PackInstaller::Progress::set(std::uint64_t bytes) {
@@ -252,7 +257,7 @@ bool PackInstaller::fetchFile(const std::string& tag, const PackFile& file,
             auto prefixNow = writer.settle();
             if (prefixNow.bytes > 0)
                 kept_.push_back(KeptFile::from(file, prefixNow, fetcher.lastHead(), kept));
-            throwFetchFailure(result, "\"" + file.name + "\" of \"" + tag + "\"");
+            throwFetchFailure(result, fileUrl(tag, file.name));
         }
     }
     try {

@@ -95,8 +95,9 @@ VerifiedFileWriter::~VerifiedFileWriter() {
 void VerifiedFileWriter::append(const char* data, std::size_t size) {
     if (size > expected_.size - accepted_) {
         throw ContentError(LKSOnDemandSizeMismatchError,
-                           "\"" + expected_.name + "\" is larger than its " +
-                               std::to_string(expected_.size) + " bytes");
+                           "\"" + expected_.name + "\" has more than its " +
+                               std::to_string(expected_.size) + " bytes (" +
+                               std::to_string(accepted_ + size) + " received)");
     }
     fileio::writeAll(write_, fd_.get(), data, size, path_);
     accepted_ += size;
@@ -122,9 +123,10 @@ void VerifiedFileWriter::finish() {
                            "\"" + expected_.name + "\" has " + std::to_string(accepted_) +
                                " bytes instead of " + std::to_string(expected_.size));
     }
-    if (hasher_.finishHex() != expected_.sha256)
+    if (auto got = hasher_.finishHex(); got != expected_.sha256)
         throw ContentError(LKSOnDemandChecksumMismatchError,
-                           "\"" + expected_.name + "\" does not match its checksum");
+                           "\"" + expected_.name + "\" does not match its checksum: SHA-256 " +
+                               got + " instead of " + expected_.sha256);
     if (::close(fd_.release()) != 0)
         fileio::throwStorageError(errno, "close", path_);
 }

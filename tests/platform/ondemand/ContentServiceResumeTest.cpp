@@ -40,7 +40,7 @@ std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& serve
 // No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
 ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
     auto options = testOptions(server.url(), cache.path());
-    options.lowSpeedTime = std::chrono::seconds(20);
+    options.rateWindow = std::chrono::seconds(20);
     return options;
 }
 

@@ -253,51 +253,58 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
     auto flipped = movie;
     flipped[flipped.size() / 2] ^= 0x01;
     using R = FaultyHttpServer::Response;
+    // Where a fault is heard: its URL, as the description a parent sees begins.
+    auto at = [&](std::size_t path) { return server.url() + paths[path].first + ": "; };
+    const std::string tooSlow = "too slow: less than 1024 bytes/s over 1 s",
+                      nowhere = unreachableBaseUrl();
     struct Fault {
         const char* what;
         std::size_t path;
         R response;
         long code;
-        std::string url;
+        std::string says;  // in the description
+        std::string url = {};
     };
     std::vector<Fault> faults = {
-        {"cut file", 1, R{200, movie, 150000, {}}, LKSOnDemandNetworkError, {}},
-        {"403 file", 2, R{403, "no", {}, {}}, LKSOnDemandHTTPError, {}},
-        {"404 file", 2, R{404, "", {}, {}}, LKSOnDemandHTTPError, {}},
-        {"manifest not JSON",
-         0,
-         R{200, "<html>oops</html>", {}, {}},
-         LKSOnDemandBadManifestError,
-         {}},
-        {"another tag's manifest",
-         0,
-         R{200, PackManifest("Audio", {}).toJson(), {}, {}},
-         LKSOnDemandBadManifestError,
-         {}},
-        {"404 manifest", 0, R{404, "", {}, {}}, NSBundleOnDemandResourceInvalidTagError, {}},
-        {"500 file", 1, R{500, "boom", {}, {}}, LKSOnDemandHTTPError, {}},
-        {"headers then silence", 0, R{200, paths[0].second, {}, 0}, LKSOnDemandNetworkError, {}},
-        {"flipped bytes", 1, R{200, flipped, {}, {}}, LKSOnDemandChecksumMismatchError, {}},
-        {"honest short body", 1, R{200, movie.substr(1), {}, {}}, LKSOnDemandSizeMismatchError, {}},
-        {"oversized body",
-         2,
-         R{200, std::string(8 << 20, 'x'), {}, {}},
-         LKSOnDemandSizeMismatchError,
-         {}},
-        {"nobody listening", 0, R{}, LKSOnDemandNetworkError, unreachableBaseUrl()},
+        {"cut file", 1, R{200, movie, 150000}, LKSOnDemandNetworkError,
+         at(1) + "the connection was cut ("},
+        {"403 file", 2, R{403, "no"}, LKSOnDemandHTTPError, at(2) + "HTTP status 403"},
+        {"404 file", 2, R{404, ""}, LKSOnDemandHTTPError, at(2) + "HTTP status 404"},
+        {"manifest not JSON", 0, R{200, "<html>oops</html>"}, LKSOnDemandBadManifestError,
+         at(0) + "bad pack manifest: "},
+        {"another tag's manifest", 0, R{200, PackManifest("Audio", {}).toJson()},
+         LKSOnDemandBadManifestError, at(0) + "the manifest is of pack \"Audio\""},
+        {"404 manifest", 0, R{404, ""}, NSBundleOnDemandResourceInvalidTagError,
+         at(0) + "HTTP status 404"},
+        {"500 file", 1, R{500, "boom"}, LKSOnDemandHTTPError, at(1) + "HTTP status 500"},
+        {"headers then silence", 0, R{200, paths[0].second, {}, 0}, LKSOnDemandNetworkError,
+         at(0) + tooSlow},
+        {"trickle", 1, R{200, movie, {}, {}, {}, false, 200}, LKSOnDemandNetworkError,
+         at(1) + tooSlow},
+        {"manifest past its deadline", 0,
+         R{200, paths[0].second + std::string(12000, ' '), {}, {}, {}, false, 3000},
+         LKSOnDemandNetworkError, at(0) + "not received whole within 2 s"},
+        {"flipped bytes", 1, R{200, flipped}, LKSOnDemandChecksumMismatchError,
+         "\"movie.mp4\" does not match its checksum: SHA-256 " +
+             Sha256::hex(flipped.data(), flipped.size()) + " instead of " +
+             Sha256::hex(movie.data(), movie.size())},
+        {"honest short body", 1, R{200, movie.substr(1)}, LKSOnDemandSizeMismatchError,
+         "\"movie.mp4\" has 399999 bytes instead of 400000"},
+        {"oversized body", 2, R{200, std::string(8 << 20, 'x')}, LKSOnDemandSizeMismatchError,
+         "\"song one.mp3\" has more than its 20000 bytes ("},
+        {"nobody listening", 0, R{}, LKSOnDemandNetworkError,
+         nowhere + "/Video/manifest.json: host not reachable (", nowhere},
     };
     // Names that would leave the pack's folder, each served where it would lead.
     for (const std::string name : {"../x", "/etc/x", "a/b", "..", ".hidden", ""}) {
         server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc", {}, {}});
-        faults.push_back({"file name",
-                          0,
+        faults.push_back({"file name", 0,
                           R{200,
                             "{\"tag\":\"Video\",\"files\":[{\"name\":\"" + name +
                                 "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
                             {},
                             {}},
-                          LKSOnDemandBadManifestError,
-                          {}});
+                          LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
     }
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -309,7 +316,10 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         if (fault.url.empty())
             server.route(paths[fault.path].first, fault.response);
         auto started = Clock::now();
-        EXPECT_EQ(fetchPack(faulty, "Video"), fault.code);
+        std::string said;
+        EXPECT_EQ(fetchPack(faulty, "Video", &said), fault.code);
+        std::cout << "[   says   ] " << fault.what << ": " << said << "\n";
+        EXPECT_NE(said.find(fault.says), std::string::npos) << said;
         EXPECT_LT(Clock::now() - started, std::chrono::seconds(8));
         EXPECT_LE(writer.written->load(), movie.size() + 25000)
             << "bytes past a file's size were kept";
@@ -360,7 +370,7 @@ TEST(ContentServiceHttpTest, AStalledServerFailsInBoundedTimeWhileTheCallerRunsO
     server.route(video[1].first, {200, kPack[0].bytes, {}, 100000});
     TempDirectory cache;
     auto options = testOptions(server.url(), cache.path());
-    options.lowSpeedTime = std::chrono::seconds(2);
+    options.rateWindow = std::chrono::seconds(2);
     ContentService service(options);
     // Completion order per request.
     std::mutex mutex;
@@ -405,7 +415,7 @@ TEST(ContentServiceHttpTest, DestroyingTheServiceCancelsARunningRequestAndComple
     server.route(paths[1].first, {200, kPack[0].bytes, {}, 1000});
     TempDirectory cache;
     auto options = testOptions(server.url(), cache.path());
-    options.lowSpeedTime = std::chrono::seconds(60);  // only the cancellation can end it
+    options.rateWindow = std::chrono::seconds(60);  // only the cancellation can end it
     CompletionProbe probe;
     auto started = Clock::now();
     {
