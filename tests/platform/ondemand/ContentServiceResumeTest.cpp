@@ -122,88 +122,59 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
 // Damage in the cache as a later request finds it: the request installs the pack from what is
 // sound, in bounded time, and reads, changes or links to nothing outside the cache.
 TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
-    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2;
-    using P = const fs::path&;
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
     // A pack folder as an install leaves it, made by hand.
-    auto installAt = [](P folder) {
+    auto installAt = [](const fs::path& folder) {
         writePack(folder.parent_path(), folder.filename().string(), kPack);
         fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
         writeFile(folder / PackStore::kInstallRecordName, "verified");
     };
+    enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
     const struct {
         const char* what;
-        std::function<void(P kept, P cache, P outside)> damage;
-        std::size_t bytesOfB;  // sent for "b.bin" by the next request: the rest when carried on
+        const char* entry;  // in the cache, after a cut transfer of "b.bin"
+        Damage damage;
+        const char* target;    // of a link, in the outside folder
+        std::size_t bytesOfB;  // sent by the next request: the rest when carried on
     } rows[] = {
-        {"resume folder links outside",
-         [](P kept, P, P outside) {
-             fs::remove_all(kept);
-             fs::create_directory_symlink(outside, kept);
-         },
+        {"resume folder links outside", "staging/Video.resume", linkOut, "", size},
+        {"resume record links to /dev/zero", "staging/Video.resume/.resume.json", linkToZero, "",
          size},
-        {"resume record links to /dev/zero",
-         [](P kept, P, P) {
-             fs::remove(kept / ".resume.json");
-             fs::create_symlink("/dev/zero", kept / ".resume.json");
-         },
-         size},
-        {"resume record is a FIFO",
-         [](P kept, P, P) {
-             fs::remove(kept / ".resume.json");
-             ASSERT_EQ(::mkfifo((kept / ".resume.json").c_str(), 0644), 0);
-         },
-         size},
-        {"kept file links outside",
-         [](P kept, P, P outside) {
-             fs::remove(kept / "a.bin");
-             fs::create_symlink(outside / "keep.txt", kept / "a.bin");
-         },
-         size - cutAt},
-        {"kept file is a folder",
-         [](P kept, P, P) {
-             fs::remove(kept / "a.bin");
-             fs::create_directories(kept / "a.bin" / "x");
-         },
-         size - cutAt},
+        {"resume record is a FIFO", "staging/Video.resume/.resume.json", fifo, "", size},
+        {"kept file links outside", "staging/Video.resume/a.bin", linkOut, "keep.txt", rest},
+        {"kept file is a folder", "staging/Video.resume/a.bin", folder, "", rest},
         // Sent as it is, the line would end If-Range and start a header of its own.
-        {"ETag with CR/LF in the record",
-         [](P kept, P, P) {
-             auto record = nlohmann::json::parse(readFile(kept / ".resume.json"));
-             for (auto& entry : record)
-                 entry["etag"] = "\"v0\"\r\nX-Injected: 1";
-             writeFile(kept / ".resume.json", record.dump());
-         },
-         size - cutAt},
-        {"manifest copy links outside",
-         [&](P, P cache, P outside) {
-             installAt(outside / "Video");
-             installAt(cache / "packs" / "Video");
-             fs::remove(cache / "packs" / "Video" / PackManifest::kInstalledFileName);
-             fs::create_symlink(outside / "Video" / PackManifest::kInstalledFileName,
-                                cache / "packs" / "Video" / PackManifest::kInstalledFileName);
-         },
-         size - cutAt},
-        {"installed pack links outside",
-         [&](P, P cache, P outside) {
-             installAt(outside / "Video");
-             fs::create_directory_symlink(outside / "Video", cache / "packs" / "Video");
-         },
-         size - cutAt},
-        {"staging folder links outside",
-         [](P, P cache, P outside) {
-             fs::remove_all(cache / "staging");
-             fs::create_directory_symlink(outside, cache / "staging");
-         },
-         size},
+        {"ETag with CR/LF in the record", "staging/Video.resume/.resume.json", etagWithNewline, "",
+         rest},
+        {"manifest copy links outside", "packs/Video/.manifest.json", linkOut,
+         "Video/.manifest.json", rest},
+        {"installed pack links outside", "packs/Video", linkOut, "Video", rest},
+        {"staging folder links outside", "staging", linkOut, "", size},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         FaultyHttpServer server;
         TempDirectory cache, outside;
         writeFile(outside / "keep.txt", "not the cache's");
+        installAt(outside / "Video");
         ContentService service(patientOptions(server, cache));
         auto paths = cutOnce(server, service, kPack, cutAt);
-        row.damage(cache / "staging" / "Video.resume", cache.path(), outside.path());
+        auto entry = cache / row.entry;
+        if (entry.parent_path() == cache / "packs" / "Video")
+            installAt(entry.parent_path());
+        std::string record = row.damage == etagWithNewline ? readFile(entry) : "";
+        fs::remove_all(entry);
+        if (row.damage == linkOut || row.damage == linkToZero)
+            fs::create_symlink(row.damage == linkOut ? outside / row.target : "/dev/zero", entry);
+        ASSERT_TRUE(row.damage != fifo || ::mkfifo(entry.c_str(), 0644) == 0);
+        if (row.damage == folder)
+            fs::create_directories(entry / "x");
+        if (row.damage == etagWithNewline) {
+            auto kept = nlohmann::json::parse(record);
+            for (auto& file : kept)
+                file["etag"] = "\"v0\"\r\nX-Injected: 1";
+            writeFile(entry, kept.dump());
+        }
         auto before = snapshotOf(outside.path());
         server.route(paths[2].first, R{200, paths[2].second, {}, {}, "v1", true});
         std::size_t sent = server.bytesSent(paths[2].first);
