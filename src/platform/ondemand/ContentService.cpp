@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -26,6 +27,11 @@ namespace {
 // Progress moves in steps of 1/kProgressSteps, so observers hear of a request at most about
 // a hundred times however large the pack is.
 constexpr int kProgressSteps = 100;
+
+// How long closing the service waits, in all, for workers to notice that they are cancelled.
+// A transfer does within about a second; a worker stuck in a call that does not return (a
+// hung disk, say) must not keep the application from exiting.
+constexpr auto kShutdownWait = std::chrono::seconds(2);
 
 std::string nonEmptyEnvironment(const char* name) {
     const char* value = std::getenv(name);
@@ -68,6 +74,7 @@ struct ContentService::Core {
     std::atomic<bool> cancelled{false};
 
     std::mutex mutex;
+    std::condition_variable jobExited;
     std::map<std::string, std::shared_ptr<Job>> running;  // by tag, until completions start
     std::vector<std::shared_ptr<Job>> threads;            // jobs whose thread is not joined
 
@@ -107,16 +114,22 @@ ContentService::ContentService(Options options) {
 
 ContentService::~ContentService() {
     core_->cancelled = true;
+    std::unique_lock lock(core_->mutex);
     std::vector<std::shared_ptr<Job>> jobs;
-    {
-        std::lock_guard lock(core_->mutex);
-        jobs.swap(core_->threads);
-    }
+    jobs.swap(core_->threads);
+    auto self = std::this_thread::get_id();
+    core_->jobExited.wait_for(lock, kShutdownWait, [&] {
+        return std::all_of(jobs.begin(), jobs.end(), [&](const auto& job) {
+            return job->exited || job->thread.get_id() == self;
+        });
+    });
+    // A worker still running owns what it uses (the Core and its Job are shared with it, and
+    // the module is never unloaded): it completes its request whenever its call returns.
     for (auto& job : jobs) {
-        if (job->thread.get_id() == std::this_thread::get_id())
-            job->thread.detach();
-        else
+        if (job->exited && job->thread.get_id() != self)
             job->thread.join();
+        else
+            job->thread.detach();
     }
 }
 
@@ -263,4 +276,5 @@ void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_pt
     }
     std::lock_guard lock(core->mutex);
     job->exited = true;
+    core->jobExited.notify_all();
 }

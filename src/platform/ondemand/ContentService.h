@@ -37,7 +37,8 @@ public:
 
     explicit ContentService(Options options);
     // Cancels the requests still running (they complete with LKSOnDemandNetworkError) and
-    // waits for their threads.
+    // waits up to 2 s in all for their threads. A thread stuck longer (in a write to a hung
+    // disk, say) is left to finish on its own and completes its request when it does.
     ~ContentService() override;
     ContentService(const ContentService&) = delete;
     ContentService& operator=(const ContentService&) = delete;

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <iostream>
 #include <random>
 
@@ -193,6 +194,33 @@ TEST_F(ContentServiceTest, ConcurrentRequestsForOneTagShareOneDownload) {
     for (const auto& [name, bytes] : snapshotOf(service.bundleDirectory("Video")))
         installed += name == PackStore::kInstallRecordName ? 0 : bytes.size();
     EXPECT_EQ(written.load(), installed);
+}
+
+TEST_F(ContentServiceTest, ClosingWaitsOnlyABoundedTimeForAWorkerStuckInAWrite) {
+    // A disk that hangs at the first write, until the test lets it go.
+    auto entered = std::make_shared<std::atomic<bool>>(false);
+    auto release = std::make_shared<std::promise<void>>();
+    auto opts = options();
+    opts.write = [entered, released = release->get_future().share()](int fd, const void* data,
+                                                                     std::size_t size) {
+        *entered = true;
+        released.wait();
+        return ::write(fd, data, size);
+    };
+    auto probe = std::make_shared<CompletionProbe>();
+    auto service = std::make_unique<ContentService>(opts);
+    service->beginAccessing("Video", NSProgress::make(),
+                            [probe, done = probe->handler()](auto error) { done(error); });
+    for (int i = 0; i < 2000 && !*entered; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(*entered);
+    auto closing = std::chrono::steady_clock::now();
+    service.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(3));
+    EXPECT_EQ(probe->calls(), 0);
+    release->set_value();
+    ASSERT_TRUE(probe->wait());
+    EXPECT_EQ(probe->errorCode(), LKSOnDemandNetworkError) << "closing cancels the request";
 }
 
 TEST(ContentServiceNginxTest, InstallsPacksFromARealServerAndMapsItsRefusal) {
