@@ -19,6 +19,7 @@
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/PackStore.h"
 #include "platform/ondemand/Sha256.h"
+#include "run/LazyContentService.h"
 
 using namespace packfixtures;
 using Clock = std::chrono::steady_clock;
@@ -151,6 +152,26 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     EXPECT_EQ(fetchPack(offlineService, "Video"), 0);
     EXPECT_EQ(readFile(record), "verified");
     EXPECT_EQ(writer.written->load(), 0u);
+}
+
+TEST_F(ContentServiceTest, TheApplicationListsAndRemovesPacksWithoutTheNetworkModule) {
+    ContentService service(options());
+    ASSERT_EQ(fetchPack(service, "Video"), 0);
+    auto folder = fs::path(service.bundleDirectory("Video"));
+    std::uint64_t bytes = fs::file_size(folder / PackManifest::kInstalledFileName);
+    for (const auto& file : kVideo)
+        bytes += file.bytes.size();
+    // Loading a module that is not there would fail: no call below may need it.
+    LazyContentService lazy(options(), "/nonexistent/larkspire-ondemand.so");
+    auto packs = lazy.installedPacks();
+    ASSERT_EQ(packs.size(), 1u);
+    EXPECT_EQ(packs[0].tag, "Video");
+    EXPECT_EQ(packs[0].bytes, bytes);
+    EXPECT_EQ(service.installedPacks()[0].bytes, bytes);
+    EXPECT_TRUE(lazy.availableSpace().has_value());
+    lazy.removePack("Video");
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(lazy.installedPacks().empty());
 }
 
 TEST_F(ContentServiceTest, ConcurrentRequestsForOneTagShareOneDownload) {
