@@ -167,11 +167,9 @@ TEST_F(ContentServiceTest, TheApplicationListsAndRemovesPacksWithoutTheNetworkMo
     ASSERT_EQ(packs.size(), 1u);
     EXPECT_EQ(packs[0].tag, "Video");
     EXPECT_EQ(packs[0].bytes, bytes);
-    EXPECT_EQ(service.installedPacks()[0].bytes, bytes);
     EXPECT_TRUE(lazy.availableSpace().has_value());
     lazy.removePack("Video");
     EXPECT_FALSE(fs::exists(folder));
-    EXPECT_TRUE(lazy.installedPacks().empty());
 }
 
 TEST_F(ContentServiceTest, ConcurrentRequestsForOneTagShareOneDownload) {
@@ -215,33 +213,6 @@ TEST_F(ContentServiceTest, ConcurrentRequestsForOneTagShareOneDownload) {
     for (const auto& [name, bytes] : snapshotOf(service.bundleDirectory("Video")))
         installed += name == PackStore::kInstallRecordName ? 0 : bytes.size();
     EXPECT_EQ(written.load(), installed);
-}
-
-TEST_F(ContentServiceTest, ClosingWaitsOnlyABoundedTimeForAWorkerStuckInAWrite) {
-    // A disk that hangs at the first write, until the test lets it go.
-    auto entered = std::make_shared<std::atomic<bool>>(false);
-    auto release = std::make_shared<std::promise<void>>();
-    auto opts = options();
-    opts.write = [entered, released = release->get_future().share()](int fd, const void* data,
-                                                                     std::size_t size) {
-        *entered = true;
-        released.wait();
-        return ::write(fd, data, size);
-    };
-    auto probe = std::make_shared<CompletionProbe>();
-    auto service = std::make_unique<ContentService>(opts);
-    service->beginAccessing("Video", NSProgress::make(),
-                            [probe, done = probe->handler()](auto error) { done(error); });
-    for (int i = 0; i < 2000 && !*entered; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(*entered);
-    auto closing = std::chrono::steady_clock::now();
-    service.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(3));
-    EXPECT_EQ(probe->calls(), 0);
-    release->set_value();
-    ASSERT_TRUE(probe->wait());
-    EXPECT_EQ(probe->errorCode(), LKSOnDemandNetworkError) << "closing cancels the request";
 }
 
 TEST(ContentServiceNginxTest, InstallsPacksFromARealServerAndMapsItsRefusal) {
@@ -302,7 +273,6 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
     auto flipped = movie;
     flipped[flipped.size() / 2] ^= 0x01;
     using R = FaultyHttpServer::Response;
-    // Where a fault is heard: its URL, as the description a parent sees begins.
     auto at = [&](std::size_t path) { return server.url() + paths[path].first + ": "; };
     const std::string tooSlow = "too slow: less than 1024 bytes/s over 1 s",
                       nowhere = unreachableBaseUrl();
@@ -421,64 +391,63 @@ TEST(ContentServiceHttpTest, AStalledServerFailsInBoundedTimeWhileTheCallerRunsO
     auto options = testOptions(server.url(), cache.path());
     options.rateWindow = std::chrono::seconds(2);
     ContentService service(options);
-    // Completion order per request.
-    std::mutex mutex;
-    std::vector<std::pair<std::string, long>> outcomes;
-    auto record = [&](std::string name) {
-        return [&, name](std::shared_ptr<NSError> error) {
-            std::lock_guard lock(mutex);
-            outcomes.emplace_back(name, error ? error->code() : 0);
-        };
-    };
-    auto done = [&](std::size_t count) {
-        for (auto until = Clock::now() + std::chrono::seconds(15); Clock::now() < until;) {
-            if (std::lock_guard lock(mutex); outcomes.size() == count)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    };
+    CompletionProbe stalled, joined, other;
     auto started = Clock::now();
-    service.beginAccessing("Video", NSProgress::make(), record("stalled"));
+    service.beginAccessing("Video", NSProgress::make(), stalled.handler());
     while (server.requestCount(video[1].first) == 0 &&
            Clock::now() - started < std::chrono::seconds(10))
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     auto callStarted = Clock::now();
-    service.beginAccessing("Video", NSProgress::make(), record("joined"));
-    service.beginAccessing("Audio", NSProgress::make(), record("other"));
+    service.beginAccessing("Video", NSProgress::make(), joined.handler());
+    service.beginAccessing("Audio", NSProgress::make(), other.handler());
     EXPECT_LT(Clock::now() - callStarted, std::chrono::seconds(1))
         << "beginAccessing waited on a stalled transfer";
-    ASSERT_TRUE(done(3)) << "a stalled transfer never failed";
+    ASSERT_TRUE(other.wait());
+    EXPECT_EQ(other.errorCode(), 0);
+    EXPECT_EQ(stalled.calls(), 0) << "another tag's request waited behind the stalled one";
+    ASSERT_TRUE(stalled.wait() && joined.wait()) << "a stalled transfer never failed";
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    // Another tag's request does not wait behind the stalled one.
-    using Outcomes = std::vector<std::pair<std::string, long>>;
-    EXPECT_EQ(outcomes, (Outcomes{{"other", 0},
-                                  {"stalled", LKSOnDemandNetworkError},
-                                  {"joined", LKSOnDemandNetworkError}}));
+    EXPECT_EQ(stalled.errorCode(), LKSOnDemandNetworkError);
+    EXPECT_EQ(joined.errorCode(), LKSOnDemandNetworkError);
     expectNothingTrusted(service, "Video");
 }
 
-TEST(ContentServiceHttpTest, DestroyingTheServiceCancelsARunningRequestAndCompletesIt) {
+// A transfer stops and completes before the service is gone; a worker stuck in a call (a write
+// to a hung disk) holds up closing 2 s at most, and completes once its call returns.
+TEST(ContentServiceHttpTest, ClosingCancelsRequestsAndWaitsForAStuckOneOnlyABoundedTime) {
     FaultyHttpServer server;
     auto paths = servePack(server, "Video", kPack);
     server.route(paths[1].first, {200, kPack[0].bytes, {}, 1000});
-    TempDirectory cache;
-    auto options = testOptions(server.url(), cache.path());
-    options.rateWindow = std::chrono::seconds(60);  // only the cancellation can end it
-    CompletionProbe probe;
-    auto started = Clock::now();
-    {
-        ContentService service(options);
-        service.beginAccessing("Video", NSProgress::make(), probe.handler());
-        while (server.requestCount(paths[1].first) == 0 &&
-               Clock::now() - started < std::chrono::seconds(10))
+    for (bool hungDisk : {false, true}) {
+        SCOPED_TRACE(hungDisk ? "hung disk" : "stalled transfer");
+        TempDirectory cache;
+        auto options = testOptions(server.url(), cache.path());
+        options.rateWindow = std::chrono::seconds(60);  // only the cancellation can end it
+        auto entered = std::make_shared<std::atomic<bool>>(false);
+        auto release = std::make_shared<std::promise<void>>();
+        options.write = [=, released = release->get_future().share()](int fd, const void* data,
+                                                                      std::size_t size) {
+            *entered = true;
+            if (hungDisk)
+                released.wait();
+            return ::write(fd, data, size);
+        };
+        auto probe = std::make_shared<CompletionProbe>();
+        auto service = std::make_unique<ContentService>(options);
+        service->beginAccessing("Video", NSProgress::make(),
+                                [probe, done = probe->handler()](auto error) { done(error); });
+        for (int i = 0; i < 2000 && !*entered; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        auto closing = Clock::now();
+        service.reset();
+        EXPECT_LT(Clock::now() - closing, std::chrono::seconds(3));
+        EXPECT_EQ(probe->calls(), hungDisk ? 0 : 1);
+        release->set_value();
+        ASSERT_TRUE(probe->wait());
+        EXPECT_EQ(probe->errorCode(), LKSOnDemandNetworkError);
+        auto staging = listNames(cache / "staging");  // at most what came before the cancellation
+        EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{"Video.resume"});
     }
-    EXPECT_EQ(probe.calls(), 1) << "the destructor waits for the completion";
-    EXPECT_EQ(probe.errorCode(), LKSOnDemandNetworkError);
-    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    auto staging = listNames(cache / "staging");  // at most what came before the cancellation
-    EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{"Video.resume"});
 }
 
 namespace {
