@@ -217,7 +217,7 @@ Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& 
             return {status == 404 || status == 410 ? Status::notFound : Status::httpError, status,
                     "HTTP status " + std::to_string(status)};
         case CURLE_FILE_COULDNT_READ_FILE:
-            return {Status::notFound, 0, "not found (" + message + ")"};
+            return {Status::notFound, 0, "not found"};  // the URL names the path already
         case CURLE_ABORTED_BY_CALLBACK:
             if (stalled_)
                 return {Status::networkError, status,
