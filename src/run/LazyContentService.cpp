@@ -3,13 +3,14 @@
 #include <dlfcn.h>
 
 #include <iostream>
-#include <stdexcept>
 
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentModule.h"
 
 LazyContentService::LazyContentService(ContentService::Options options, std::string modulePath)
-    : options_(std::move(options)), modulePath_(std::move(modulePath)) {}
+    : options_(std::move(options)),
+      modulePath_(std::move(modulePath)),
+      shelf_(options_.cacheDirectory, options_.spaceProbe) {}
 
 ResourceService* LazyContentService::service() {
     if (service_ || !loadError_.empty())
@@ -53,18 +54,13 @@ void LazyContentService::beginAccessing(const std::string& tag,
 }
 
 std::vector<PackOnDisk> LazyContentService::installedPacks() {
-    auto* loaded = service();
-    return loaded ? loaded->installedPacks() : std::vector<PackOnDisk>{};
+    return shelf_.installedPacks();
 }
 
 void LazyContentService::removePack(const std::string& tag) {
-    auto* loaded = service();
-    if (!loaded)
-        throw std::runtime_error(loadError_);
-    loaded->removePack(tag);
+    shelf_.removePack(tag, closing_);
 }
 
 std::optional<std::uint64_t> LazyContentService::availableSpace() {
-    auto* loaded = service();
-    return loaded ? loaded->availableSpace() : std::nullopt;
+    return shelf_.availableSpace();
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "platform/content/ResourceService.h"
 #include "platform/ondemand/ContentService.h"
+#include "platform/ondemand/PackShelf.h"
 
 // The on-demand content service, loaded from its module (ContentModule.h) the first time it is
-// asked for anything, on the main thread. A module that cannot be loaded fails each request
-// with a clear error and shows no pack as installed.
+// asked for a pack, on the main thread. Listing and removing installed packs and the free space
+// need no network: they are answered here, without loading the module. A module that cannot be
+// loaded fails each request with a clear error.
 class LazyContentService : public ResourceService {
 public:
     LazyContentService(ContentService::Options options, std::string modulePath);
@@ -25,6 +28,8 @@ private:
 
     ContentService::Options options_;
     std::string modulePath_;
+    PackShelf shelf_;
+    std::atomic<bool> closing_{false};  // never set: removing waits for a download of the tag
     std::unique_ptr<ResourceService> service_;
     std::string loadError_;
 };

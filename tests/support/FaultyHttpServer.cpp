@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -119,6 +120,19 @@ std::string headerValue(const std::string& head, const std::string& name) {
 
 }  // namespace
 
+bool FaultyHttpServer::trickle(int fd, const char* data, std::size_t size, std::size_t perSecond) {
+    std::size_t tick = std::max<std::size_t>(perSecond / 10, 1);
+    for (std::size_t at = 0; at < size; at += tick) {
+        if (!sendAll(fd, data + at, std::min(tick, size - at)))
+            return false;
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::milliseconds(100),
+                           [this] { return stopping_.load(); }))
+            return false;
+    }
+    return true;
+}
+
 void FaultyHttpServer::serve(int fd) {
     std::string buffer, path, request;
     while (readRequest(fd, buffer, path, request)) {
@@ -149,8 +163,10 @@ void FaultyHttpServer::serve(int fd) {
         std::size_t bodyBytes =
             std::min({response.body.size() - from, response.cutAfter.value_or(SIZE_MAX),
                       response.stallAfter.value_or(SIZE_MAX)});
+        const char* body = response.body.data() + from;
         bool sent = sendAll(fd, head.data(), head.size()) &&
-                    sendAll(fd, response.body.data() + from, bodyBytes);
+                    (response.trickle ? trickle(fd, body, bodyBytes, *response.trickle)
+                                      : sendAll(fd, body, bodyBytes));
         {
             std::lock_guard lock(mutex_);
             sent_[path] += bodyBytes;

@@ -18,13 +18,14 @@ public:
         Response() = default;
         Response(int status, std::string body, std::optional<std::size_t> cutAfter = {},
                  std::optional<std::size_t> stallAfter = {}, std::string etag = {},
-                 bool ranges = false)
+                 bool ranges = false, std::optional<std::size_t> trickle = {})
             : status(status),
               body(std::move(body)),
               cutAfter(cutAfter),
               stallAfter(stallAfter),
               etag(std::move(etag)),
-              ranges(ranges) {}
+              ranges(ranges),
+              trickle(trickle) {}
 
         int status = 200;
         std::string body;
@@ -37,6 +38,8 @@ public:
         // Answers "Range: bytes=N-" with a 206 from byte N, unless an If-Range differs from
         // the ETag. Cuts and stalls then count from byte N.
         bool ranges = false;
+        // Sends the body at this many bytes a second, a tenth each 100 ms, as a failing link.
+        std::optional<std::size_t> trickle;
     };
 
     FaultyHttpServer();
@@ -55,6 +58,7 @@ public:
 private:
     void acceptLoop();
     void serve(int fd);
+    bool trickle(int fd, const char* data, std::size_t size, std::size_t perSecond);
     bool readRequest(int fd, std::string& buffer, std::string& path, std::string& head);
 
     int listener_ = -1;

@@ -91,7 +91,8 @@ ContentService::Options testOptions(const std::string& baseUrl,
     options.baseUrl = baseUrl;
     options.cacheDirectory = cache;
     options.connectTimeout = std::chrono::seconds(2);
-    options.lowSpeedTime = std::chrono::seconds(1);
+    options.rateWindow = std::chrono::seconds(1);
+    options.manifestDeadline = std::chrono::seconds(2);
     return options;
 }
 
@@ -99,7 +100,7 @@ std::string unreachableBaseUrl() {
     return "http://127.0.0.1:" + std::to_string(freeLoopbackPort());
 }
 
-long fetchPack(ContentService& service, const std::string& tag) {
+long fetchPack(ContentService& service, const std::string& tag, std::string* description) {
     // Shared with the handler: a request that overruns must not complete into a dead probe.
     auto probe = std::make_shared<CompletionProbe>();
     service.beginAccessing(tag, NSProgress::make(),
@@ -108,6 +109,8 @@ long fetchPack(ContentService& service, const std::string& tag) {
         ADD_FAILURE() << "request for \"" << tag << "\" did not complete";
         return -1;
     }
+    if (description)
+        *description = probe->description();
     return probe->errorCode();
 }
 
@@ -154,7 +157,8 @@ ResourceService::Completion CompletionProbe::handler() {
     return [this](std::shared_ptr<NSError> error) {
         // Notified under the lock: the waiter may destroy the probe as soon as it wakes.
         std::lock_guard lock(mutex_);
-        state_ = {state_.calls + 1, error ? error->code() : 0, std::this_thread::get_id()};
+        state_ = {state_.calls + 1, error ? error->code() : 0, std::this_thread::get_id(),
+                  error ? error->localizedDescription() : ""};
         done_.notify_all();
     };
 }

@@ -48,8 +48,8 @@ ContentService::Options testOptions(const std::string& baseUrl, const std::files
 std::string unreachableBaseUrl();
 
 // Runs one request to the end; returns its error code (0 for success), or -1 after adding a
-// test failure if it did not complete in time.
-long fetchPack(ContentService& service, const std::string& tag);
+// test failure if it did not complete in time. Sets `description` to the error's, if asked.
+long fetchPack(ContentService& service, const std::string& tag, std::string* description = nullptr);
 
 // Relative path -> bytes of every file below a folder.
 using FolderSnapshot = std::map<std::string, std::string>;
@@ -72,12 +72,14 @@ public:
     int calls() const { return read().calls; }
     long errorCode() const { return read().code; }  // 0 on success
     std::thread::id thread() const { return read().thread; }
+    std::string description() const { return read().description; }
 
 private:
     struct State {
         int calls = 0;
         long code = 0;
         std::thread::id thread;
+        std::string description;
     };
     State read() const {
         std::lock_guard lock(mutex_);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,7 +49,16 @@ AtomicFile::AtomicFile(fs::path path) : path_(std::move(path)) {
     if (!path_.has_parent_path())
         path_ = fs::path(".") / path_;
     temporary_ = path_.parent_path() / (temporaryPrefix(path_) + std::to_string(::getpid()));
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Whatever sits at the temporary name is never written through: not a link, and not a
+    // FIFO, whose open would wait for a reader (O_NONBLOCK; a regular file ignores it).
+    fd_ = ::open(temporary_.c_str(),
+                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat info {};
+    if (fd_ >= 0 && (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+        errno = EINVAL;
+    }
     if (fd_ < 0)
         throwErrno(errno, "create", temporary_);
 }

@@ -1,10 +1,8 @@
 #include "platform/ondemand/ContentService.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -19,6 +17,7 @@
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/PackInstaller.h"
 #include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/PackShelf.h"
 #include "platform/ondemand/PackStore.h"
 
 namespace {
@@ -27,23 +26,10 @@ namespace {
 // a hundred times however large the pack is.
 constexpr int kProgressSteps = 100;
 
-std::string nonEmptyEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
-std::string homeDirectory() {
-    std::string home = nonEmptyEnvironment("HOME");
-    if (!home.empty())
-        return home;
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir != nullptr)
-        return found->pw_dir;
-    return std::filesystem::temp_directory_path().string();
-}
+// How long closing the service waits, in all, for workers to notice that they are cancelled.
+// A transfer does within about a second; a worker stuck in a call that does not return (a
+// hung disk, say) must not keep the application from exiting.
+constexpr auto kShutdownWait = std::chrono::seconds(2);
 
 }  // namespace
 
@@ -63,16 +49,18 @@ struct ContentService::Job {
 // Everything the workers touch, shared with them so that a worker outliving the service
 // (one that destroyed the service from its own completion) still finds it.
 struct ContentService::Core {
-    PackStore store;
+    PackShelf shelf;
+    const PackStore& store = shelf.store();
     PackInstaller::Settings settings;
     std::atomic<bool> cancelled{false};
 
     std::mutex mutex;
+    std::condition_variable jobExited;
     std::map<std::string, std::shared_ptr<Job>> running;  // by tag, until completions start
     std::vector<std::shared_ptr<Job>> threads;            // jobs whose thread is not joined
 
-    Core(PackStore store, PackInstaller::Settings settings)
-        : store(std::move(store)), settings(std::move(settings)) {}
+    Core(PackShelf shelf, PackInstaller::Settings settings)
+        : shelf(std::move(shelf)), settings(std::move(settings)) {}
 
     std::vector<std::shared_ptr<NSProgress>> progressesOf(const Job& job) {
         std::lock_guard lock(mutex);
@@ -91,43 +79,41 @@ ContentService::ContentService(Options options) {
         baseUrl.pop_back();
     if (baseUrl.empty())
         throw std::invalid_argument("ContentService needs a base URL");
-    auto cache = options.cacheDirectory.empty() ? defaultCacheDirectory() : options.cacheDirectory;
-
+    PackShelf shelf(options.cacheDirectory, std::move(options.spaceProbe));
     PackInstaller::Settings settings;
     settings.baseUrl = std::move(baseUrl);
     settings.timeouts.connect = options.connectTimeout;
-    settings.timeouts.lowSpeedTime = options.lowSpeedTime;
-    settings.timeouts.lowSpeedLimit = options.lowSpeedLimit;
-    settings.spaceProbe =
-        options.spaceProbe ? std::move(options.spaceProbe) : fileio::systemAvailableSpace;
+    settings.timeouts.minimumRate = options.minimumRate;
+    settings.timeouts.rateWindow = options.rateWindow;
+    settings.timeouts.manifestDeadline = options.manifestDeadline;
+    settings.spaceProbe = shelf.spaceProbe();
     settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
-    core_ = std::make_shared<Core>(PackStore(std::move(cache)), std::move(settings));
+    core_ = std::make_shared<Core>(std::move(shelf), std::move(settings));
 }
 
 ContentService::~ContentService() {
     core_->cancelled = true;
+    std::unique_lock lock(core_->mutex);
     std::vector<std::shared_ptr<Job>> jobs;
-    {
-        std::lock_guard lock(core_->mutex);
-        jobs.swap(core_->threads);
-    }
+    jobs.swap(core_->threads);
+    auto self = std::this_thread::get_id();
+    core_->jobExited.wait_for(lock, kShutdownWait, [&] {
+        return std::all_of(jobs.begin(), jobs.end(), [&](const auto& job) {
+            return job->exited || job->thread.get_id() == self;
+        });
+    });
+    // A worker still running owns what it uses (the Core and its Job are shared with it, and
+    // the module is never unloaded): it completes its request whenever its call returns.
     for (auto& job : jobs) {
-        if (job->thread.get_id() == std::this_thread::get_id())
-            job->thread.detach();
-        else
+        if (job->exited && job->thread.get_id() != self)
             job->thread.join();
+        else
+            job->thread.detach();
     }
 }
 
 std::filesystem::path ContentService::defaultCacheDirectory() {
-    std::string explicitDirectory = nonEmptyEnvironment("LARKSPIRE_CACHE_DIR");
-    if (!explicitDirectory.empty())
-        return explicitDirectory;
-    // The XDG rules ignore a relative $XDG_CACHE_HOME.
-    std::string xdg = nonEmptyEnvironment("XDG_CACHE_HOME");
-    if (!xdg.empty() && xdg.front() == '/')
-        return std::filesystem::path(xdg) / "larkspire";
-    return std::filesystem::path(homeDirectory()) / ".cache" / "larkspire";
+    return PackShelf::defaultCacheDirectory();
 }
 
 std::string ContentService::fileUrlFor(const std::filesystem::path& folder) {
@@ -156,31 +142,15 @@ std::string ContentService::bundleDirectory(const std::string& tag) {
 }
 
 std::vector<PackOnDisk> ContentService::installedPacks() {
-    std::vector<PackOnDisk> packs;
-    std::error_code ignored;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(core_->store.cacheDirectory() / "packs", ignored)) {
-        std::string tag = entry.path().filename().string();
-        if (!PackManifest::isSafeName(tag))
-            continue;
-        if (auto bytes = core_->store.installedBytes(tag))
-            packs.push_back({tag, *bytes});
-    }
-    std::sort(packs.begin(), packs.end(),
-              [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
-    return packs;
+    return core_->shelf.installedPacks();
 }
 
 void ContentService::removePack(const std::string& tag) {
-    if (!PackManifest::isSafeName(tag))
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "invalid tag \"" + tag + "\"");
-    core_->store.prepare();
-    auto lock = core_->store.lock(tag, core_->cancelled);
-    core_->store.remove(tag);
+    core_->shelf.removePack(tag, core_->cancelled);
 }
 
 std::optional<std::uint64_t> ContentService::availableSpace() {
-    return core_->settings.spaceProbe(core_->store.cacheDirectory());
+    return core_->shelf.availableSpace();
 }
 
 void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
@@ -262,4 +232,5 @@ void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_pt
     }
     std::lock_guard lock(core->mutex);
     job->exited = true;
+    core->jobExited.notify_all();
 }

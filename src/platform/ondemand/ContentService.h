@@ -15,9 +15,13 @@ struct ContentServiceOptions {
     // Empty means ContentService::defaultCacheDirectory().
     std::filesystem::path cacheDirectory;
     std::chrono::milliseconds connectTimeout{15000};
-    // A transfer slower than `lowSpeedLimit` bytes/s for `lowSpeedTime` fails.
-    std::chrono::seconds lowSpeedTime{30};
-    long lowSpeedLimit = 1;
+    // A transfer fails once it moves fewer than `minimumRate` bytes/s on average over
+    // `rateWindow`, and a manifest not received whole within `manifestDeadline`, so that a
+    // trickling server cannot hold a request and the pack's lock for ever. 1 KiB/s is a tenth
+    // of a weak mobile link, and 30 s rides out its pauses (FetchTimeouts says more).
+    long minimumRate = 1024;
+    std::chrono::seconds rateWindow{30};
+    std::chrono::seconds manifestDeadline{60};
     // Free space under the cache; empty means statvfs.
     SpaceProbe spaceProbe;
     // Every write of a downloaded byte goes through this; empty means write(2).
@@ -33,7 +37,8 @@ public:
 
     explicit ContentService(Options options);
     // Cancels the requests still running (they complete with LKSOnDemandNetworkError) and
-    // waits for their threads.
+    // waits up to 2 s in all for their threads. A thread stuck longer (in a write to a hung
+    // disk, say) is left to finish on its own and completes its request when it does.
     ~ContentService() override;
     ContentService(const ContentService&) = delete;
     ContentService& operator=(const ContentService&) = delete;

@@ -26,7 +26,8 @@ void initialiseCurlOnce() {
 
 Fetcher::Fetcher(FetchTimeouts timeouts, const std::atomic<bool>& cancelled)
     : timeouts_(timeouts), cancelled_(cancelled) {
-    timeouts_.lowSpeedTime = std::max(timeouts_.lowSpeedTime, std::chrono::seconds(1));
+    timeouts_.rateWindow = std::max(timeouts_.rateWindow, std::chrono::seconds(1));
+    timeouts_.minimumRate = std::max(timeouts_.minimumRate, 1L);
     initialiseCurlOnce();
     curl_ = curl_easy_init();
     if (curl_ == nullptr)
@@ -54,6 +55,12 @@ std::string Fetcher::percentEncode(std::string_view text) {
         }
     }
     return encoded;
+}
+
+bool Fetcher::isHeaderValue(std::string_view value) {
+    return std::none_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) == 0x7f;
+    });
 }
 
 std::size_t Fetcher::onData(char* data, std::size_t size, std::size_t count, void* self) {
@@ -99,7 +106,10 @@ std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, v
         value.remove_prefix(1);
     while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
         value.remove_suffix(1);
-    if (name == "etag" && !value.starts_with("W/")) {
+    // A validator is sent back in If-Range: one that could break that header is never kept.
+    if (!isHeaderValue(value)) {
+        return line.size();
+    } else if (name == "etag" && !value.starts_with("W/")) {
         fetcher->head_.etag = value;
     } else if (name == "last-modified") {
         fetcher->head_.lastModified = value;
@@ -117,25 +127,32 @@ int Fetcher::onProgress(void* self, long long, long long received, long long, lo
     auto* fetcher = static_cast<Fetcher*>(self);
     if (fetcher->cancelled_.load())
         return 1;
-    return fetcher->stalled(received) ? 1 : 0;
+    return fetcher->stalled(received) || fetcher->pastDeadline() ? 1 : 0;
+}
+
+bool Fetcher::pastDeadline() {
+    if (deadline_.count() == 0 || std::chrono::steady_clock::now() - started_ < deadline_)
+        return false;
+    pastDeadline_ = true;
+    return true;
 }
 
 bool Fetcher::stalled(long long received) {
     auto now = std::chrono::steady_clock::now();
-    if (received > windowBytes_ + timeouts_.lowSpeedLimit * timeouts_.lowSpeedTime.count()) {
+    if (received > windowBytes_ + timeouts_.minimumRate * timeouts_.rateWindow.count()) {
         // Enough has arrived for the whole window: start a new one from here.
         windowStart_ = now;
         windowBytes_ = received;
         return false;
     }
-    if (now - windowStart_ < timeouts_.lowSpeedTime)
+    if (now - windowStart_ < timeouts_.rateWindow)
         return false;
     stalled_ = true;
     return true;
 }
 
 Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const Range* range,
-                               const HeadSink& onHead) {
+                               const HeadSink& onHead, std::chrono::seconds deadline) {
     if (cancelled_.load())
         return {Status::cancelled, 0, "the request was cancelled"};
     auto* curl = static_cast<CURL*>(curl_);
@@ -145,9 +162,10 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     bodyStarted_ = false;
     head_ = {};
     sinkFailure_ = nullptr;
-    windowStart_ = std::chrono::steady_clock::now();
+    windowStart_ = started_ = std::chrono::steady_clock::now();
     windowBytes_ = 0;
-    stalled_ = false;
+    stalled_ = pastDeadline_ = false;
+    deadline_ = deadline;
     char errorBuffer[CURL_ERROR_SIZE] = {};
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -168,7 +186,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     curl_slist* headers = nullptr;
     if (range) {
         curl_easy_setopt(curl, CURLOPT_RANGE, rangeText.c_str());
-        if (!range->ifRange.empty())
+        if (!range->ifRange.empty() && isHeaderValue(range->ifRange))
             headers = curl_slist_append(headers, ("If-Range: " + range->ifRange).c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     }
@@ -196,17 +214,30 @@ Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& 
         case CURLE_OK:
             return {Status::ok, status, {}};
         case CURLE_HTTP_RETURNED_ERROR:
-            if (status == 404 || status == 410)
-                return {Status::notFound, status, message};
-            return {Status::httpError, status, message};
+            return {status == 404 || status == 410 ? Status::notFound : Status::httpError, status,
+                    "HTTP status " + std::to_string(status)};
         case CURLE_FILE_COULDNT_READ_FILE:
-            return {Status::notFound, 0, message};
+            return {Status::notFound, 0, "not found"};  // the URL names the path already
         case CURLE_ABORTED_BY_CALLBACK:
             if (stalled_)
                 return {Status::networkError, status,
-                        "the server sent less than " + std::to_string(timeouts_.lowSpeedLimit) +
-                            " byte/s for " + std::to_string(timeouts_.lowSpeedTime.count()) + " s"};
+                        "too slow: less than " + std::to_string(timeouts_.minimumRate) +
+                            " bytes/s over " + std::to_string(timeouts_.rateWindow.count()) + " s"};
+            if (pastDeadline_)
+                return {Status::networkError, status,
+                        "not received whole within " + std::to_string(deadline_.count()) + " s"};
             return {Status::networkError, 0, message};
+        // With no whole-transfer timeout set, a timeout is the connect timeout.
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_OPERATION_TIMEDOUT:
+            return {Status::networkError, status, "host not reachable (" + message + ")"};
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_GOT_NOTHING:
+            return {Status::networkError, status, "the connection was cut (" + message + ")"};
         default:
             return {Status::networkError, status, message};
     }

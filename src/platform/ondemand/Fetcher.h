@@ -9,13 +9,21 @@
 #include <string>
 #include <string_view>
 
-// How long a transfer may wait. A stalled server must fail a request in bounded time.
+// How long a transfer may take. A stalled or trickling server must fail a request in bounded
+// time, and so release the pack's lock, rather than hold both for as long as a byte comes now
+// and then.
 struct FetchTimeouts {
     std::chrono::milliseconds connect{15000};
-    // The transfer fails once it has moved fewer than `lowSpeedLimit` bytes per second over
-    // `lowSpeedTime`, waiting for the response included (checked about once a second).
-    std::chrono::seconds lowSpeedTime{30};
-    long lowSpeedLimit = 1;
+    // The transfer fails once it has moved fewer than `minimumRate` bytes per second on average
+    // over `rateWindow`, waiting for the response included (checked about once a second).
+    // 1 KiB/s is a tenth of what a weak mobile link moves, yet at that rate a pack of a few
+    // megabytes would take over an hour, which nobody waits for; 30 s rides out the pauses of a
+    // busy Wi-Fi or a train going through a tunnel.
+    long minimumRate = 1024;
+    std::chrono::seconds rateWindow{30};
+    // A manifest is a few kilobytes: a server that has not sent it whole in this time (the
+    // connection included) is not one a pack can come from.
+    std::chrono::seconds manifestDeadline{60};
 };
 
 // Streams one URL (file://, http:// or https://, all through libcurl) into a sink. One fetcher
@@ -32,7 +40,7 @@ public:
     struct Result {
         Status status = Status::ok;
         long httpStatus = 0;
-        std::string message;
+        std::string message;  // the cause in words, without the URL
     };
     // What a response said of its body, known before its first byte.
     struct Head {
@@ -57,11 +65,15 @@ public:
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
 
+    // A `deadline` (none when zero) bounds the whole transfer.
     Result fetch(const std::string& url, const Sink& sink, const Range* range = nullptr,
-                 const HeadSink& onHead = {});
+                 const HeadSink& onHead = {}, std::chrono::seconds deadline = {});
     // The head of the last response, as far as it arrived (also after a failed transfer).
     const Head& lastHead() const { return head_; }
 
+    // True when `value` has no control character (below 0x20, or 0x7f), so that it can be sent
+    // back in a header line without ending that line or starting another.
+    static bool isHeaderValue(std::string_view value);
     // Escapes every byte but the URL-unreserved ones, so any valid name is one path segment.
     static std::string percentEncode(std::string_view text);
 
@@ -70,6 +82,7 @@ private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static int onProgress(void* self, long long, long long received, long long, long long);
     bool stalled(long long received);
+    bool pastDeadline();
     // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
     Result resultOf(int curlCode, long status, const std::string& message) const;
 
@@ -82,8 +95,11 @@ private:
     Head head_;
     std::exception_ptr sinkFailure_;
     // libcurl's own low-speed check averages over several seconds, so a burst followed by
-    // silence would outlive lowSpeedTime by that much: the window is kept here instead.
+    // silence would outlive rateWindow by that much: the window is kept here instead.
     std::chrono::steady_clock::time_point windowStart_;
     long long windowBytes_ = 0;
     bool stalled_ = false;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::seconds deadline_{};
+    bool pastDeadline_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/ondemand/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -52,6 +53,56 @@ void writeAll(const WriteFunction& write, int fd, const void* data, std::size_t 
             throwStorageError(ENOSPC, "write", what);
         bytes += written;
         size -= static_cast<std::size_t>(written);
+    }
+}
+
+UniqueFd openRegular(const std::filesystem::path& path, int flags, int mode) {
+    UniqueFd fd(::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode));
+    struct stat info {};
+    if (fd && (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+        fd.reset();
+        errno = EINVAL;
+    }
+    return fd;
+}
+
+std::optional<std::string> readRegular(const std::filesystem::path& path, std::size_t maxBytes) {
+    UniqueFd fd = openRegular(path, O_RDONLY);
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t got = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return std::nullopt;  // unreadable, or shrunk while read: not the file it was
+        done += static_cast<std::size_t>(got);
+    }
+    return text;
+}
+
+bool isRealDirectory(const std::filesystem::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void makeRealDirectory(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return;
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            throwStorageError(errno, "replace", path);
+    } else if (errno != ENOENT) {
+        throwStorageError(errno, "open", path);
+    }
+    if (::mkdir(path.c_str(), 0755) != 0) {
+        int error = errno;
+        if (error != EEXIST || !isRealDirectory(path))
+            throwStorageError(error, "create", path);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/ondemand/PackInstaller.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,25 +10,21 @@
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/Sha256.h"
 #include "platform/ondemand/VerifiedFileWriter.h"
 
 namespace {
 
-[[noreturn]] void throwFetchFailure(const Fetcher::Result& result, const std::string& what) {
+// The URL first, then the cause: a parent can check the address and see what went wrong.
+[[noreturn]] void throwFetchFailure(const Fetcher::Result& result, const std::string& url) {
     switch (result.status) {
         case Fetcher::Status::httpError:
         case Fetcher::Status::notFound:
-            // A file:// server has no status: its only error of this kind is a missing file.
-            throw ContentError(
-                LKSOnDemandHTTPError,
-                what + ": " +
-                    (result.httpStatus != 0 ? "HTTP status " + std::to_string(result.httpStatus)
-                                            : std::string("not found")) +
-                    " (" + result.message + ")");
+            throw ContentError(LKSOnDemandHTTPError, url + ": " + result.message);
         case Fetcher::Status::cancelled:
-            throw ContentError(LKSOnDemandNetworkError, "the request was cancelled");
+            throw ContentError(LKSOnDemandNetworkError, result.message);
         default:
-            throw ContentError(LKSOnDemandNetworkError, what + ": " + result.message);
+            throw ContentError(LKSOnDemandNetworkError, url + ": " + result.message);
     }
 }
 
@@ -52,6 +49,29 @@ private:
 // Thrown from a response head that carries on from somewhere else than the kept prefix.
 struct ResumeRefused {};
 
+bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) {
+    std::vector<char> buffer(1024 * 1024);
+    for (const auto& file : manifest.files()) {
+        UniqueFd fd = fileio::openRegular(directory / file.name, O_RDONLY);
+        if (!fd)
+            return false;
+        Sha256 hasher;
+        for (;;) {
+            ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            hasher.update(buffer.data(), static_cast<std::size_t>(got));
+        }
+        if (hasher.finishHex() != file.sha256)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 PackInstaller::PackInstaller(const PackStore& store, Settings settings,
@@ -69,12 +89,12 @@ std::string PackInstaller::fileUrl(const std::string& tag, const std::string& na
 
 bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes) {
     if (!PackManifest::isSafeName(tag))
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "invalid tag \"" + tag + "\"");
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "not a valid pack name");
     store_.prepare();
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
     auto staging = store_.resumeDirectory(tag);
-    if (store_.isInstalledIntact(tag)) {
+    if (installedIntact(tag)) {
         StagingGuard stale(staging);
         return false;
     }
@@ -85,9 +105,9 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         auto available = settings_.spaceProbe(store_.stagingDirectory());
         if (available && *available < manifest.totalSize()) {
             throw ContentError(NSBundleOnDemandResourceOutOfSpaceError,
-                               "pack \"" + tag + "\" needs " +
-                                   std::to_string(manifest.totalSize()) + " bytes, " +
-                                   std::to_string(*available) + " available");
+                               "needs " + std::to_string(manifest.totalSize()) + " bytes, only " +
+                                   std::to_string(*available) + " are free in " +
+                                   store_.stagingDirectory().string());
         }
     }
 
@@ -112,23 +132,49 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     return true;
 }
 
+bool PackInstaller::installedIntact(const std::string& tag) const {
+    auto pack = store_.installed(tag);
+    if (!pack)
+        return false;
+    if (store_.isRecordedSound(tag))
+        return true;
+    if (!hashesMatch(store_.packDirectory(tag), pack->manifest))
+        return false;
+    try {
+        store_.recordVerified(tag);
+    } catch (const ContentError&) {
+        // Sound all the same: it is checked again next time.
+    }
+    return true;
+}
+
 PackManifest PackInstaller::fetchManifest(const std::string& tag, Fetcher& fetcher) {
-    std::string text;
-    auto result = fetcher.fetch(manifestUrl(tag), [&](const char* data, std::size_t size) {
-        if (text.size() + size > PackManifest::kMaxJsonSize)
-            throw ContentError(LKSOnDemandBadManifestError,
-                               "manifest of \"" + tag + "\" is too large");
-        text.append(data, size);
-    });
+    std::string url = manifestUrl(tag), text;
+    auto result = fetcher.fetch(
+        url,
+        [&](const char* data, std::size_t size) {
+            if (text.size() + size > PackManifest::kMaxJsonSize)
+                throw ContentError(LKSOnDemandBadManifestError,
+                                   url + ": the manifest is larger than " +
+                                       std::to_string(PackManifest::kMaxJsonSize) + " bytes");
+            text.append(data, size);
+        },
+        nullptr, {}, settings_.timeouts.manifestDeadline);
+    // The code callers know for a tag the server does not have; the text says how it was told.
     if (result.status == Fetcher::Status::notFound)
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "no pack \"" + tag + "\"");
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError,
+                           url + ": " + result.message + " (no such pack on the server)");
     if (result.status != Fetcher::Status::ok)
-        throwFetchFailure(result, "manifest of \"" + tag + "\"");
-    PackManifest manifest = PackManifest::parse(text);
-    if (manifest.tag() != tag)
-        throw ContentError(LKSOnDemandBadManifestError,
-                           "manifest of \"" + tag + "\" names tag \"" + manifest.tag() + "\"");
-    return manifest;
+        throwFetchFailure(result, url);
+    try {
+        PackManifest manifest = PackManifest::parse(text);
+        if (manifest.tag() != tag)
+            throw ContentError(LKSOnDemandBadManifestError,
+                               "the manifest is of pack \"" + manifest.tag() + "\"");
+        return manifest;
+    } catch (const ContentError& failure) {
+        throw ContentError(failure.code(), url + ": " + failure.what());
+    }
 }
 
 void PackInstaller::Progress::set(std::uint64_t bytes) {
@@ -211,7 +257,7 @@ bool PackInstaller::fetchFile(const std::string& tag, const PackFile& file,
             auto prefixNow = writer.settle();
             if (prefixNow.bytes > 0)
                 kept_.push_back(KeptFile::from(file, prefixNow, fetcher.lastHead(), kept));
-            throwFetchFailure(result, "\"" + file.name + "\" of \"" + tag + "\"");
+            throwFetchFailure(result, fileUrl(tag, file.name));
         }
     }
     try {
@@ -233,25 +279,30 @@ bool PackInstaller::resumable() const {
     return scheme == "http" || scheme == "https";
 }
 
-// Files a new download may carry on from stay; whatever else an earlier attempt left goes.
+// Files a new download may carry on from stay; whatever else an earlier attempt left goes, and
+// so does anything that is not a regular file (a link goes itself, never what it points to).
 void PackInstaller::keepOnlyPackFiles(const std::filesystem::path& staging,
                                       const PackManifest& manifest) {
+    fileio::makeRealDirectory(staging);
     std::error_code error;
-    std::filesystem::create_directories(staging, error);
-    if (error)
-        fileio::throwStorageError(error.value(), "create", staging);
     std::vector<std::filesystem::path> stale;
     for (const auto& entry : std::filesystem::directory_iterator(staging, error)) {
         auto name = entry.path().filename().string();
-        bool packFile = std::any_of(manifest.files().begin(), manifest.files().end(),
-                                    [&](const PackFile& file) { return file.name == name; });
-        if (!packFile && name != resumerecord::kFileName)
+        bool wanted = name == resumerecord::kFileName ||
+                      std::any_of(manifest.files().begin(), manifest.files().end(),
+                                  [&](const PackFile& file) { return file.name == name; });
+        std::error_code typeError;
+        if (!wanted ||
+            entry.symlink_status(typeError).type() != std::filesystem::file_type::regular)
             stale.push_back(entry.path());
     }
-    for (const auto& path : stale)
-        std::filesystem::remove_all(path, error);
     if (error)
-        fileio::throwStorageError(error.value(), "clear", staging);
+        fileio::throwStorageError(error.value(), "list", staging);
+    for (const auto& path : stale) {
+        std::filesystem::remove_all(path, error);
+        if (error)
+            fileio::throwStorageError(error.value(), "clear", path);
+    }
 }
 
 void PackInstaller::writeManifestCopy(const PackManifest& manifest,

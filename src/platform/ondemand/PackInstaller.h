@@ -38,6 +38,9 @@ public:
     std::string fileUrl(const std::string& tag, const std::string& name) const;
 
 private:
+    // True when <Tag> is installed whole. A pack whose install record does not vouch for its
+    // bytes (PackStore::isRecordedSound) has its hashes checked once first, without network.
+    bool installedIntact(const std::string& tag) const;
     PackManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
     struct Progress {
         std::uint64_t done = 0;

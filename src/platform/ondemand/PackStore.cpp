@@ -17,7 +17,6 @@
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
-#include "platform/ondemand/Sha256.h"
 
 namespace {
 
@@ -55,8 +54,20 @@ void removeQuietly(const std::filesystem::path& path) {
     std::filesystem::remove_all(path, ignored);
 }
 
+// The lock file of a tag. Anything else in its place (a link, a FIFO, a folder) is nobody's
+// lock: it is removed, a link itself and never its target, and a lock file made instead.
+UniqueFd openLockFile(const std::filesystem::path& path) {
+    UniqueFd fd = fileio::openRegular(path, O_RDWR | O_CREAT);
+    if (!fd && (errno == ELOOP || errno == EINVAL || errno == ENXIO || errno == EISDIR)) {
+        removeQuietly(path);
+        fd = fileio::openRegular(path, O_RDWR | O_CREAT);
+    }
+    return fd;
+}
+
 constexpr const char* kVerifiedRecord = "verified";
 constexpr const char* kBootRecordPrefix = "installed in boot ";
+constexpr std::size_t kMaxRecordSize = 256;
 
 }  // namespace
 
@@ -67,65 +78,55 @@ std::filesystem::path PackStore::packDirectory(const std::string& tag) const {
 }
 
 void PackStore::prepare() const {
-    makeDirectory(cache_ / "packs");
-    makeDirectory(stagingDirectory());
-    makeDirectory(cache_ / "locks");
+    makeDirectory(cache_);
+    fileio::makeRealDirectory(cache_ / "packs");
+    fileio::makeRealDirectory(stagingDirectory());
+    fileio::makeRealDirectory(cache_ / "locks");
 }
 
-bool PackStore::isInstalledIntact(const std::string& tag) const {
+std::optional<PackStore::Installed> PackStore::installed(const std::string& tag) const {
     auto directory = packDirectory(tag);
-    std::string manifestText =
-        AtomicFile::read(directory / PackManifest::kInstalledFileName).value_or("");
-    if (manifestText.empty())
-        return false;
-    try {
-        PackManifest manifest = PackManifest::parse(manifestText);
-        if (manifest.tag() != tag)
-            return false;
-        for (const auto& file : manifest.files()) {
-            struct stat info {};
-            auto path = directory / file.name;
-            if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-                static_cast<std::uint64_t>(info.st_size) != file.size)
-                return false;
-        }
-        std::string record = AtomicFile::read(directory / kInstallRecordName).value_or("");
-        if (record == kVerifiedRecord)
-            return true;
-        std::string boot = currentBootId();
-        if (!boot.empty() && record == kBootRecordPrefix + boot)
-            return true;
-        // Installed in an earlier boot and not checked since: what is on disk now is final.
-        if (!hashesMatch(directory, manifest))
-            return false;
-        writeRecord(directory, kVerifiedRecord);
-        return true;
-    } catch (const ContentError&) {
-        return false;
-    }
-}
-
-std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) const {
-    auto directory = packDirectory(tag);
-    auto manifestPath = directory / PackManifest::kInstalledFileName;
-    std::string manifestText = AtomicFile::read(manifestPath).value_or("");
-    if (manifestText.empty())
+    if (!fileio::isRealDirectory(cache_ / "packs") || !fileio::isRealDirectory(directory))
+        return std::nullopt;
+    auto text = fileio::readRegular(directory / PackManifest::kInstalledFileName,
+                                    PackManifest::kMaxJsonSize);
+    if (!text || text->empty())
         return std::nullopt;
     try {
-        PackManifest manifest = PackManifest::parse(manifestText);
-        if (manifest.tag() != tag)
+        Installed pack{PackManifest::parse(*text), text->size()};
+        if (pack.manifest.tag() != tag)
             return std::nullopt;
-        for (const auto& file : manifest.files()) {
+        for (const auto& file : pack.manifest.files()) {
             struct stat info {};
             auto path = directory / file.name;
             if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
                 static_cast<std::uint64_t>(info.st_size) != file.size)
                 return std::nullopt;
         }
-        return manifest.totalSize() + manifestText.size();
+        return pack;
     } catch (const ContentError&) {
         return std::nullopt;
     }
+}
+
+std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) const {
+    auto pack = installed(tag);
+    if (!pack)
+        return std::nullopt;
+    return pack->manifest.totalSize() + pack->manifestBytes;
+}
+
+bool PackStore::isRecordedSound(const std::string& tag) const {
+    auto record =
+        fileio::readRegular(packDirectory(tag) / kInstallRecordName, kMaxRecordSize).value_or("");
+    if (record == kVerifiedRecord)
+        return true;
+    std::string boot = currentBootId();
+    return !boot.empty() && record == kBootRecordPrefix + boot;
+}
+
+void PackStore::recordVerified(const std::string& tag) const {
+    writeRecord(packDirectory(tag), kVerifiedRecord);
 }
 
 void PackStore::remove(const std::string& tag) const {
@@ -144,31 +145,6 @@ void PackStore::remove(const std::string& tag) const {
         fileio::throwStorageError(error, "remove", target);
     }
     removeTree(aside);
-}
-
-bool PackStore::hashesMatch(const std::filesystem::path& directory,
-                            const PackManifest& manifest) const {
-    std::vector<char> buffer(1024 * 1024);
-    for (const auto& file : manifest.files()) {
-        auto path = directory / file.name;
-        UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (!fd)
-            return false;
-        Sha256 hasher;
-        for (;;) {
-            ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return false;
-            if (got == 0)
-                break;
-            hasher.update(buffer.data(), static_cast<std::size_t>(got));
-        }
-        if (hasher.finishHex() != file.sha256)
-            return false;
-    }
-    return true;
 }
 
 void PackStore::writeInstallRecord(const std::filesystem::path& staging) const {
@@ -258,7 +234,7 @@ void PackStore::install(const std::string& tag, const std::filesystem::path& sta
 
 std::optional<PackStore::TagLock> PackStore::tryLock(const std::string& tag) const {
     auto path = cache_ / "locks" / (tag + ".lock");
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+    UniqueFd fd = openLockFile(path);
     if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return std::nullopt;
     return TagLock(std::move(fd));
@@ -267,7 +243,7 @@ std::optional<PackStore::TagLock> PackStore::tryLock(const std::string& tag) con
 PackStore::TagLock PackStore::lock(const std::string& tag,
                                    const std::atomic<bool>& cancelled) const {
     auto path = cache_ / "locks" / (tag + ".lock");
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+    UniqueFd fd = openLockFile(path);
     if (!fd)
         fileio::throwStorageError(errno, "open", path);
     // Polled, so that a service shutting down is not stuck behind another process's download.

@@ -6,8 +6,7 @@
 #include <string>
 
 #include "platform/ondemand/FileIo.h"
-
-class PackManifest;
+#include "platform/ondemand/PackManifest.h"
 
 // The cache layout of installed packs:
 //   <cache>/packs/<Tag>/            installed files and a copy of the manifest
@@ -28,18 +27,31 @@ public:
     }
     static constexpr const char* kResumeSuffix = ".resume";
 
-    // Creates the cache folders if needed; throws ContentError (storage).
+    // Creates the cache folders if needed, each a real folder: a link or a file where one
+    // belongs is replaced, so nothing is ever written through it. The cache folder itself may
+    // be a link, the user's choice. Throws ContentError (storage).
     void prepare() const;
 
-    // True when <Tag> is installed with its manifest and every file at its announced size.
-    // A pack installed before the last reboot has its hashes checked once first, because
-    // installs do not wait for file data to reach the disk: a crash in between would leave
-    // files of the right size with the wrong bytes, and a crash always means a new boot.
-    bool isInstalledIntact(const std::string& tag) const;
+    // The manifest copy of an installed <Tag> and the bytes it takes.
+    struct Installed {
+        PackManifest manifest;
+        std::uint64_t manifestBytes = 0;
+    };
+    // The installed <Tag> when its folder, manifest copy and every file are regular entries (no
+    // link) and each file has its announced size. Reads no file's contents.
+    std::optional<Installed> installed(const std::string& tag) const;
 
-    // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when it is
-    // not installed with every file at its announced size. Reads no file's contents.
+    // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when
+    // installed() finds no sound pack.
     std::optional<std::uint64_t> installedBytes(const std::string& tag) const;
+
+    // True when the install record of <Tag> vouches for the bytes of its files: written in this
+    // boot (a crash, which could leave files of the right size with the wrong bytes because
+    // installs do not wait for data to reach the disk, always means a new boot), or checked
+    // since.
+    bool isRecordedSound(const std::string& tag) const;
+    // Records that the files of the installed <Tag> were checked against their hashes.
+    void recordVerified(const std::string& tag) const;
 
     // Removes the installed <Tag>, if any: moved aside in one rename, then deleted. The caller
     // holds its lock. Throws ContentError (storage).
@@ -81,7 +93,6 @@ public:
     std::optional<TagLock> tryLock(const std::string& tag) const;
 
 private:
-    bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) const;
     void writeRecord(const std::filesystem::path& directory, const std::string& text) const;
 
     std::filesystem::path cache_;

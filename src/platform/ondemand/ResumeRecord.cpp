@@ -27,15 +27,16 @@ bool KeptFile::sameServerFile(const Fetcher::Head& head) const {
 namespace resumerecord {
 
 std::vector<KeptFile> load(const std::filesystem::path& folder) {
-    auto text = AtomicFile::read(folder / kFileName);
+    auto text = fileio::readRegular(folder / kFileName, kMaxSize);
     if (!text)
         return {};
     auto document = nlohmann::json::parse(*text, nullptr, false);
     std::vector<KeptFile> kept;
     if (!document.is_array())
         return {};
-    try {
-        for (const auto& entry : document) {
+    for (const auto& entry : document) {
+        // A damaged entry costs its own file only: the others are still carried on from.
+        try {
             KeptFile file;
             file.file.name = entry.at("name").get<std::string>();
             file.file.size = entry.at("size").get<std::uint64_t>();
@@ -44,11 +45,15 @@ std::vector<KeptFile> load(const std::filesystem::path& folder) {
             file.prefixSha256 = entry.at("prefixSha256").get<std::string>();
             file.etag = entry.value("etag", "");
             file.lastModified = entry.value("lastModified", "");
+            // Sent back in a header line: anything that could end that line is not a validator.
+            if (!Fetcher::isHeaderValue(file.etag))
+                file.etag.clear();
+            if (!Fetcher::isHeaderValue(file.lastModified))
+                file.lastModified.clear();
             if (PackManifest::isSafeName(file.file.name) && file.bytes <= file.file.size)
                 kept.push_back(std::move(file));
+        } catch (const nlohmann::json::exception&) {
         }
-    } catch (const nlohmann::json::exception&) {
-        return {};
     }
     return kept;
 }

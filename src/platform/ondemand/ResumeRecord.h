@@ -35,7 +35,11 @@ namespace resumerecord {
 // A dot-name, which no pack file may have.
 inline constexpr const char* kFileName = ".resume.json";
 
-// The record in `folder`, or nothing when it is missing or unreadable.
+// Larger than any record of a real pack: a bigger one is damage, not read into memory.
+inline constexpr std::size_t kMaxSize = 1024 * 1024;
+
+// The sound entries of the record in `folder`; nothing when it is missing, not a regular file,
+// larger than kMaxSize or not a record.
 std::vector<KeptFile> load(const std::filesystem::path& folder);
 // Replaces the record atomically; throws ContentError (storage).
 void save(const std::filesystem::path& folder, const std::vector<KeptFile>& kept);

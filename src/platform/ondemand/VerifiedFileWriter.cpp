@@ -14,10 +14,10 @@
 VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,
                                        WriteFunction write, const Prefix* kept)
     : path_(std::move(path)), expected_(expected), write_(std::move(write)) {
-    fd_ = UniqueFd(::open(path_.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+    fd_ = fileio::openRegular(path_, O_WRONLY | O_CREAT);
     if (!fd_)
         fileio::throwStorageError(errno, "create", path_);
-    readFd_ = UniqueFd(::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    readFd_ = fileio::openRegular(path_, O_RDONLY);
     if (!readFd_)
         fileio::throwStorageError(errno, "open", path_);
     if (!kept || !adopt(*kept)) {
@@ -95,8 +95,9 @@ VerifiedFileWriter::~VerifiedFileWriter() {
 void VerifiedFileWriter::append(const char* data, std::size_t size) {
     if (size > expected_.size - accepted_) {
         throw ContentError(LKSOnDemandSizeMismatchError,
-                           "\"" + expected_.name + "\" is larger than its " +
-                               std::to_string(expected_.size) + " bytes");
+                           "\"" + expected_.name + "\" has more than its " +
+                               std::to_string(expected_.size) + " bytes (" +
+                               std::to_string(accepted_ + size) + " received)");
     }
     fileio::writeAll(write_, fd_.get(), data, size, path_);
     accepted_ += size;
@@ -122,9 +123,10 @@ void VerifiedFileWriter::finish() {
                            "\"" + expected_.name + "\" has " + std::to_string(accepted_) +
                                " bytes instead of " + std::to_string(expected_.size));
     }
-    if (hasher_.finishHex() != expected_.sha256)
+    if (auto got = hasher_.finishHex(); got != expected_.sha256)
         throw ContentError(LKSOnDemandChecksumMismatchError,
-                           "\"" + expected_.name + "\" does not match its checksum");
+                           "\"" + expected_.name + "\" does not match its checksum: SHA-256 " +
+                               got + " instead of " + expected_.sha256);
     if (::close(fd_.release()) != 0)
         fileio::throwStorageError(errno, "close", path_);
 }

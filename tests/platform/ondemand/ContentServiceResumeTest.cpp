@@ -1,10 +1,14 @@
 // A pack whose transfer was cut carries on from what it kept, and falls back to a whole
 // transfer whenever what was kept cannot be trusted or the server cannot carry on from it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
 
 #include "PackFixtures.h"
 #include "Process.h"
 #include "TempDirectory.h"
+#include "platform/ondemand/PackStore.h"
 
 using namespace packfixtures;
 namespace fs = std::filesystem;
@@ -36,7 +40,7 @@ std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& serve
 // No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
 ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
     auto options = testOptions(server.url(), cache.path());
-    options.lowSpeedTime = std::chrono::seconds(20);
+    options.rateWindow = std::chrono::seconds(20);
     return options;
 }
 
@@ -113,4 +117,74 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
     ASSERT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", files);
     EXPECT_EQ(server.bytesSent(b) - sent, files[1].bytes.size() - cutAt);
+}
+
+// Damage in the cache as a later request finds it: the request installs the pack from what is
+// sound, in bounded time, and reads, changes or links to nothing outside the cache.
+TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
+    // A pack folder as an install leaves it, made by hand.
+    auto installAt = [](const fs::path& folder) {
+        writePack(folder.parent_path(), folder.filename().string(), kPack);
+        fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
+        writeFile(folder / PackStore::kInstallRecordName, "verified");
+    };
+    enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
+    const struct {
+        const char* what;
+        const char* entry;  // in the cache, after a cut transfer of "b.bin"
+        Damage damage;
+        const char* target;    // of a link, in the outside folder
+        std::size_t bytesOfB;  // sent by the next request: the rest when carried on
+    } rows[] = {
+        {"resume folder links outside", "staging/Video.resume", linkOut, "", size},
+        {"resume record links to /dev/zero", "staging/Video.resume/.resume.json", linkToZero, "",
+         size},
+        {"resume record is a FIFO", "staging/Video.resume/.resume.json", fifo, "", size},
+        {"kept file links outside", "staging/Video.resume/a.bin", linkOut, "keep.txt", rest},
+        {"kept file is a folder", "staging/Video.resume/a.bin", folder, "", rest},
+        // Sent as it is, the line would end If-Range and start a header of its own.
+        {"ETag with CR/LF in the record", "staging/Video.resume/.resume.json", etagWithNewline, "",
+         rest},
+        {"manifest copy links outside", "packs/Video/.manifest.json", linkOut,
+         "Video/.manifest.json", rest},
+        {"installed pack links outside", "packs/Video", linkOut, "Video", rest},
+        {"staging folder links outside", "staging", linkOut, "", size},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        FaultyHttpServer server;
+        TempDirectory cache, outside;
+        writeFile(outside / "keep.txt", "not the cache's");
+        installAt(outside / "Video");
+        ContentService service(patientOptions(server, cache));
+        auto paths = cutOnce(server, service, kPack, cutAt);
+        auto entry = cache / row.entry;
+        if (entry.parent_path() == cache / "packs" / "Video")
+            installAt(entry.parent_path());
+        std::string record = row.damage == etagWithNewline ? readFile(entry) : "";
+        fs::remove_all(entry);
+        if (row.damage == linkOut || row.damage == linkToZero)
+            fs::create_symlink(row.damage == linkOut ? outside / row.target : "/dev/zero", entry);
+        ASSERT_TRUE(row.damage != fifo || ::mkfifo(entry.c_str(), 0644) == 0);
+        if (row.damage == folder)
+            fs::create_directories(entry / "x");
+        if (row.damage == etagWithNewline) {
+            auto kept = nlohmann::json::parse(record);
+            for (auto& file : kept)
+                file["etag"] = "\"v0\"\r\nX-Injected: 1";
+            writeFile(entry, kept.dump());
+        }
+        auto before = snapshotOf(outside.path());
+        server.route(paths[2].first, R{200, paths[2].second, {}, {}, "v1", true});
+        std::size_t sent = server.bytesSent(paths[2].first);
+        auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        expectPackInstalled(service, "Video", kPack);
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sent, row.bytesOfB);
+        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
+        for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
+    }
 }
