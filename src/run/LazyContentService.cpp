@@ -38,8 +38,7 @@ ResourceService* LazyContentService::service() {
 }
 
 std::string LazyContentService::bundleDirectory(const std::string& tag) {
-    auto* loaded = service();
-    return loaded ? loaded->bundleDirectory(tag) : std::string();
+    return shelf_.bundleDirectory(tag);
 }
 
 void LazyContentService::beginAccessing(const std::string& tag,
@@ -58,7 +57,7 @@ std::vector<PackOnDisk> LazyContentService::installedPacks() {
 }
 
 void LazyContentService::removePack(const std::string& tag) {
-    shelf_.removePack(tag, closing_);
+    shelf_.removePack(tag);
 }
 
 std::optional<std::uint64_t> LazyContentService::availableSpace() {

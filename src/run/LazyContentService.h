@@ -29,7 +29,6 @@ private:
     ContentService::Options options_;
     std::string modulePath_;
     PackShelf shelf_;
-    std::atomic<bool> closing_{false};  // never set: removing waits for a download of the tag
     std::unique_ptr<ResourceService> service_;
     std::string loadError_;
 };

@@ -135,10 +135,7 @@ std::filesystem::path ContentService::stagingDirectory() const {
 }
 
 std::string ContentService::bundleDirectory(const std::string& tag) {
-    // A tag that could leave the packs folder gets a hidden name no pack is ever installed as.
-    if (!PackManifest::isSafeName(tag))
-        return (core_->store.cacheDirectory() / "packs" / ".invalid-tag").string();
-    return core_->store.packDirectory(tag).string();
+    return core_->shelf.bundleDirectory(tag);
 }
 
 std::vector<PackOnDisk> ContentService::installedPacks() {
@@ -146,7 +143,7 @@ std::vector<PackOnDisk> ContentService::installedPacks() {
 }
 
 void ContentService::removePack(const std::string& tag) {
-    core_->shelf.removePack(tag, core_->cancelled);
+    core_->shelf.removePack(tag);
 }
 
 std::optional<std::uint64_t> ContentService::availableSpace() {

@@ -1,11 +1,9 @@
 #include "platform/ondemand/PackShelf.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/foundation/HomeDirectory.h"
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
 #include "platform/ondemand/PackManifest.h"
@@ -15,19 +13,6 @@ namespace {
 std::string nonEmptyEnvironment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
-}
-
-std::string homeDirectory() {
-    std::string home = nonEmptyEnvironment("HOME");
-    if (!home.empty())
-        return home;
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    std::vector<char> buffer(16384);
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir != nullptr)
-        return found->pw_dir;
-    return std::filesystem::temp_directory_path().string();
 }
 
 }  // namespace
@@ -63,11 +48,20 @@ std::vector<PackOnDisk> PackShelf::installedPacks() const {
     return packs;
 }
 
-void PackShelf::removePack(const std::string& tag, const std::atomic<bool>& cancelled) const {
+std::string PackShelf::bundleDirectory(const std::string& tag) const {
+    if (!PackManifest::isSafeName(tag))
+        return (store_.cacheDirectory() / "packs" / ".invalid-tag").string();
+    return store_.packDirectory(tag).string();
+}
+
+void PackShelf::removePack(const std::string& tag) const {
     if (!PackManifest::isSafeName(tag))
         throw ContentError(NSBundleOnDemandResourceInvalidTagError, "not a valid pack name");
     store_.prepare();
-    auto lock = store_.lock(tag, cancelled);
+    auto lock = store_.tryLock(tag);
+    if (!lock)
+        throw ContentError(LKSOnDemandStorageError,
+                           "it is being downloaded; try again once that has finished");
     store_.remove(tag);
 }
 

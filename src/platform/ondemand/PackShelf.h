@@ -28,10 +28,13 @@ public:
     // The packs installed whole, by tag, with the bytes of their files and manifest copy.
     // Reads no file's contents.
     std::vector<PackOnDisk> installedPacks() const;
-    // Removes the installed <Tag> under its lock, so never in the middle of a download of it,
-    // and in one rename, so no reader sees half a pack; nothing when none is installed.
-    // Throws ContentError, also when `cancelled` is set while it waits for the lock.
-    void removePack(const std::string& tag, const std::atomic<bool>& cancelled) const;
+    // The folder of <Tag>'s files once installed; a tag that could leave the packs folder gets
+    // a hidden name no pack is ever installed as.
+    std::string bundleDirectory(const std::string& tag) const;
+    // Removes the installed <Tag> under its lock, and in one rename, so no reader sees half a
+    // pack; nothing when none is installed. Throws ContentError, at once when a download of
+    // it holds the lock: whoever asked is not kept waiting for as long as that may take.
+    void removePack(const std::string& tag) const;
     // Free space on the disk of the cache (of its nearest existing folder, before the first
     // download made it), or nothing when unknown.
     std::optional<std::uint64_t> availableSpace() const;
