@@ -57,7 +57,7 @@ void PacksViewController::findRows() {
         auto button = std::dynamic_pointer_cast<UIButton>(current);
         if (!button || button->downloadTag().empty())
             continue;
-        Row row{button->downloadTag(), button, {}, button->downloadTag()};
+        Row row{button->downloadTag(), button, {}, button->downloadTag(), button->title()};
         row.state = std::dynamic_pointer_cast<UILabel>(
             root->viewWithTag(button->tag() + kStateLabelOffset));
         if (auto contents = std::dynamic_pointer_cast<UILabel>(
@@ -100,7 +100,7 @@ void PacksViewController::show(const Row& row, const PackStatus& status) {
             title = "Download";
             said = "Not downloaded";
     }
-    button->setTitle(title);
+    button->setTitle(title + " " + row.noun);
     button->setEnabled(status.state != PackStatus::State::downloading);
     if (state)
         state->setText(said);

@@ -19,7 +19,9 @@ class UILabel;
 //
 // The description lists the packs: a row is a button that names its pack (its download tag)
 // and has a tag N, the label for the pack's state has tag N + kStateLabelOffset and the one
-// saying what it holds tag N + kContentsLabelOffset.
+// saying what it holds tag N + kContentsLabelOffset. The button's title in the description is
+// what its actions are said of ("Download chapters", "Remove songs"), so that a screen reader
+// tells the rows' buttons apart.
 class PacksViewController : public UIViewController {
 public:
     static constexpr const char* kClassName = "PacksViewController";
@@ -49,6 +51,7 @@ private:
         std::weak_ptr<UIButton> button;
         std::weak_ptr<UILabel> state;
         std::string contents;
+        std::string noun;
     };
     void findRows();
     void show();
