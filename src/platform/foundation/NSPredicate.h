@@ -7,8 +7,8 @@ namespace re2 {
 class RE2;
 }
 
-// Only the form the system uses: "SELF MATCHES %@" with a regular expression,
-// true when the whole text matches. Matching takes time linear in the text and
+// A test of a whole text against a regular expression, in the one form the parental
+// gate's answer check asks for ("SELF MATCHES %@"). Matching takes time linear in the text and
 // no recursion, so a text of any length (a pasted page, say) is safe to test.
 class NSPredicate {
 public:
