@@ -76,6 +76,7 @@ void MusicViewController::didReceiveMemoryWarning() {
 
 void MusicViewController::trackSelected(UIButton& sender) {
     Track track = trackForTag(sender.tag());
+    tappedTile_ = std::static_pointer_cast<UIButton>(sender.weak_from_this().lock());
     audioFileName = track.fileName;
     audioName = track.title;
     runCatchingLookupErrors([this] { playTrack(); });
@@ -104,6 +105,14 @@ void MusicViewController::startPlayer(const std::shared_ptr<NSURL>& url) {
     audioPlayer = player;
     audioPlayer->play();
     isPlaying = true;
+    markPlayingTile(tappedTile_.lock());
+    // Only the end of this very player clears the mark: an older one may end late.
+    audioPlayer->setDidFinishPlaying(
+        [screen = weakFrom(this), finished = std::weak_ptr<AVAudioPlayer>(player)] {
+            auto strong = screen.lock();
+            if (strong && strong->audioPlayer == finished.lock())
+                strong->markPlayingTile(nullptr);
+        });
     setHidden(stopButton, false);
     setHidden(trackTitleLabel, false);
     setText(trackTitleLabel, "Now playing: " + audioName.value_or(""));
@@ -126,6 +135,7 @@ void MusicViewController::stopMusic(NSObject&) {
     setText(trackTitleLabel, "");
     setHidden(trackPositionLabel, true);
     setHidden(stopButton, true);
+    markPlayingTile(nullptr);
     // Nothing is shown for a stopped track, so its ticks have nothing to do.
     cancelTimer();
 }
@@ -134,6 +144,14 @@ void MusicViewController::viewDidDisappear(bool animated) {
     OnDemandContentViewController::viewDidDisappear(animated);
     if (isPlaying)
         stopMusic(*this);
+}
+
+void MusicViewController::markPlayingTile(const std::shared_ptr<UIButton>& tile) {
+    if (auto previous = playingTile_.lock(); previous && previous != tile)
+        previous->setSelected(false);
+    if (tile)
+        tile->setSelected(true);
+    playingTile_ = tile;
 }
 
 void MusicViewController::cancelTimer() {

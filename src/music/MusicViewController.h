@@ -61,4 +61,9 @@ private:
     void playTrack();
     void startPlayer(const std::shared_ptr<NSURL>& url);
     void cancelTimer();
+    // The tile of the song that plays carries a mark until the song stops or ends.
+    void markPlayingTile(const std::shared_ptr<UIButton>& tile);
+
+    std::weak_ptr<UIButton> tappedTile_;
+    std::weak_ptr<UIButton> playingTile_;
 };

@@ -29,6 +29,12 @@ public:
     virtual void stop() = 0;
     virtual double currentTime() const = 0;
     virtual void setCurrentTime(double seconds) = 0;
+    // Runs on the main queue each time the file has played to its end.
+    void setDidFinishPlaying(std::function<void()> handler) { didFinish_ = std::move(handler); }
+    const std::function<void()>& didFinishPlaying() const { return didFinish_; }
+
+private:
+    std::function<void()> didFinish_;
 };
 
 // The narrow interface each backend implements. The platform objects in

@@ -75,6 +75,11 @@ void AVAudioPlayer::setCurrentTime(double seconds) {
         output_->setCurrentTime(std::isfinite(seconds) && seconds > 0.0 ? seconds : 0.0);
 }
 
+void AVAudioPlayer::setDidFinishPlaying(std::function<void()> handler) {
+    if (output_)
+        output_->setDidFinishPlaying(std::move(handler));
+}
+
 std::size_t AVAudioPlayer::playingCount() {
     return gPlaying;
 }

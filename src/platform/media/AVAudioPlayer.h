@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,8 @@ public:
     // Elapsed seconds: finite and non-negative.
     double currentTime() const;
     void setCurrentTime(double seconds);
+    // Runs on the main queue when the file has played to its end; the player stays as it was.
+    void setDidFinishPlaying(std::function<void()> handler);
     const std::shared_ptr<NSURL>& url() const { return url_; }
 
     static std::size_t playingCount();

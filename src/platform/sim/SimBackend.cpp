@@ -14,6 +14,8 @@
 // Elapsed time of a sim audio output on the virtual clock.
 struct SimBackend::AudioClock {
     const SimBackend* backend;
+    // The output that this clock times; it owns the clock.
+    const AudioOutput* output = nullptr;
     std::optional<double> duration;
     bool playing = false;
     double startedAt = 0;
@@ -36,7 +38,9 @@ public:
 class SimAudioOutput : public AudioOutput {
 public:
     explicit SimAudioOutput(std::shared_ptr<SimBackend::AudioClock> clock)
-        : clock_(std::move(clock)) {}
+        : clock_(std::move(clock)) {
+        clock_->output = this;
+    }
     void play() override {
         if (clock_->playing)
             return;
@@ -252,6 +256,8 @@ void SimBackend::finishAudio() {
         if (auto clock = weak.lock(); clock && clock->playing) {
             clock->offset = clock->duration.value_or(clock->elapsed());
             clock->startedAt = now();
+            if (const auto& finished = clock->output->didFinishPlaying())
+                postToMainQueue(finished);
         }
     }
 }

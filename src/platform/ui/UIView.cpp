@@ -84,6 +84,13 @@ void UIButton::setTitle(const std::string& title) {
     changed();
 }
 
+void UIButton::setSelected(bool selected) {
+    if (selected == selected_)
+        return;
+    selected_ = selected;
+    changed();
+}
+
 void UIProgressView::setProgress(float progress) {
     progress_ = progress < 0.0f ? 0.0f : (progress > 1.0f ? 1.0f : progress);
     changed();

@@ -127,11 +127,15 @@ public:
     // download mark until that pack is installed.
     const std::string& downloadTag() const { return downloadTag_; }
     void setDownloadTag(std::string tag) { downloadTag_ = std::move(tag); }
+    // Marks what the button started while it lasts (the song playing), apart from the focus.
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
 
 private:
     std::string title_;
     std::string imageName_;
     std::string downloadTag_;
+    bool selected_ = false;
 };
 
 class UIProgressView : public UIView {
