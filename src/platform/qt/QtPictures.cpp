@@ -127,6 +127,41 @@ void drawCaption(QPainter& painter, const QRect& box, const QString& title, doub
                      title);
 }
 
+QString path(const std::string& name) {
+    return findPicture(name);
+}
+
+QColor playingMarkColour() {
+    return QColor(0xf6, 0xc9, 0x45);
+}
+
+void drawPlayingMark(QPainter& painter, const QRect& box, double scale) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor ink(0x1f, 0x26, 0x33);
+    // A band inside the border, so that it never reads as the blue focus ring outside it.
+    double band = 6 * scale;
+    painter.setPen(QPen(playingMarkColour(), band));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(box).adjusted(band / 2, band / 2, -band / 2, -band / 2));
+    double radius = std::clamp(box.height() * 0.15, 12 * scale, 36 * scale);
+    double margin = 8 * scale + band;
+    QPointF centre(box.left() + margin + radius, box.top() + margin + radius);
+    painter.setPen(QPen(ink, std::max(1.0, radius * 0.08)));
+    painter.setBrush(playingMarkColour());
+    painter.drawEllipse(centre, radius, radius);
+    double unit = radius * 0.5;
+    QPainterPath play;
+    play.moveTo(centre + QPointF(-unit * 0.7, -unit));
+    play.lineTo(centre + QPointF(unit, 0));
+    play.lineTo(centre + QPointF(-unit * 0.7, unit));
+    play.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawPath(play);
+    painter.restore();
+}
+
 void drawDownloadMark(QPainter& painter, const QRect& box, double scale) {
     double radius = std::clamp(box.height() * 0.15, 12 * scale, 36 * scale);
     double margin = 8 * scale;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -22,10 +23,17 @@ enum class Fit {
 void setFolders(const std::string& interfaceDirectory, const std::string& bundleDirectory);
 
 QImage picture(const std::string& name, QSize size, Fit fit);
+// The file of a picture, or empty when there is none.
+QString path(const std::string& name);
 
 // Draws `title` as a caption on a dark band along the bottom of `box`, in up to two lines.
 void drawCaption(QPainter& painter, const QRect& box, const QString& title, double scale);
 // Draws the mark of what is still to be downloaded in the top right corner of `box`.
 void drawDownloadMark(QPainter& painter, const QRect& box, double scale);
+// Draws the mark of what plays now: a band in the stage's yellow just inside `box`, and a
+// play sign in its top left corner.
+void drawPlayingMark(QPainter& painter, const QRect& box, double scale);
+// The colour of the playing mark.
+QColor playingMarkColour();
 
 }  // namespace QtPictures

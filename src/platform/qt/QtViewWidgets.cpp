@@ -148,6 +148,10 @@ void QtButton::syncContent() {
     setText(title);
     // A button with a picture only is named by its identifier.
     setAccessibleName(title.isEmpty() ? QString::fromStdString(button.identifier()) : title);
+    // Read out after the name, for a reader who cannot see the mark.
+    QString description = button.isSelected() ? "Playing now" : "";
+    if (accessibleDescription() != description)
+        setAccessibleDescription(description);
     setEnabled(button.isEnabled());
     update();
 }
@@ -173,6 +177,10 @@ void QtButton::paintEvent(QPaintEvent* event) {
         QtPictures::picture(button.imageName(), box.size() * ratio, QtPictures::Fit::fill);
     if (picture.isNull()) {
         QtKeyButton::paintEvent(event);
+        if (button.isSelected()) {
+            QPainter painter(this);
+            QtPictures::drawPlayingMark(painter, box, s);
+        }
         return;
     }
     picture.setDevicePixelRatio(ratio);
@@ -193,6 +201,8 @@ void QtButton::paintEvent(QPaintEvent* event) {
     QtPictures::drawCaption(painter, box, QString::fromStdString(button.title()), s);
     if (awaitsDownload_)
         QtPictures::drawDownloadMark(painter, box, s);
+    if (button.isSelected())
+        QtPictures::drawPlayingMark(painter, box, s);
 }
 
 QtProgressBar::QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidget* parent)
