@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/HomeDirectory.h"
 #include "platform/qt/QtBackend.h"
 #include "platform/qt/ThreadsWindDown.h"
 #include "run/Environment.h"
@@ -75,6 +76,15 @@ bool loadTour(Tour& tour, QtBackend& backend, const RunOptions& options) {
     return true;
 }
 
+// The window's own state, apart from the settings: $XDG_STATE_HOME/larkspire, by default
+// ~/.local/state/larkspire.
+std::string windowStateFile() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    std::string folder =
+        state && *state == '/' ? std::string(state) : homeDirectory() + "/.local/state";
+    return folder + "/larkspire/window-state.json";
+}
+
 }  // namespace
 
 static int runInQApplication(int argc, char** argv, const RunOptions& options) {
@@ -108,8 +118,13 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
         };
         backendOptions.launchScreenShown = [&tour] { tour.driver->captureLaunchScreen(); };
     }
-    if (!touring && options.launchScreenShown)
-        backendOptions.launchScreenShown = options.launchScreenShown;
+    if (!touring) {
+        // The tour keeps its fixed window and stays off the desktop's bus: it is no player.
+        backendOptions.windowStateFile = windowStateFile();
+        backendOptions.desktopServices = true;
+        if (options.launchScreenShown)
+            backendOptions.launchScreenShown = options.launchScreenShown;
+    }
     auto backend = std::make_shared<QtBackend>(backendOptions);
     // Asking for the sound devices starts the media back-end, which the first screen does
     // not need: it is asked once that screen is up.

@@ -14,15 +14,17 @@ bool seekable(QMediaPlayer::MediaStatus status) {
 
 }  // namespace
 
-QtAudioOutput::QtAudioOutput(const std::string& path) {
+QtAudioOutput::QtAudioOutput(const std::string& path, Post post) {
     player_.setAudioOutput(&audio_);
     player_.setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_,
-                     [this](QMediaPlayer::MediaStatus status) {
+                     [this, post](QMediaPlayer::MediaStatus status) {
                          if (pendingPosition_ && seekable(status)) {
                              player_.setPosition(*pendingPosition_);
                              pendingPosition_.reset();
                          }
+                         if (status == QMediaPlayer::EndOfMedia && didFinishPlaying())
+                             post(didFinishPlaying());
                      });
     QObject::connect(&player_, &QMediaPlayer::errorOccurred, &player_,
                      [](QMediaPlayer::Error, const QString& message) {

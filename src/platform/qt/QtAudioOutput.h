@@ -2,6 +2,7 @@
 
 #include <QAudioOutput>
 #include <QMediaPlayer>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,7 +13,9 @@
 // output ends the sound.
 class QtAudioOutput : public AudioOutput {
 public:
-    explicit QtAudioOutput(const std::string& path);
+    using Post = std::function<void(std::function<void()>)>;
+    // `post` runs a block on the main queue: the end of the file is reported there.
+    QtAudioOutput(const std::string& path, Post post);
 
     void play() override;
     void stop() override { player_.pause(); }

@@ -15,13 +15,20 @@
 
 #include "platform/content/PackLibrary.h"
 #include "platform/foundation/NSURL.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/media/AudioFileProbe.h"
 #include "platform/qt/QtAudioOutput.h"
+#include "platform/qt/QtDesktopBus.h"
 #include "platform/qt/QtGuard.h"
+#include "platform/qt/QtMediaControls.h"
+#include "platform/qt/QtMprisService.h"
+#include "platform/qt/QtNowPlaying.h"
 #include "platform/qt/QtPictures.h"
+#include "platform/qt/QtScreenSaverInhibitor.h"
 #include "platform/qt/QtVideoOutput.h"
 #include "platform/qt/QtViewWidgets.h"
 #include "platform/qt/QtWindow.h"
+#include "platform/qt/QtWindowState.h"
 #include "platform/qt/ReviewNoticeLimit.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
@@ -52,10 +59,13 @@ bool onMainThread() {
 }  // namespace
 
 QtBackend::QtBackend(QtBackendOptions options)
-    : options_(std::move(options)), queue_(std::make_shared<MainQueue>()) {
+    : options_(std::move(options)),
+      queue_(std::make_shared<MainQueue>()),
+      nowPlaying_(std::make_unique<QtNowPlaying>()) {
     if (!onMainThread())
         throw std::logic_error("the Qt backend is made on the thread of the QApplication");
     queue_->receiver = new QObject();
+    nowPlaying_->addObserver([this] { nowPlayingChanged(); });
     QtPictures::setFolders(options_.interfaceDirectory, options_.bundleDirectory);
 }
 
@@ -71,7 +81,36 @@ QtBackend::~QtBackend() {
     for (auto& [id, timer] : timers_)
         delete timer.qtimer;
     timers_.clear();
+    mpris_.reset();
+    inhibitor_.reset();
+    controls_.reset();
     window_.reset();
+}
+
+void QtBackend::startDesktopServices() {
+    if (!options_.desktopServices || mpris_ || !controls_)
+        return;
+    QDBusConnection bus = desktopBus(options_.busAddress);
+    if (!bus.isConnected())
+        return;
+    inhibitor_ = std::make_unique<QtScreenSaverInhibitor>(bus);
+    mpris_ = std::make_unique<QtMprisService>(bus, *nowPlaying_, *controls_);
+    nowPlayingChanged();
+}
+
+void QtBackend::nowPlayingChanged() {
+    // Songs leave the screen saver be: a child may listen with the screen off.
+    if (inhibitor_)
+        inhibitor_->setWanted(nowPlaying_->videoPlaying());
+    if (mpris_)
+        mpris_->publish();
+}
+
+void QtBackend::windowClosing() {
+    if (inhibitor_)
+        inhibitor_->setWanted(false);
+    if (!options_.windowStateFile.empty())
+        QtWindowState::save(*window_, options_.windowStateFile);
 }
 
 void QtBackend::setFirstScreenShownHandler(std::function<void()> handler) {
@@ -162,8 +201,13 @@ void QtBackend::sleepForTimeInterval(double seconds) {
 QtWindow& QtBackend::ensureWindow() {
     if (!window_) {
         window_ = std::make_unique<QtWindow>();
+        controls_ = std::make_unique<QtMediaControls>(*window_, *nowPlaying_);
+        window_->setMediaKeyHandler([this](int key) { return controls_->mediaKey(key); });
+        window_->setCloseHandler([this] { windowClosing(); });
         if (options_.windowWidth > 0 && options_.windowHeight > 0)
             window_->resize(options_.windowWidth, options_.windowHeight);
+        if (!options_.windowStateFile.empty())
+            QtWindowState::restore(*window_, options_.windowStateFile);
         if (options_.fullScreen)
             window_->setWindowState(Qt::WindowFullScreen);
         if (reviewNoticePending_)
@@ -184,8 +228,11 @@ int QtBackend::runApplication(UIApplication& application, const std::function<bo
     // shows the first screen rather than leave the family before an empty window.
     launch();
     application.loadMainInterface();
-    if (firstScreenShown_)
-        window.whenTopPainted(std::move(firstScreenShown_));
+    window.whenTopPainted([this, shown = std::move(firstScreenShown_)] {
+        if (shown)
+            shown();
+        startDesktopServices();
+    });
     firstScreenShown_ = nullptr;
     if (driver_)
         driver_();
@@ -236,8 +283,11 @@ void QtBackend::requestReview() {
 }
 
 std::unique_ptr<VideoOutput> QtBackend::makeVideoOutput(AVPlayer& player) {
-    return std::make_unique<QtVideoOutput>(
+    auto output = std::make_unique<QtVideoOutput>(
         player, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
+    const auto& url = player.currentItem()->url();
+    nowPlaying_->playsVideo(output->mediaPlayer(), url ? url->path() : std::string());
+    return output;
 }
 
 std::unique_ptr<AudioOutput> QtBackend::makeAudioOutput(const std::string& path,
@@ -245,5 +295,8 @@ std::unique_ptr<AudioOutput> QtBackend::makeAudioOutput(const std::string& path,
     // Qt Multimedia only finds a bad file once it has tried to play it; the probe fails at once.
     if (!probeAudioFile(path, error))
         return nullptr;
-    return std::make_unique<QtAudioOutput>(path);
+    auto output = std::make_unique<QtAudioOutput>(
+        path, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
+    nowPlaying_->playsSong(output->mediaPlayer(), path);
+    return output;
 }

@@ -10,6 +10,10 @@
 #include "platform/PlatformBackend.h"
 
 class QTimer;
+class QtMediaControls;
+class QtMprisService;
+class QtNowPlaying;
+class QtScreenSaverInhibitor;
 class QtWindow;
 
 struct QtBackendOptions {
@@ -27,6 +31,12 @@ struct QtBackendOptions {
     std::string bundleDirectory;
     // Runs once the launch screen is painted, before start-up blocks the main thread.
     std::function<void()> launchScreenShown;
+    // Where the window's size, place and full screen are kept between runs; empty keeps none.
+    std::string windowStateFile;
+    // Whether the window tells the desktop what plays and keeps the screen awake for a video,
+    // on the session bus or, when given, the bus at `busAddress`.
+    bool desktopServices = false;
+    std::string busAddress;
 };
 
 // The platform on Qt Widgets and Qt Multimedia. Made on the main thread once
@@ -43,6 +53,11 @@ public:
     // Runs inside runApplication once the main interface is loaded, before the event loop.
     void setApplicationDriver(std::function<void()> driver) { driver_ = std::move(driver); }
     std::size_t scheduledTimerCount() const { return timers_.size(); }
+    // Joins the desktop's bus, when the options ask for it; runApplication calls it once the
+    // first screen is up, so that the bus never delays the launch screen.
+    void startDesktopServices();
+    const QtMprisService* mprisService() const { return mpris_.get(); }
+    const QtScreenSaverInhibitor* inhibitor() const { return inhibitor_.get(); }
 
     // PlatformBackend
     void postToMainQueue(std::function<void()> block) override;
@@ -75,6 +90,8 @@ private:
     QtWindow& ensureWindow();
     void showDownloadMarks();
     void fireTimer(std::uint64_t id);
+    void nowPlayingChanged();
+    void windowClosing();
 
     QtBackendOptions options_;
     std::shared_ptr<MainQueue> queue_;
@@ -86,4 +103,8 @@ private:
     std::function<void()> firstScreenShown_;
     bool reviewNoticePending_ = false;
     bool firstScreenPrepared_ = false;
+    std::unique_ptr<QtNowPlaying> nowPlaying_;
+    std::unique_ptr<QtMediaControls> controls_;
+    std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
+    std::unique_ptr<QtMprisService> mpris_;
 };

@@ -22,6 +22,7 @@ public:
     const std::shared_ptr<AVPlayerViewController>& controller() const { return controller_; }
     QMediaPlayer* mediaPlayer() const { return media_; }
     QPushButton* doneButton() const { return done_; }
+    QPushButton* playPauseButton() const { return playPause_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

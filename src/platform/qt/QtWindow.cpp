@@ -106,7 +106,9 @@ void QtWindow::resizeEvent(QResizeEvent*) {
 void QtWindow::keyPressEvent(QKeyEvent* event) {
     QWidget* top = topStageWidget();
     bool arrow = event->key() >= Qt::Key_Left && event->key() <= Qt::Key_Down;
-    if (event->key() == Qt::Key_F11) {
+    if (mediaKeys_ && mediaKeys_(event->key())) {
+        return;
+    } else if (event->key() == Qt::Key_F11) {
         setWindowState(windowState() ^ Qt::WindowFullScreen);
     } else if (event->key() == Qt::Key_Escape) {
         if (!goBack() && isFullScreen())
@@ -117,6 +119,12 @@ void QtWindow::keyPressEvent(QKeyEvent* event) {
     } else {
         QWidget::keyPressEvent(event);
     }
+}
+
+void QtWindow::closeEvent(QCloseEvent* event) {
+    if (closing_)
+        closing_();
+    QWidget::closeEvent(event);
 }
 
 bool QtWindow::goBack() {

@@ -48,10 +48,17 @@ public:
     void whenTopPainted(std::function<void()> painted);
     // The window as the reader sees it, with its open alert.
     QImage screenshot();
+    // The keyboard's media keys go here first; true when the key did something.
+    void setMediaKeyHandler(std::function<bool(int key)> handler) {
+        mediaKeys_ = std::move(handler);
+    }
+    // Runs as the window closes, while it still has its place on the screen.
+    void setCloseHandler(std::function<void()> handler) { closing_ = std::move(handler); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     struct Layer {
@@ -74,4 +81,6 @@ private:
     std::vector<Layer> layers_;
     QPointer<QtReviewNotice> notice_;
     std::function<bool(const std::string& tag)> awaitsDownload_;
+    std::function<bool(int key)> mediaKeys_;
+    std::function<void()> closing_;
 };

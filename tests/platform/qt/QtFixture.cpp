@@ -22,6 +22,7 @@ void QtFixture::SetUp() {
     options.interfaceDirectory = LARKSPIRE_UI_DIR;
     options.bundleDirectory = (scratch / "bundle").string();
     options.openURL = [this](const std::string& url) { openedURLs.push_back(url); };
+    configure(options);
     backend = std::make_shared<QtBackend>(options);
     installPlatform(backend, std::make_shared<SimResourceService>((scratch / "ondemand").string()));
 }

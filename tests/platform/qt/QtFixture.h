@@ -25,6 +25,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
     void settle() override { spin(20); }
+    // Changes the backend's options before the backend is made.
+    virtual void configure(QtBackendOptions&) {}
 
     // Runs the event loop until `done` holds or `timeoutMs` have passed; true when done.
     static bool waitUntil(const std::function<bool()>& done, int timeoutMs);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+class QAbstractButton;
+class QtButton;
+class QtNowPlaying;
+class QtWindow;
+
+// The desktop's player controls and the keyboard's media keys, acting through the window's own
+// buttons so that a screen cannot tell them from a press: the player's Done and Play/Pause for
+// a video, the music screen's Stop for a song (which has no pause).
+class QtMediaControls {
+public:
+    QtMediaControls(QtWindow& window, const QtNowPlaying& nowPlaying)
+        : window_(window), nowPlaying_(nowPlaying) {}
+
+    // Each is true when it pressed something.
+    bool stop();
+    bool playPause();
+    bool play();
+    bool pause();
+    // A media key; false when it is none or does nothing now.
+    bool mediaKey(int key);
+    void raise();
+
+    // Whether a video is on the stage, which can pause and play again.
+    bool videoShown() const;
+    // What plays, as the reader sees it: the marked tile's title and picture for a song, the
+    // file's name for a video, and its poster if there is one.
+    QString title() const;
+    QString artUrl() const;
+    // Whether a song's tile is marked, so that it names the song.
+    bool tileMarked() const { return playingTile() != nullptr; }
+
+private:
+    QAbstractButton* songStopButton() const;
+    QtButton* playingTile() const;
+    static bool press(QAbstractButton* button);
+
+    QtWindow& window_;
+    const QtNowPlaying& nowPlaying_;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMediaPlayer;
+
+// What the window plays: the newest video or song that the backend made an output for, with
+// its player. Those who keep the desktop informed are told of every change of it.
+class QtNowPlaying {
+public:
+    enum class Kind { none, video, song };
+
+    void playsVideo(QMediaPlayer& player, const std::string& path) {
+        take(Kind::video, player, path);
+    }
+    void playsSong(QMediaPlayer& player, const std::string& path) {
+        take(Kind::song, player, path);
+    }
+
+    // None once the player is gone.
+    Kind kind() const { return player_ ? kind_ : Kind::none; }
+    QMediaPlayer* player() const { return player_; }
+    const std::string& path() const { return path_; }
+    // Whether a video is playing now, not paused or ended.
+    bool videoPlaying() const;
+    // Whether the player is playing now.
+    bool playing() const;
+
+    void addObserver(std::function<void()> observer) { observers_.push_back(std::move(observer)); }
+    // Tells the observers again, for a change they cannot see in the player (a marked tile).
+    void notify();
+
+private:
+    void take(Kind kind, QMediaPlayer& player, const std::string& path);
+
+    Kind kind_ = Kind::none;
+    QPointer<QMediaPlayer> player_;
+    std::string path_;
+    // Owns the connections to the current player: they go with the next one.
+    std::unique_ptr<QObject> watch_;
+    std::vector<std::function<void()>> observers_;
+};
