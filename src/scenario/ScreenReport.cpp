@@ -24,7 +24,8 @@ std::string nameOf(const UIView& view) {
 std::string describe(const UIView& view) {
     if (auto button = dynamic_cast<const UIButton*>(&view)) {
         return "button" + nameOf(view) + " " + quoted(button->title()) + " tag " +
-               std::to_string(view.tag()) + (button->isEnabled() ? "" : " disabled");
+               std::to_string(view.tag()) + (button->isEnabled() ? "" : " disabled") +
+               (button->isSelected() ? " selected" : "");
     }
     if (auto label = dynamic_cast<const UILabel*>(&view))
         return "label" + nameOf(view) + " " + quoted(label->text());
