@@ -54,6 +54,9 @@ bool referenceAccepts(std::string_view text) {
         }
         return true;
     };
+    if (!document.contains("format") || !document["format"].is_number_unsigned() ||
+        document["format"].get<std::uint64_t>() != PackManifest::kFormat)
+        return false;
     if (!document.contains("tag") || !goodName(document["tag"]))
         return false;
     if (!document.contains("files") || !document["files"].is_array())

@@ -1,9 +1,11 @@
-// larkspire-pack: makes an on-demand pack out of a folder of media files.
+// larkspire-pack: makes an on-demand pack out of a folder of media files, signed by its
+// publisher, and makes the publisher's key.
 //
-//   larkspire-pack <source-folder> <output-folder> --tag <Tag>
+//   larkspire-pack <source-folder> <output-folder> --tag <Tag> --key <private-key>
+//   larkspire-pack --new-key <private-key>
 //
-// Writes the files and manifest.json into <output-folder>, ready to be served as
-// "<base-url>/<Tag>/". Exit status: 0 done, 1 failed, 2 bad command line.
+// Writes the files, manifest.json and manifest.json.sig into <output-folder>, ready to be
+// served as "<base-url>/<Tag>/". Exit status: 0 done, 1 failed, 2 bad command line.
 
 #include <unistd.h>
 
@@ -11,11 +13,13 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/ondemand/PackBuilder.h"
+#include "platform/ondemand/PackSignature.h"
 
 namespace {
 
@@ -23,36 +27,42 @@ namespace {
 constexpr std::uint64_t kProgressBarThreshold = 16 * 1024 * 1024;
 
 const char* const kUsage =
-    "usage: larkspire-pack <source-folder> <output-folder> --tag <Tag>\n"
+    "usage: larkspire-pack <source-folder> <output-folder> --tag <Tag> --key <private-key>\n"
+    "       larkspire-pack --new-key <private-key>\n"
     "Copies the files of <source-folder> into <output-folder> and writes their manifest.json\n"
-    "(names, sizes and SHA-256), ready to be served as <base-url>/<Tag>/.\n";
+    "(names, sizes and SHA-256) and its signature manifest.json.sig, ready to be served as\n"
+    "<base-url>/<Tag>/. --new-key makes a key pair: the private key, and <private-key>.pub\n"
+    "for the keys folder of the applications that are to trust the packs.\n";
 
 struct Arguments {
     std::string source;
     std::string output;
     std::string tag;
+    std::string key;
+    std::string newKey;
 };
 
 std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
     Arguments arguments;
+    const std::map<std::string, std::string*> valued = {
+        {"--tag", &arguments.tag}, {"--key", &arguments.key}, {"--new-key", &arguments.newKey}};
     std::vector<std::string> positional;
-    bool haveTag = false;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "-h" || argument == "--help") {
             help = true;
             return std::nullopt;
         }
-        if (argument == "--tag") {
+        auto equals = argument.find('=');
+        auto option = valued.find(argument.substr(0, equals));
+        if (option != valued.end() && equals != std::string::npos) {
+            *option->second = argument.substr(equals + 1);
+        } else if (option != valued.end()) {
             if (i + 1 >= argc) {
-                std::cerr << "larkspire-pack: --tag needs a value\n";
+                std::cerr << "larkspire-pack: " << argument << " needs a value\n";
                 return std::nullopt;
             }
-            arguments.tag = argv[++i];
-            haveTag = true;
-        } else if (argument.rfind("--tag=", 0) == 0) {
-            arguments.tag = argument.substr(6);
-            haveTag = true;
+            *option->second = argv[++i];
         } else if (argument.size() > 1 && argument[0] == '-') {
             std::cerr << "larkspire-pack: unknown option " << argument << "\n";
             return std::nullopt;
@@ -60,13 +70,32 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
             positional.push_back(argument);
         }
     }
-    if (positional.size() != 2 || !haveTag) {
-        std::cerr << "larkspire-pack: expected a source folder, an output folder and --tag\n";
+    if (!arguments.newKey.empty()) {
+        if (positional.empty() && arguments.tag.empty() && arguments.key.empty())
+            return arguments;
+        std::cerr << "larkspire-pack: --new-key takes nothing else\n";
+        return std::nullopt;
+    }
+    if (positional.size() != 2 || arguments.tag.empty() || arguments.key.empty()) {
+        std::cerr << "larkspire-pack: expected a source folder, an output folder, --tag and "
+                     "--key\n";
         return std::nullopt;
     }
     arguments.source = positional[0];
     arguments.output = positional[1];
     return arguments;
+}
+
+int makeKey(const std::string& privateFile) {
+    std::string publicFile = privateFile + TrustedKeys::kKeySuffix;
+    PublisherKey::generate(privateFile, publicFile);
+    PublisherKey key(privateFile);
+    std::cout << "larkspire-pack: key " << packsignature::shortId(key.keyId())
+              << ": private half in " << privateFile
+              << " (keep it secret; it signs the packs), public half in " << publicFile
+              << ".\nThe public half goes into share/larkspire/keys/ of each installation that "
+                 "is to trust the packs\n(/usr/share/larkspire/keys/ for the Debian package).\n";
+    return 0;
 }
 
 // A one-line bar on stderr, redrawn only when the whole percentage changes.
@@ -113,12 +142,15 @@ int main(int argc, char** argv) {
     if (::isatty(STDERR_FILENO))
         progress = [&bar](std::uint64_t done, std::uint64_t total) { bar.update(done, total); };
     try {
+        if (!arguments->newKey.empty())
+            return makeKey(arguments->newKey);
+        PublisherKey key(arguments->key);
         auto manifest =
-            PackBuilder::build(arguments->source, arguments->output, arguments->tag, progress);
+            PackBuilder::build(arguments->source, arguments->output, arguments->tag, key, progress);
         bar.finish();
         std::cout << "larkspire-pack: " << manifest.tag() << ": " << manifest.files().size()
                   << " files, " << manifest.totalSize() << " bytes in " << arguments->output
-                  << "\n";
+                  << ", signed by key " << packsignature::shortId(key.keyId()) << "\n";
         return 0;
     } catch (const std::exception& error) {
         bar.finish();

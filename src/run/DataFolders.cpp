@@ -30,6 +30,7 @@ DataFolders findDataFolders() {
     folders.bundleDirectory = fromEnvironment("LARKSPIRE_BUNDLE_DIR", root / "bundle");
     folders.packsDirectory = fromEnvironment("LARKSPIRE_PACKS_DIR", root / "packs");
     folders.tourScript = fromEnvironment("LARKSPIRE_TOUR_SCRIPT", root / "tour.scenario");
+    folders.keysDirectory = fromEnvironment("LARKSPIRE_KEYS_DIR", root / "keys");
     folders.contentModule = fromEnvironment("LARKSPIRE_CONTENT_MODULE",
                                             besideExecutable("lib") / "larkspire-ondemand.so");
     const char* url = std::getenv("LARKSPIRE_CONTENT_URL");

@@ -14,7 +14,10 @@ struct DataFolders {
     // source, and what a scripted run installs.
     std::filesystem::path packsDirectory;  // LARKSPIRE_PACKS_DIR
     std::filesystem::path tourScript;      // LARKSPIRE_TOUR_SCRIPT
-    std::string contentURL;                // LARKSPIRE_CONTENT_URL, else the packs as file://
+    // The publisher keys whose packs the application installs ("*.pub" files): the key the
+    // build signed the packs above with, and any a publisher ships.
+    std::filesystem::path keysDirectory;  // LARKSPIRE_KEYS_DIR
+    std::string contentURL;               // LARKSPIRE_CONTENT_URL, else the packs as file://
     // The on-demand service's module: <prefix>/lib/larkspire/larkspire-ondemand.so, which the
     // build lays out likewise.
     std::filesystem::path contentModule;  // LARKSPIRE_CONTENT_MODULE

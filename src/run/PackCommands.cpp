@@ -88,6 +88,7 @@ int list(ResourceService& service, const std::set<std::string>& known) {
 int runPackCommand(const RunOptions& options) {
     ContentService::Options content;
     content.baseUrl = options.contentURL;
+    content.trustedKeys = options.trustedKeys;
     LazyContentService service(content, options.contentModule);
     try {
         switch (options.packCommand) {

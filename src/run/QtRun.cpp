@@ -138,6 +138,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
 
     ContentService::Options content;
     content.baseUrl = options.contentURL;
+    content.trustedKeys = options.trustedKeys;
     if (touring)
         content.cacheDirectory = tour.device->path() / "cache";
     installEnvironment(

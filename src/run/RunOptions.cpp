@@ -19,7 +19,8 @@ void usage(std::ostream& out) {
            "  --fullscreen     open the window full screen (F11 toggles)\n"
            "  --content-url URL  where the on-demand packs are served (default:\n"
            "                   $LARKSPIRE_CONTENT_URL, else the packs installed with the\n"
-           "                   application, as a file:// URL)\n"
+           "                   application, as a file:// URL); packs must be signed by a\n"
+           "                   key of the keys folder\n"
            "  --tour           play the guided tour, with screenshots of every step\n"
            "  --tour-script FILE  the tour to play (default: the installed tour)\n"
            "  --screenshots DIR   where the tour writes its screenshots (default: a new\n"
@@ -39,7 +40,8 @@ void usage(std::ostream& out) {
            "  --media-debug    let the media libraries write their own messages\n"
            "  Data is read from ../share/larkspire beside the executable, or from\n"
            "  $LARKSPIRE_DATA_DIR; $LARKSPIRE_UI_DIR, $LARKSPIRE_BUNDLE_DIR,\n"
-           "  $LARKSPIRE_PACKS_DIR and $LARKSPIRE_TOUR_SCRIPT name single parts.\n";
+           "  $LARKSPIRE_PACKS_DIR, $LARKSPIRE_KEYS_DIR and $LARKSPIRE_TOUR_SCRIPT name\n"
+           "  single parts.\n";
 }
 
 }  // namespace
@@ -54,6 +56,7 @@ RunOptions defaultRunOptions() {
     options.buildVersion = LARKSPIRE_BUILD_VERSION;
     options.contentURL = data.contentURL;
     options.contentModule = data.contentModule.string();
+    options.trustedKeys = data.keysDirectory.string();
     options.tourScript = data.tourScript.string();
     return options;
 }

@@ -25,6 +25,8 @@ struct RunOptions {
     std::string contentURL;
     // The on-demand service's module, loaded at the first request.
     std::string contentModule;
+    // The folder of the publisher keys the on-demand packs must be signed with.
+    std::string trustedKeys;
     bool fullScreen = false;
     // Leaves the media libraries' own messages on standard error.
     bool mediaDebug = false;

@@ -2,9 +2,9 @@
 # Serves the built media packs with the nginx server block of docs/content-server.md, as
 # written there but for its port and root, checks the headers the guide promises, and has
 # the content service fetch and install both packs from it.
-#   content_server_test.sh GUIDE PACKS FETCH_PROGRAM
+#   content_server_test.sh GUIDE PACKS FETCH_PROGRAM KEYS
 set -euo pipefail
-guide=$1 packs=$2 fetch=$3
+guide=$1 packs=$2 fetch=$3 keys=$4
 scratch=$(mktemp -d)
 trap 'kill "$(cat "$scratch/nginx.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
@@ -39,6 +39,8 @@ for _ in $(seq 50); do curl -s -o /dev/null "$base/Video/manifest.json" && break
 head=$(curl -sI "$base/Video/manifest.json")
 grep -qi '^HTTP/1.1 200' <<<"$head" || fail "HEAD manifest: $head"
 grep -qi '^Cache-Control: no-cache' <<<"$head" || fail "manifest caching: $head"
+head=$(curl -sI "$base/Video/manifest.json.sig")
+grep -qi '^Cache-Control: no-cache' <<<"$head" || fail "signature caching: $head"
 song=$(cd "$packs/Audio" && ls *.mp3 | head -1)
 head=$(curl -sI "$base/Audio/${song// /%20}")
 grep -qi '^Cache-Control: public, max-age=86400' <<<"$head" || fail "file caching: $head"
@@ -47,12 +49,12 @@ code=$(curl -s -r 10-19 -o "$scratch/part" -w '%{http_code}' "$base/Audio/${song
 [ "$code" = 206 ] && [ "$(stat -c %s "$scratch/part")" = 10 ] || fail "range answered $code"
 
 for tag in Video Audio; do
-  "$fetch" "$base" "$scratch/cache" "$tag" >/dev/null || fail "fetching $tag"
+  "$fetch" "$base" "$scratch/cache" "$tag" "$keys" >/dev/null || fail "fetching $tag"
 done
 for tag in Video Audio; do
   for file in "$packs/$tag"/*; do
     name=$(basename "$file")
-    [ "$name" = manifest.json ] && continue
+    [ "$name" = manifest.json ] || [ "$name" = manifest.json.sig ] && continue
     found=$(find "$scratch/cache" -path "*$tag*" -name "$name" | head -1)
     [ -n "$found" ] && cmp -s "$file" "$found" || fail "$tag/$name not installed"
   done

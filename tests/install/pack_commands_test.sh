@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The terminal's pack commands against the default content source (the packs the build made,
-# as file://), on a cache of their own: list, download all, remove one, and the failures,
-# each with its exit status and its line.
+# as file://), on a cache of their own: list, download all, remove one, and the failures (a
+# tampered pack among them), each with its exit status and its line.
 #   pack_commands_test.sh LARKSPIRE PACKS
 set -euo pipefail
 larkspire=$1 packs=$2
@@ -18,7 +18,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 grep -q 'Video: 100%' "$scratch/progress" || fail "no progress line: $(cat "$scratch/progress")"
 while IFS=$'\t' read -r tag state bytes; do
   [ "$state" = installed ] || fail "$tag is $state after the download"
-  served=$(find "$packs/$tag" -type f ! -name manifest.json -printf '%s\n' | awk '{ s += $1 } END { print s }')
+  served=$(find "$packs/$tag" -type f ! -name 'manifest.json*' -printf '%s\n' | awk '{ s += $1 } END { print s }')
   [ "$bytes" -gt "$served" ] || fail "$tag takes $bytes bytes, less than its $served of files"
 done < <("$larkspire" --list-packs)
 
@@ -26,6 +26,25 @@ done < <("$larkspire" --list-packs)
 [ ! -e "$scratch/cache/packs/Video" ] || fail "the Video folder is still there"
 "$larkspire" --list-packs | grep -qx $'Video\tabsent\t0' || fail "Video still listed"
 "$larkspire" --list-packs | grep -q $'^Audio\tinstalled\t' || fail "Audio went with Video"
+
+# A mirror that swapped a chapter and rewrote the manifest to match: refused, with its line.
+mkdir "$scratch/mirror" && cp -r "$packs/Video" "$scratch/mirror/"
+python3 - "$scratch/mirror/Video" <<'SWAP'
+import hashlib, json, os, shutil, sys
+folder = sys.argv[1]
+shutil.copy(os.path.join(folder, "LKSChapter16.mp4"), os.path.join(folder, "LKSChapter15.mp4"))
+manifest = json.load(open(os.path.join(folder, "manifest.json")))
+for entry in manifest["files"]:
+    data = open(os.path.join(folder, entry["name"]), "rb").read()
+    entry["size"], entry["sha256"] = len(data), hashlib.sha256(data).hexdigest()
+json.dump(manifest, open(os.path.join(folder, "manifest.json"), "w"), indent=2)
+SWAP
+if "$larkspire" --content-url "file://$scratch/mirror" --download-packs Video 2>"$scratch/err"; then
+  fail "a tampered pack installed"
+fi
+grep -qx 'larkspire: pack "Video": file://.*/Video/manifest.json: signature does not match' \
+  "$scratch/err" || fail "tampered pack: $(cat "$scratch/err")"
+[ ! -e "$scratch/cache/packs/Video" ] || fail "the tampered pack was installed"
 
 if "$larkspire" --download-packs Nope 2>"$scratch/err"; then fail "an unknown pack downloaded"; fi
 grep -q '^larkspire: pack "Nope": .*Nope' "$scratch/err" || fail "unknown pack: $(cat "$scratch/err")"

@@ -9,7 +9,9 @@
 #include <stdexcept>
 
 #include "Process.h"
+#include "TempDirectory.h"
 #include "platform/ondemand/Fetcher.h"
+#include "platform/ondemand/PackSignature.h"
 #include "platform/ondemand/PackStore.h"
 #include "platform/ondemand/Sha256.h"
 
@@ -17,29 +19,60 @@ namespace packfixtures {
 
 namespace {
 
-PackManifest manifestOf(const std::string& tag, const std::vector<FileContent>& files) {
+// Made once per test process: key generation is the slow part of signing.
+struct TestKeys {
+    TempDirectory folder{"larkspire-keys"};
+    std::vector<std::unique_ptr<PublisherKey>> signers;
+    TestKeys() {
+        std::filesystem::create_directory(folder / "trusted");
+        for (const std::string name : {"publisher", "rotated", "stranger"}) {
+            auto key = folder / (name + ".key");
+            auto trusted = name != "stranger" ? folder / "trusted" : folder.path();
+            PublisherKey::generate(key, trusted / (name + TrustedKeys::kKeySuffix));
+            signers.push_back(std::make_unique<PublisherKey>(key));
+        }
+    }
+};
+
+TestKeys& testKeys() {
+    static TestKeys keys;
+    return keys;
+}
+
+}  // namespace
+
+std::filesystem::path trustedKeys() {
+    return testKeys().folder / "trusted";
+}
+
+std::string manifestOf(const std::string& tag, const std::vector<FileContent>& files) {
     std::vector<PackFile> entries;
     for (const auto& file : files)
         entries.push_back(
             {file.name, file.bytes.size(), Sha256::hex(file.bytes.data(), file.bytes.size())});
-    return PackManifest(tag, entries);
+    return PackManifest(tag, entries).toJson();
 }
 
-}  // namespace
+std::string signatureOf(const std::string& tag, const std::string& manifest, Signer signer) {
+    return testKeys().signers.at(static_cast<std::size_t>(signer))->sign(tag, manifest);
+}
 
 void writePack(const std::filesystem::path& root, const std::string& tag,
                const std::vector<FileContent>& files) {
     std::filesystem::create_directories(root / tag);
     for (const auto& file : files)
         writeFile(root / tag / file.name, file.bytes);
-    writeFile(root / tag / PackManifest::kFileName, manifestOf(tag, files).toJson());
+    auto manifest = manifestOf(tag, files);
+    writeFile(root / tag / PackManifest::kFileName, manifest);
+    writeFile(root / tag / PackManifest::kSignatureFileName, signatureOf(tag, manifest));
 }
 
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
                                                            const std::vector<FileContent>& files) {
     std::vector<std::pair<std::string, std::string>> served = {
-        {"/" + tag + "/manifest.json", manifestOf(tag, files).toJson()}};
+        {"/" + tag + "/manifest.json", manifestOf(tag, files)}};
+    server.route("/" + tag + "/manifest.json.sig", {200, signatureOf(tag, served[0].second)});
     for (const auto& file : files)
         served.emplace_back("/" + tag + "/" + Fetcher::percentEncode(file.name), file.bytes);
     for (const auto& [path, body] : served)
@@ -90,6 +123,7 @@ ContentService::Options testOptions(const std::string& baseUrl,
     ContentService::Options options;
     options.baseUrl = baseUrl;
     options.cacheDirectory = cache;
+    options.trustedKeys = packfixtures::trustedKeys();
     options.connectTimeout = std::chrono::seconds(2);
     options.rateWindow = std::chrono::seconds(1);
     options.manifestDeadline = std::chrono::seconds(2);
@@ -143,7 +177,8 @@ void expectPackInstalled(ContentService& service, const std::string& tag,
                          const std::vector<packfixtures::FileContent>& files) {
     auto folder = std::filesystem::path(service.bundleDirectory(tag));
     std::vector<std::string> expected = {PackStore::kInstallRecordName,
-                                         PackManifest::kInstalledFileName};
+                                         PackManifest::kInstalledFileName,
+                                         PackManifest::kInstalledSignatureName};
     for (const auto& file : files) {
         expected.push_back(file.name);
         EXPECT_TRUE(packfixtures::readFile(folder / file.name) == file.bytes) << file.name;

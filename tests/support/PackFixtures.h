@@ -26,10 +26,20 @@ struct FileContent {
     std::string bytes;
 };
 
-// Writes a pack as a content server serves it: <root>/<tag>/<files> and manifest.json.
+// Publisher keys made for the test run: testOptions() trusts the first two, not the stranger.
+enum class Signer { publisher, rotated, stranger };
+std::filesystem::path trustedKeys();
+// The manifest of `files` and its signature file by `signer`, as served for `tag`.
+std::string manifestOf(const std::string& tag, const std::vector<FileContent>& files);
+std::string signatureOf(const std::string& tag, const std::string& manifest,
+                        Signer signer = Signer::publisher);
+
+// Writes a pack as a content server serves it: <root>/<tag>/<files>, manifest.json and its
+// signature by the publisher.
 void writePack(const std::filesystem::path& root, const std::string& tag,
                const std::vector<FileContent>& files);
-// Routes a pack on the faulty server; returns each URL path with its body, in fetch order.
+// Routes a pack, signed by the publisher, on the faulty server; returns the URL path and body
+// of the manifest and then of each file, in fetch order (the signature comes between).
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
                                                            const std::vector<FileContent>& files);

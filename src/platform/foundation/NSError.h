@@ -16,6 +16,8 @@ enum NSBundleOnDemandResourceErrorCode : long {
     LKSOnDemandChecksumMismatchError = 4998,
     LKSOnDemandBadManifestError = 4999,
     LKSOnDemandStorageError = 5000,
+    // The manifest is unsigned, or not by a trusted publisher: the pack is refused.
+    LKSOnDemandUntrustedError = 5001,
 };
 
 // The domain of the errors this application makes itself.

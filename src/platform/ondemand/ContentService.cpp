@@ -88,6 +88,7 @@ ContentService::ContentService(Options options) {
     settings.timeouts.manifestDeadline = options.manifestDeadline;
     settings.spaceProbe = shelf.spaceProbe();
     settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
+    settings.trustedKeys = TrustedKeys::load(options.trustedKeys);
     core_ = std::make_shared<Core>(std::move(shelf), std::move(settings));
 }
 

@@ -14,6 +14,9 @@ struct ContentServiceOptions {
     std::string baseUrl;
     // Empty means ContentService::defaultCacheDirectory().
     std::filesystem::path cacheDirectory;
+    // The publisher keys trusted, every "*.pub" PEM file in this folder (the application's
+    // share/larkspire/keys): a pack whose manifest none of them signed is refused.
+    std::filesystem::path trustedKeys;
     std::chrono::milliseconds connectTimeout{15000};
     // A transfer fails once it moves fewer than `minimumRate` bytes/s on average over
     // `rateWindow`, and a manifest not received whole within `manifestDeadline`, so that a

@@ -45,9 +45,9 @@ std::vector<SourceFile> listSource(const std::filesystem::path& source) {
             fail("refusing \"" + name + "\" in " + source.string() +
                  ": pack file names must be valid UTF-8, at most 255 bytes, must not start "
                  "with '.', and must not contain '/', '\\' or control characters");
-        if (name == PackManifest::kFileName)
+        if (name == PackManifest::kFileName || name == PackManifest::kSignatureFileName)
             fail("refusing \"" + name + "\" in " + source.string() +
-                 ": the pack's own manifest has that name");
+                 ": the pack's own manifest or signature has that name");
         if (!entry.is_regular_file(error))
             fail(entry.path().string() + " is not a regular file (packs have no subfolders)");
         files.push_back({name, static_cast<std::uint64_t>(entry.file_size())});
@@ -119,7 +119,7 @@ std::string copyHashing(const std::filesystem::path& from, const std::filesystem
 
 PackManifest PackBuilder::build(const std::filesystem::path& source,
                                 const std::filesystem::path& output, const std::string& tag,
-                                const Progress& progress) {
+                                const PublisherKey& key, const Progress& progress) {
     if (!PackManifest::isSafeName(tag))
         fail("invalid tag \"" + tag + "\": the same rules as file names apply");
     auto files = listSource(source);
@@ -158,7 +158,9 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
             std::filesystem::remove(outputFolder / stale, error);
     }
     try {
-        AtomicFile::replace(outputFolder / PackManifest::kFileName, manifest.toJson());
+        std::string json = manifest.toJson();
+        AtomicFile::replace(outputFolder / PackManifest::kFileName, json);
+        AtomicFile::replace(outputFolder / PackManifest::kSignatureFileName, key.sign(tag, json));
     } catch (const std::system_error& failure) {
         fail(failure.what());
     }

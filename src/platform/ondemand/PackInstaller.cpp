@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <optional>
+#include <utility>
 
 #include "platform/foundation/NSError.h"
 #include "platform/ondemand/ContentError.h"
@@ -100,7 +102,18 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     }
 
     Fetcher fetcher(settings_.timeouts, cancelled_);
-    PackManifest manifest = fetchManifest(tag, fetcher);
+    std::optional<SignedManifest> fetched;
+    try {
+        fetched = fetchManifest(tag, fetcher);
+    } catch (const ContentError& failure) {
+        // What was kept came from a source now found untrustworthy: none of it is carried on.
+        if (failure.code() == LKSOnDemandUntrustedError) {
+            std::error_code ignored;
+            std::filesystem::remove_all(staging, ignored);
+        }
+        throw;
+    }
+    const PackManifest& manifest = fetched->manifest;
     if (settings_.spaceProbe) {
         auto available = settings_.spaceProbe(store_.stagingDirectory());
         if (available && *available < manifest.totalSize()) {
@@ -125,7 +138,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         throw;
     }
     std::filesystem::remove(staging / resumerecord::kFileName);
-    writeManifestCopy(manifest, staging);
+    writeManifestCopy(*fetched, staging);
     store_.writeInstallRecord(staging);
     store_.install(tag, staging);
     guard.release();
@@ -133,7 +146,19 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
 }
 
 bool PackInstaller::installedIntact(const std::string& tag) const {
-    auto pack = store_.installed(tag);
+    // A copy changed in the cache, or signed by a key no longer trusted, is fetched anew.
+    auto trusted = [&](std::string_view json) {
+        auto signature =
+            fileio::readRegular(store_.packDirectory(tag) / PackManifest::kInstalledSignatureName,
+                                packsignature::kMaxFileSize);
+        try {
+            settings_.trustedKeys.verify(tag, json, signature.value_or(""), tag);
+            return true;
+        } catch (const ContentError&) {
+            return false;
+        }
+    };
+    auto pack = store_.installed(tag, trusted);
     if (!pack)
         return false;
     if (store_.isRecordedSound(tag))
@@ -148,30 +173,47 @@ bool PackInstaller::installedIntact(const std::string& tag) const {
     return true;
 }
 
-PackManifest PackInstaller::fetchManifest(const std::string& tag, Fetcher& fetcher) {
-    std::string url = manifestUrl(tag), text;
+// The body at `url`, whole within the manifest's deadline and at most `limit` bytes. Returns the
+// result when the server has it or says it has not; any other failure throws.
+Fetcher::Result PackInstaller::fetchSmall(const std::string& url, std::size_t limit,
+                                          const std::string& what, long tooLargeCode,
+                                          Fetcher& fetcher, std::string& text) {
     auto result = fetcher.fetch(
         url,
         [&](const char* data, std::size_t size) {
-            if (text.size() + size > PackManifest::kMaxJsonSize)
-                throw ContentError(LKSOnDemandBadManifestError,
-                                   url + ": the manifest is larger than " +
-                                       std::to_string(PackManifest::kMaxJsonSize) + " bytes");
+            if (text.size() + size > limit)
+                throw ContentError(tooLargeCode, url + ": " + what + " is larger than " +
+                                                     std::to_string(limit) + " bytes");
             text.append(data, size);
         },
         nullptr, {}, settings_.timeouts.manifestDeadline);
+    if (result.status != Fetcher::Status::ok && result.status != Fetcher::Status::notFound)
+        throwFetchFailure(result, url);
+    return result;
+}
+
+PackInstaller::SignedManifest PackInstaller::fetchManifest(const std::string& tag,
+                                                           Fetcher& fetcher) {
+    std::string url = manifestUrl(tag), json, signature;
+    auto result = fetchSmall(url, PackManifest::kMaxJsonSize, "the manifest",
+                             LKSOnDemandBadManifestError, fetcher, json);
     // The code callers know for a tag the server does not have; the text says how it was told.
     if (result.status == Fetcher::Status::notFound)
         throw ContentError(NSBundleOnDemandResourceInvalidTagError,
                            url + ": " + result.message + " (no such pack on the server)");
-    if (result.status != Fetcher::Status::ok)
-        throwFetchFailure(result, url);
+    result = fetchSmall(fileUrl(tag, PackManifest::kSignatureFileName), packsignature::kMaxFileSize,
+                        "the signature", LKSOnDemandUntrustedError, fetcher, signature);
+    if (result.status == Fetcher::Status::notFound)
+        throw ContentError(LKSOnDemandUntrustedError,
+                           url + ": not signed by a trusted publisher (no " +
+                               PackManifest::kSignatureFileName + " beside it)");
+    settings_.trustedKeys.verify(tag, json, signature, url);
     try {
-        PackManifest manifest = PackManifest::parse(text);
+        PackManifest manifest = PackManifest::parse(json);
         if (manifest.tag() != tag)
             throw ContentError(LKSOnDemandBadManifestError,
                                "the manifest is of pack \"" + manifest.tag() + "\"");
-        return manifest;
+        return {std::move(json), std::move(signature), std::move(manifest)};
     } catch (const ContentError& failure) {
         throw ContentError(failure.code(), url + ": " + failure.what());
     }
@@ -305,12 +347,17 @@ void PackInstaller::keepOnlyPackFiles(const std::filesystem::path& staging,
     }
 }
 
-void PackInstaller::writeManifestCopy(const PackManifest& manifest,
+// The manifest and its signature as they were served, so the signature can be checked again.
+void PackInstaller::writeManifestCopy(const SignedManifest& fetched,
                                       const std::filesystem::path& staging) {
-    auto path = staging / PackManifest::kInstalledFileName;
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (!fd)
-        fileio::throwStorageError(errno, "create", path);
-    std::string json = manifest.toJson();
-    fileio::writeAll(settings_.write, fd.get(), json.data(), json.size(), path);
+    for (const auto& [name, text] :
+         {std::pair{PackManifest::kInstalledFileName, &fetched.json},
+          std::pair{PackManifest::kInstalledSignatureName, &fetched.signature}}) {
+        auto path = staging / name;
+        UniqueFd fd(
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!fd)
+            fileio::throwStorageError(errno, "create", path);
+        fileio::writeAll(settings_.write, fd.get(), text->data(), text->size(), path);
+    }
 }

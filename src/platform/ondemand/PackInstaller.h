@@ -8,13 +8,15 @@
 
 #include "platform/ondemand/Fetcher.h"
 #include "platform/ondemand/FileIo.h"
+#include "platform/ondemand/PackManifest.h"
+#include "platform/ondemand/PackSignature.h"
 #include "platform/ondemand/PackStore.h"
 #include "platform/ondemand/ResumeRecord.h"
 
-class PackManifest;
-
-// Makes one pack installed: fetches its manifest, checks free space, streams every file into
-// a staging folder while verifying it, then installs the folder. On failure throws
+// Makes one pack installed: fetches its manifest and checks its signature before anything else
+// of it is read, checks free space, streams every file into a staging folder while verifying
+// it, then installs the folder. A manifest no trusted publisher signed is refused before any
+// file is fetched, and what a cut transfer of the tag kept goes too. On failure throws
 // ContentError and leaves the installed pack unchanged. A transfer cut by the network (or a
 // cancelled request) keeps its verified files and prefixes in staging, and the next install
 // asks only for the rest with HTTP range requests; any other failure leaves nothing behind.
@@ -25,6 +27,7 @@ public:
         FetchTimeouts timeouts;
         SpaceProbe spaceProbe;
         WriteFunction write;
+        TrustedKeys trustedKeys;
     };
     // Bytes received so far and the pack's total, as files stream in.
     using ByteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
@@ -38,10 +41,19 @@ public:
     std::string fileUrl(const std::string& tag, const std::string& name) const;
 
 private:
-    // True when <Tag> is installed whole. A pack whose install record does not vouch for its
-    // bytes (PackStore::isRecordedSound) has its hashes checked once first, without network.
+    // True when <Tag> is installed whole and its manifest copy still carries a trusted
+    // signature. A pack whose install record does not vouch for its bytes
+    // (PackStore::isRecordedSound) has its hashes checked once first, without network.
     bool installedIntact(const std::string& tag) const;
-    PackManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
+    // A manifest as served, once its signature is checked, and what it says.
+    struct SignedManifest {
+        std::string json;
+        std::string signature;
+        PackManifest manifest;
+    };
+    SignedManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
+    Fetcher::Result fetchSmall(const std::string& url, std::size_t limit, const std::string& what,
+                               long tooLargeCode, Fetcher& fetcher, std::string& text);
     struct Progress {
         std::uint64_t done = 0;
         std::uint64_t total = 0;
@@ -56,7 +68,7 @@ private:
     bool resumable() const;
     static void keepOnlyPackFiles(const std::filesystem::path& staging,
                                   const PackManifest& manifest);
-    void writeManifestCopy(const PackManifest& manifest, const std::filesystem::path& staging);
+    void writeManifestCopy(const SignedManifest& fetched, const std::filesystem::path& staging);
 
     const PackStore& store_;
     Settings settings_;

@@ -107,6 +107,9 @@ PackManifest PackManifest::parse(std::string_view json) {
         reject("not valid JSON");
     if (!document.is_object())
         reject("not a JSON object");
+    const auto& format = member(document, "format");
+    if (!format.is_number_unsigned() || format.get<std::uint64_t>() != kFormat)
+        reject("\"format\" is not " + std::to_string(kFormat) + ", the one this application reads");
     const auto& tag = member(document, "tag");
     if (!tag.is_string())
         reject("\"tag\" is not a string");
@@ -139,6 +142,6 @@ std::string PackManifest::toJson() const {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& file : files_)
         list.push_back({{"name", file.name}, {"size", file.size}, {"sha256", file.sha256}});
-    nlohmann::json document = {{"tag", tag_}, {"files", std::move(list)}};
+    nlohmann::json document = {{"format", kFormat}, {"tag", tag_}, {"files", std::move(list)}};
     return document.dump(2) + "\n";
 }

@@ -12,7 +12,8 @@ struct PackFile {
     std::string sha256;  // 64 lower-case hex digits
 };
 
-// The list of files of an on-demand pack: {"tag": ..., "files": [{"name", "size", "sha256"}]}.
+// The list of files of an on-demand pack:
+//   {"format": 1, "tag": ..., "files": [{"name", "size", "sha256"}]}.
 // A manifest only exists in validated form, so nothing downstream re-checks names or sizes.
 // Every failure throws ContentError with LKSOnDemandBadManifestError.
 class PackManifest {
@@ -24,6 +25,13 @@ public:
     static constexpr const char* kFileName = "manifest.json";
     // Copy kept inside an installed pack; a dot-name, which no pack file may have.
     static constexpr const char* kInstalledFileName = ".manifest.json";
+    // The publisher's signature of the manifest (PackSignature.h), served beside it and kept
+    // beside the copy, so an installed pack can be checked again without the network.
+    static constexpr const char* kSignatureFileName = "manifest.json.sig";
+    static constexpr const char* kInstalledSignatureName = ".manifest.json.sig";
+    // The rules this application reads a pack by. Signatures name it too, so one made under
+    // these rules never vouches for a manifest read under others.
+    static constexpr unsigned kFormat = 1;
 
     PackManifest(std::string tag, std::vector<PackFile> files);
 

@@ -84,18 +84,23 @@ void PackStore::prepare() const {
     fileio::makeRealDirectory(cache_ / "locks");
 }
 
-std::optional<PackStore::Installed> PackStore::installed(const std::string& tag) const {
+std::optional<PackStore::Installed> PackStore::installed(const std::string& tag,
+                                                         const Vouch& vouch) const {
     auto directory = packDirectory(tag);
     if (!fileio::isRealDirectory(cache_ / "packs") || !fileio::isRealDirectory(directory))
         return std::nullopt;
     auto text = fileio::readRegular(directory / PackManifest::kInstalledFileName,
                                     PackManifest::kMaxJsonSize);
-    if (!text || text->empty())
+    if (!text || text->empty() || (vouch && !vouch(*text)))
         return std::nullopt;
     try {
         Installed pack{PackManifest::parse(*text), text->size()};
         if (pack.manifest.tag() != tag)
             return std::nullopt;
+        struct stat signature {};
+        auto signaturePath = directory / PackManifest::kInstalledSignatureName;
+        if (::lstat(signaturePath.c_str(), &signature) == 0 && S_ISREG(signature.st_mode))
+            pack.manifestBytes += static_cast<std::uint64_t>(signature.st_size);
         for (const auto& file : pack.manifest.files()) {
             struct stat info {};
             auto path = directory / file.name;

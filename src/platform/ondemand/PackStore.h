@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/ondemand/FileIo.h"
 #include "platform/ondemand/PackManifest.h"
@@ -32,14 +34,17 @@ public:
     // be a link, the user's choice. Throws ContentError (storage).
     void prepare() const;
 
-    // The manifest copy of an installed <Tag> and the bytes it takes.
+    // The manifest copy of an installed <Tag> and the bytes it and its signature take.
     struct Installed {
         PackManifest manifest;
         std::uint64_t manifestBytes = 0;
     };
+    // Whether the text of a manifest copy may be read at all.
+    using Vouch = std::function<bool(std::string_view json)>;
     // The installed <Tag> when its folder, manifest copy and every file are regular entries (no
-    // link) and each file has its announced size. Reads no file's contents.
-    std::optional<Installed> installed(const std::string& tag) const;
+    // link), each file has its announced size, and `vouch` (when given) accepts the copy's text
+    // before anything in it is read. Reads no file's contents.
+    std::optional<Installed> installed(const std::string& tag, const Vouch& vouch = {}) const;
 
     // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when
     // installed() finds no sound pack.

@@ -101,7 +101,8 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
     server.route(b, R{200, paths[2].second, {}, 1000000, "v1", true});
     std::size_t sent = server.bytesSent(b);
     {
-        Process fetch({LARKSPIRE_FETCH_PROCESS, server.url(), cache.path().string(), "Video"});
+        Process fetch({LARKSPIRE_FETCH_PROCESS, server.url(), cache.path().string(), "Video",
+                       trustedKeys().string()});
         ASSERT_TRUE(fetch.waitForOutput(std::chrono::seconds(30)));
         for (int i = 0; i < 3000 && server.bytesSent(b) < sent + 1000000; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

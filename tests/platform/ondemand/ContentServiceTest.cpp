@@ -131,6 +131,13 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     const std::pair<const char*, std::function<void()>> damages[] = {
         {"file removed", [&] { fs::remove(folder / "Ünïcödé.mp3"); }},
         {"record garbled", [&] { writeFile(folder / ".manifest.json", "garbage"); }},
+        {"file swapped, copy rewritten to match",
+         [&] {
+             auto swapped = kVideo;
+             swapped[2].bytes = "TINY";
+             writeFile(folder / swapped[2].name, swapped[2].bytes);
+             writeFile(folder / PackManifest::kInstalledFileName, manifestOf("Video", swapped));
+         }},
         {"bytes lost in a crash",
          [&] {
              auto bytes = kVideo[0].bytes;
@@ -158,7 +165,8 @@ TEST_F(ContentServiceTest, TheApplicationListsAndRemovesPacksWithoutTheNetworkMo
     ContentService service(options());
     ASSERT_EQ(fetchPack(service, "Video"), 0);
     auto folder = fs::path(service.bundleDirectory("Video"));
-    std::uint64_t bytes = fs::file_size(folder / PackManifest::kInstalledFileName);
+    std::uint64_t bytes = fs::file_size(folder / PackManifest::kInstalledFileName) +
+                          fs::file_size(folder / PackManifest::kInstalledSignatureName);
     for (const auto& file : kVideo)
         bytes += file.bytes.size();
     // Loading a module that is not there would fail: no call below may need it.
@@ -222,11 +230,16 @@ TEST(ContentServiceNginxTest, InstallsPacksFromARealServerAndMapsItsRefusal) {
                                             {"Ünïcödé ✓ & ; = .mp3", "x"},
                                             {"empty", ""}};
     writePack(www.path(), "Video", files);
-    // The packs media/CMakeLists.txt makes with larkspire-pack, served as they are built.
+    // The packs media/CMakeLists.txt makes with larkspire-pack, served as they are built and
+    // signed by the build's key, trusted beside the tests' own.
     fs::create_directory_symlink(fs::path(LARKSPIRE_PACKS_DIR) / "Audio", www / "Audio");
     std::unique_ptr<NginxServer> nginx;
     ASSERT_NO_THROW(nginx = std::make_unique<NginxServer>(www.path()));
-    ContentService service(testOptions(nginx->url(), cache.path()));
+    auto options = testOptions(nginx->url(), cache.path());
+    options.trustedKeys = cache / "keys";
+    fs::copy(trustedKeys(), options.trustedKeys);
+    fs::copy(LARKSPIRE_KEYS_DIR, options.trustedKeys);
+    ContentService service(options);
     ASSERT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", files);
     ASSERT_EQ(fetchPack(service, "Audio"), 0);
@@ -290,9 +303,9 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         {"403 file", 2, R{403, "no"}, LKSOnDemandHTTPError, at(2) + "HTTP status 403"},
         {"404 file", 2, R{404, ""}, LKSOnDemandHTTPError, at(2) + "HTTP status 404"},
         {"manifest not JSON", 0, R{200, "<html>oops</html>"}, LKSOnDemandBadManifestError,
-         at(0) + "bad pack manifest: "},
-        {"another tag's manifest", 0, R{200, PackManifest("Audio", {}).toJson()},
-         LKSOnDemandBadManifestError, at(0) + "the manifest is of pack \"Audio\""},
+         at(0) + "bad pack manifest: not valid JSON"},
+        {"older format", 0, R{200, "{\"format\":0,\"tag\":\"Video\",\"files\":[]}"},
+         LKSOnDemandBadManifestError, at(0) + "bad pack manifest: \"format\" is not 1"},
         {"404 manifest", 0, R{404, ""}, NSBundleOnDemandResourceInvalidTagError,
          at(0) + "HTTP status 404"},
         {"500 file", 1, R{500, "boom"}, LKSOnDemandHTTPError, at(1) + "HTTP status 500"},
@@ -319,7 +332,7 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc", {}, {}});
         faults.push_back({"file name", 0,
                           R{200,
-                            "{\"tag\":\"Video\",\"files\":[{\"name\":\"" + name +
+                            "{\"format\":1,\"tag\":\"Video\",\"files\":[{\"name\":\"" + name +
                                 "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
                             {},
                             {}},
@@ -334,6 +347,10 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         ContentService faulty(opts);
         if (fault.url.empty())
             server.route(paths[fault.path].first, fault.response);
+        // Signed as a publisher's mistake would be, so that the manifest's own checks catch it.
+        if (fault.code == LKSOnDemandBadManifestError)
+            server.route("/Video/manifest.json.sig",
+                         {200, signatureOf("Video", fault.response.body)});
         auto started = Clock::now();
         std::string said;
         EXPECT_EQ(fetchPack(faulty, "Video", &said), fault.code);
@@ -489,8 +506,9 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
     // The helper says a line once its service exists; kill moments count from then on, not
     // from its start-up, which sanitizers make long.
     auto fetch = [&](std::size_t version) {
-        return std::make_unique<Process>(std::vector<std::string>{
-            LARKSPIRE_FETCH_PROCESS, urls[version], cache.path().string(), "Video"});
+        return std::make_unique<Process>(
+            std::vector<std::string>{LARKSPIRE_FETCH_PROCESS, urls[version], cache.path().string(),
+                                     "Video", trustedKeys().string()});
     };
     Clock::duration fullRun;
     {

@@ -1,5 +1,5 @@
 // Fetches one pack into a cache and exits: the process the kill tests stop at random moments.
-//   ondemand_fetch_process <base URL> <cache folder> <tag>
+//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder>
 // Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
 // once the pack is installed, 1 otherwise.
 #include <cstdio>
@@ -10,13 +10,14 @@
 #include "platform/ondemand/ContentService.h"
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG\n", argv[0]);
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS\n", argv[0]);
         return 2;
     }
     ContentService::Options options;
     options.baseUrl = argv[1];
     options.cacheDirectory = argv[2];
+    options.trustedKeys = argv[4];
     ContentService service(options);
     std::promise<long> code;
     std::fputs("fetching\n", stdout);
