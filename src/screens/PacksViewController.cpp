@@ -39,11 +39,13 @@ void PacksViewController::viewDidLoad() {
     UIViewController::viewDidLoad();
     findRows();
     std::weak_ptr<PacksViewController> weakSelf = weakFrom(this);
-    observer_ = packs_->addObserver([weakSelf](const PackStatus&) {
+    observer_ = packs_->addObserver([weakSelf](const PackStatus& status) {
         if (auto self = weakSelf.lock())
-            self->show();
+            self->show(status);
     });
-    show();
+    for (const auto& row : rows_)
+        show(row, packs_->status(row.tag));
+    showFreeSpace();
 }
 
 void PacksViewController::findRows() {
@@ -67,9 +69,17 @@ void PacksViewController::findRows() {
     }
 }
 
-void PacksViewController::show() {
-    for (const auto& row : rows_)
-        show(row, packs_->status(row.tag));
+void PacksViewController::show(const PackStatus& status) {
+    for (const auto& row : rows_) {
+        if (row.tag == status.tag)
+            show(row, status);
+    }
+    // The disk's free space changes once a download has ended, not at each step of it.
+    if (status.state != PackStatus::State::downloading)
+        showFreeSpace();
+}
+
+void PacksViewController::showFreeSpace() {
     if (auto label = freeSpaceLabel.lock()) {
         auto space = packs_->availableSpace();
         label->setText("Free space on this disk: " +

@@ -54,8 +54,9 @@ private:
         std::string noun;
     };
     void findRows();
-    void show();
+    void show(const PackStatus& status);
     void show(const Row& row, const PackStatus& status);
+    void showFreeSpace();
     void confirmRemoval(const Row& row, std::uint64_t bytes);
     void remove(const Row& row);
     void tell(const std::string& title, const std::string& message);

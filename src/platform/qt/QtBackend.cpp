@@ -123,7 +123,11 @@ void QtBackend::postToMainQueue(std::function<void()> block) {
 
 void QtBackend::watchPacks(const std::shared_ptr<PackLibrary>& packs) {
     packs_ = packs;
-    packs->addObserver([this](const PackStatus&) { showDownloadMarks(); });
+    // A mark only follows whether a pack is installed, which progress never changes.
+    packs->addObserver([this](const PackStatus& status) {
+        if (status.state != PackStatus::State::downloading)
+            showDownloadMarks();
+    });
     showDownloadMarks();
 }
 
