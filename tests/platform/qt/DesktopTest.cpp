@@ -96,7 +96,7 @@ protected:
     QString status() { return player("PlaybackStatus").toString(); }
 
     PrivateBus bus;
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "test-client");
+    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "test " + bus.address);
     FakeScreenSaver screenSaver;
 };
 
