@@ -14,7 +14,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   nginx-light curl dbus-daemon
   desktop-file-utils appstream dpkg-dev
-  qt6-base-dev qt6-multimedia-dev libqt6svg6
+  qt6-base-dev qt6-multimedia-dev libqt6svg6 libswscale-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QVideoFrame>
 #include <QWidget>
+
+#include "platform/qt/QtVideoFrameScaler.h"
 
 class QVideoSink;
 
@@ -18,5 +21,9 @@ protected:
 
 private:
     QVideoFrame frame_;
+    // The newest frame as painted, kept for repaints that bring no new frame.
+    QImage picture_;
+    bool pictureIsCurrent_ = false;
+    QtVideoFrameScaler scaler_;
     QMetaObject::Connection connection_;
 };
