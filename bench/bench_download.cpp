@@ -1,13 +1,18 @@
-// bench_download: how fast ContentService fetches, verifies and installs a large pack compared
-// with the curl command-line tool downloading the same files, and how much memory it needs.
+// bench_download: how fast ContentService fetches, verifies and installs a pack against the
+// limits of that work, and how much memory it needs.
 //
-//   bench_download [--size-mb N] [--files N] [--runs N]
+//   bench_download [--size-mb N] [--files N] [--small-files N] [--small-size-mb N] [--runs N]
 //
-// Makes a pack of random files, serves it with nginx on 127.0.0.1, then times, alternately,
-// `curl` writing the files to disk and a ContentService request in a child process (so its
-// peak memory is its own). Targets: median throughput ratio >= 1.0, service peak RSS < 32 MB.
-// Then cuts a request at 90 % of the pack (the service is destroyed, as when the application
-// quits) and counts the body bytes the next request receives: at most the remainder + 1 MiB.
+// Makes two packs of random files, a large one (200 MiB in 4 files) and one of many small
+// files (100 MiB in 5,000), serves them with nginx on 127.0.0.1, then runs in turn, run by run:
+// `curl` writing the files to disk (one connection, the files listed in a config file),
+// `openssl dgst -sha256` of the same files, and a ContentService request in a child process
+// (so its time, CPU and peak memory are its own). The service both transfers and hashes, so
+// its limit is the slower of the two anchors; its CPU is set against theirs added together.
+// Targets: median throughput at least 0.95 of the limit, CPU at most 1.1 of curl's and the
+// hash's; against plain curl, reported. For the large pack also: service peak RSS < 32 MB, and
+// a request cut at 90 % of the pack (the service is destroyed, as when the application quits)
+// after which the next request receives at most the remainder + 1 MiB.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -45,7 +50,8 @@ extern char** environ;
 namespace {
 
 constexpr const char* kTag = "Bench";
-constexpr double kTargetRatio = 1.0;
+constexpr double kTargetLimitRatio = 0.95;
+constexpr double kTargetCpuRatio = 1.1;
 constexpr double kCutAt = 0.9;
 constexpr double kResumeSlackBytes = 1024.0 * 1024.0;
 constexpr double kTargetPeakMb = 32.0;
@@ -145,7 +151,7 @@ void makeSourceFiles(const std::filesystem::path& folder, std::size_t totalBytes
     std::vector<std::uint64_t> buffer(1024 * 1024 / sizeof(std::uint64_t));
     std::size_t perFile = totalBytes / count;
     for (int i = 0; i < count; ++i) {
-        std::ofstream output(folder / ("movie-" + std::to_string(i) + ".mp4"), std::ios::binary);
+        std::ofstream output(folder / ("part-" + std::to_string(i) + ".bin"), std::ios::binary);
         for (std::size_t written = 0; written < perFile;) {
             for (auto& word : buffer)
                 word = generator();
@@ -200,6 +206,15 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// "lowest to highest, middle half a to b" of a set of per-run figures.
+std::string spread(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    char text[128];
+    std::snprintf(text, sizeof text, "%.2f to %.2f, middle half %.2f to %.2f", values.front(),
+                  values.back(), values[values.size() / 4], values[values.size() * 3 / 4]);
+    return text;
+}
+
 // Bytes of every regular file below `folder`.
 std::uint64_t bytesBelow(const std::filesystem::path& folder) {
     std::uint64_t total = 0;
@@ -237,6 +252,157 @@ bool measureResume(const std::string& self, const std::string& base,
     return met;
 }
 
+// One pack served by nginx and its three ways of fetching it: curl, the hash, the service.
+struct BenchPack {
+    std::string label;
+    std::filesystem::path folder;  // the pack's own scratch: source, www, caches, lists
+    PackManifest manifest;
+    double totalBytes = 0;
+    std::vector<std::string> curlCommand;
+    std::vector<std::string> hashCommand;
+};
+
+BenchPack makePack(const std::string& label, const std::filesystem::path& work, std::size_t sizeMb,
+                   int files) {
+    std::cout << label << ": making a " << sizeMb << " MiB pack of " << files << " files...\n"
+              << std::flush;
+    const auto folder = work / label;
+    makeSourceFiles(folder / "source", sizeMb * 1024 * 1024, files);
+    std::filesystem::create_directories(folder / "keys");
+    PublisherKey::generate(folder / "bench.key", folder / "keys" / "bench.pub");
+    auto manifest = PackBuilder::build(folder / "source", folder / "www" / kTag, kTag,
+                                       PublisherKey(folder / "bench.key"));
+    const double totalBytes = static_cast<double>(manifest.totalSize());
+    return BenchPack{label, folder, std::move(manifest), totalBytes, {}, {}};
+}
+
+// The anchors' commands: curl reads its URLs from a config file, openssl its files from a
+// list through xargs, so a pack of any number of files fits on their command lines.
+void writeAnchorCommands(BenchPack& pack, const std::string& base) {
+    std::ofstream config(pack.folder / "curl.config");
+    std::ofstream list(pack.folder / "hash.list");
+    for (const auto& file : pack.manifest.files()) {
+        config << "url = \"" << base << "/" << kTag << "/" << file.name << "\"\n"
+               << "output = \"" << (pack.folder / "curl-out" / file.name).string() << "\"\n";
+        list << (pack.folder / "www" / kTag / file.name).string() << "\n";
+    }
+    pack.curlCommand = {"curl",
+                        "--silent",
+                        "--show-error",
+                        "--fail",
+                        "--create-dirs",
+                        "--config",
+                        (pack.folder / "curl.config").string()};
+    pack.hashCommand = {"xargs",   "-a",   (pack.folder / "hash.list").string(),
+                        "openssl", "dgst", "-sha256"};
+}
+
+struct PackFigures {
+    bool met = true;
+    long servicePeakKb = 0;
+    double serviceSeconds = 0;
+};
+
+PackFigures measurePack(const BenchPack& pack, const std::string& self, const std::string& base,
+                        int runs) {
+    const auto& name = pack.label;
+    std::vector<std::string> fetchCommand = {self, "--fetch", base,
+                                             (pack.folder / "cache").string()};
+    std::vector<double> curlSeconds, hashSeconds, serviceSeconds, curlCpu, hashCpu, serviceCpu;
+    std::vector<double> curlRatios, limitRatios, cpuRatios;
+    PackFigures figures;
+    long serviceMaxRssKb = 0, curlMaxRssKb = 0;
+    for (int run = 0; run < runs; ++run) {
+        // No side should pay for another's dirty pages.
+        std::filesystem::remove_all(pack.folder / "curl-out");
+        std::filesystem::remove_all(pack.folder / "cache");
+        ::sync();
+        auto curl = runChild(pack.curlCommand, pack.folder);
+        if (curl.exitStatus != 0)
+            throw std::runtime_error("curl failed (is the curl package installed?)");
+        for (const auto& file : pack.manifest.files()) {
+            if (std::filesystem::file_size(pack.folder / "curl-out" / file.name) != file.size)
+                throw std::runtime_error("curl fetched a wrong size for " + file.name);
+        }
+        ::sync();
+        auto hash = runChild(pack.hashCommand, pack.folder);
+        if (hash.exitStatus != 0)
+            throw std::runtime_error("openssl dgst failed (is the openssl package installed?)");
+        ::sync();
+        auto service = runChild(fetchCommand, pack.folder);
+        if (service.exitStatus != 0)
+            throw std::runtime_error("the service fetch failed");
+        std::istringstream reported(service.out);
+        double insideSeconds = 0;
+        long peakKb = 0;
+        reported >> insideSeconds >> peakKb;
+        for (const auto& file : pack.manifest.files()) {
+            if (std::filesystem::file_size(pack.folder / "cache" / "packs" / kTag / file.name) !=
+                file.size)
+                throw std::runtime_error("the service installed a wrong size for " + file.name);
+        }
+        curlSeconds.push_back(curl.wallSeconds);
+        hashSeconds.push_back(hash.wallSeconds);
+        serviceSeconds.push_back(service.wallSeconds);
+        curlCpu.push_back(curl.cpuSeconds);
+        hashCpu.push_back(hash.cpuSeconds);
+        serviceCpu.push_back(service.cpuSeconds);
+        curlRatios.push_back(curl.wallSeconds / service.wallSeconds);
+        limitRatios.push_back(std::max(curl.wallSeconds, hash.wallSeconds) / service.wallSeconds);
+        cpuRatios.push_back(service.cpuSeconds / (curl.cpuSeconds + hash.cpuSeconds));
+        figures.servicePeakKb = std::max(figures.servicePeakKb, peakKb);
+        serviceMaxRssKb = std::max(serviceMaxRssKb, service.maxRssKb);
+        curlMaxRssKb = std::max(curlMaxRssKb, curl.maxRssKb);
+        std::printf(
+            "%s run %d: curl %.3f s (cpu %.3f s), sha-256 %.3f s (cpu %.3f s), service %.3f s "
+            "(cpu %.3f s, %.3f s inside the request)\n",
+            name.c_str(), run + 1, curl.wallSeconds, curl.cpuSeconds, hash.wallSeconds,
+            hash.cpuSeconds, service.wallSeconds, service.cpuSeconds, insideSeconds);
+    }
+
+    const double mb = pack.totalBytes / 1e6;
+    const double curlTime = median(curlSeconds), hashTime = median(hashSeconds);
+    const double serviceTime = median(serviceSeconds);
+    const double limitTime = median([&] {
+        std::vector<double> limits;
+        for (std::size_t i = 0; i < curlSeconds.size(); ++i)
+            limits.push_back(std::max(curlSeconds[i], hashSeconds[i]));
+        return limits;
+    }());
+    const double limitRatio = limitTime / serviceTime;
+    const double cpuRatio = median(serviceCpu) / (median(curlCpu) + median(hashCpu));
+    figures.serviceSeconds = serviceTime;
+    figures.met = limitRatio >= kTargetLimitRatio && cpuRatio <= kTargetCpuRatio;
+    std::printf("\n%s: %.1f MB in %zu files, %d runs, medians:\n", name.c_str(), mb,
+                pack.manifest.files().size(), runs);
+    std::printf("%s: curl (transfer to disk)                 %8.1f MB/s  (%.3f s)\n", name.c_str(),
+                mb / curlTime, curlTime);
+    std::printf("%s: openssl dgst -sha256 (hash only)         %8.1f MB/s  (%.3f s)\n", name.c_str(),
+                mb / hashTime, hashTime);
+    std::printf("%s: ContentService (fetch, verify, install)  %8.1f MB/s  (%.3f s)\n", name.c_str(),
+                mb / serviceTime, serviceTime);
+    std::printf("%s: throughput against curl: ratio %.2f (reference: curl verifies nothing)\n",
+                name.c_str(), curlTime / serviceTime);
+    std::printf(
+        "%s: throughput against the limit: %.1f MB/s against %.1f MB/s (the slower of "
+        "curl and the hash, run by run): ratio %.2f (target at least %.2f): %s\n",
+        name.c_str(), mb / serviceTime, mb / limitTime, limitRatio, kTargetLimitRatio,
+        limitRatio >= kTargetLimitRatio ? "met" : "MISSED");
+    std::printf(
+        "%s: CPU against curl's and the hash's: %.3f s against %.3f s + %.3f s: ratio "
+        "%.2f (target at most %.1f): %s\n",
+        name.c_str(), median(serviceCpu), median(curlCpu), median(hashCpu), cpuRatio,
+        kTargetCpuRatio, cpuRatio <= kTargetCpuRatio ? "met" : "MISSED");
+    std::printf(
+        "%s: spread over the %d runs (each run's figures side by side): against the "
+        "limit %s; CPU %s; against curl %s\n",
+        name.c_str(), runs, spread(limitRatios).c_str(), spread(cpuRatios).c_str(),
+        spread(curlRatios).c_str());
+    std::printf("%s: ru_maxrss: service child %.1f MB, curl %.1f MB\n", name.c_str(),
+                serviceMaxRssKb / 1024.0, curlMaxRssKb / 1024.0);
+    return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -245,8 +411,8 @@ int main(int argc, char** argv) {
     if (argc == 6 && std::string(argv[1]) == "--fetch-cut")
         return runFetch(argv[2], argv[3], std::stod(argv[4]), std::stod(argv[5]));
 
-    std::size_t sizeMb = 200;
-    int files = 4;
+    std::size_t sizeMb = 200, smallSizeMb = 100;
+    int files = 4, smallFiles = 5000;
     int runs = 11;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
@@ -254,119 +420,45 @@ int main(int argc, char** argv) {
             sizeMb = std::stoul(argv[i + 1]);
         else if (option == "--files")
             files = std::stoi(argv[i + 1]);
+        else if (option == "--small-size-mb")
+            smallSizeMb = std::stoul(argv[i + 1]);
+        else if (option == "--small-files")
+            smallFiles = std::stoi(argv[i + 1]);
         else if (option == "--runs")
             runs = std::stoi(argv[i + 1]);
         else {
-            std::cerr << "usage: bench_download [--size-mb N] [--files N] [--runs N]\n";
+            std::cerr << "usage: bench_download [--size-mb N] [--files N] [--small-size-mb N] "
+                         "[--small-files N] [--runs N]\n";
             return 2;
         }
     }
 
     try {
         TempDirectory work("larkspire-bench");
-        std::cout << "making a " << sizeMb << " MiB pack of " << files << " files...\n"
-                  << std::flush;
-        makeSourceFiles(work / "source", sizeMb * 1024 * 1024, files);
-        std::filesystem::create_directories(work / "keys");
-        PublisherKey::generate(work / "bench.key", work / "keys" / "bench.pub");
-        auto manifest = PackBuilder::build(work / "source", work / "www" / kTag, kTag,
-                                           PublisherKey(work / "bench.key"));
-        const double totalBytes = static_cast<double>(manifest.totalSize());
+        BenchPack large = makePack("large", work.path(), sizeMb, files);
+        BenchPack small = makePack("small", work.path(), smallSizeMb, smallFiles);
+        std::filesystem::create_directories(work / "www");
+        for (const BenchPack* pack : {&large, &small})
+            std::filesystem::create_directory_symlink(pack->folder / "www",
+                                                      work / "www" / pack->label);
         NginxServer nginx(work / "www");
-        std::string base = nginx.url();
-
-        std::vector<std::string> curlCommand = {"curl", "--silent", "--show-error", "--fail"};
-        for (const auto& file : manifest.files()) {
-            curlCommand.push_back("--output");
-            curlCommand.push_back((work / "curl-out" / file.name).string());
-            curlCommand.push_back(base + "/" + kTag + "/" + file.name);
-        }
-        curlCommand.insert(curlCommand.begin() + 1, "--create-dirs");
         std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-        std::vector<std::string> fetchCommand = {self, "--fetch", base, (work / "cache").string()};
+        for (BenchPack* pack : {&large, &small})
+            writeAnchorCommands(*pack, nginx.url() + "/" + pack->label);
 
-        std::vector<double> curlSeconds, serviceSeconds, curlCpu, serviceCpu;
-        long servicePeakKb = 0, serviceMaxRssKb = 0, curlMaxRssKb = 0;
-        for (int run = 0; run < runs; ++run) {
-            // Neither side should pay for the other's dirty pages.
-            std::filesystem::remove_all(work / "curl-out");
-            std::filesystem::remove_all(work / "cache");
-            ::sync();
-            auto curl = runChild(curlCommand, work.path());
-            if (curl.exitStatus != 0)
-                throw std::runtime_error("curl failed (is the curl package installed?)");
-            for (const auto& file : manifest.files()) {
-                if (std::filesystem::file_size(work / "curl-out" / file.name) != file.size)
-                    throw std::runtime_error("curl fetched a wrong size for " + file.name);
-            }
-            ::sync();
-            auto service = runChild(fetchCommand, work.path());
-            if (service.exitStatus != 0)
-                throw std::runtime_error("the service fetch failed");
-            std::istringstream reported(service.out);
-            double insideSeconds = 0;
-            long peakKb = 0;
-            reported >> insideSeconds >> peakKb;
-            for (const auto& file : manifest.files()) {
-                if (std::filesystem::file_size(work / "cache" / "packs" / kTag / file.name) !=
-                    file.size)
-                    throw std::runtime_error("the service installed a wrong size for " + file.name);
-            }
-            curlSeconds.push_back(curl.wallSeconds);
-            serviceSeconds.push_back(service.wallSeconds);
-            curlCpu.push_back(curl.cpuSeconds);
-            serviceCpu.push_back(service.cpuSeconds);
-            servicePeakKb = std::max(servicePeakKb, peakKb);
-            serviceMaxRssKb = std::max(serviceMaxRssKb, service.maxRssKb);
-            curlMaxRssKb = std::max(curlMaxRssKb, curl.maxRssKb);
-            std::printf(
-                "run %d: curl %.3f s (cpu %.3f s), service %.3f s (cpu %.3f s, %.3f s inside "
-                "the request)\n",
-                run + 1, curl.wallSeconds, curl.cpuSeconds, service.wallSeconds, service.cpuSeconds,
-                insideSeconds);
-        }
-
-        double curlBest = *std::min_element(curlSeconds.begin(), curlSeconds.end());
-        double serviceBest = *std::min_element(serviceSeconds.begin(), serviceSeconds.end());
-        double curlTime = median(curlSeconds);
-        double serviceTime = median(serviceSeconds);
-        double curlRate = totalBytes / curlTime / 1e6;
-        double serviceRate = totalBytes / serviceTime / 1e6;
-        double ratio = serviceRate / curlRate;
-        double peakMb = servicePeakKb / 1024.0;
-        std::printf("\npack: %.1f MB in %zu files, %d runs, medians:\n", totalBytes / 1e6,
-                    manifest.files().size(), runs);
-        std::printf("curl (download to disk):                  %8.1f MB/s  (%.3f s)\n", curlRate,
-                    curlTime);
-        std::printf("ContentService (fetch, verify, install):  %8.1f MB/s  (%.3f s)\n", serviceRate,
-                    serviceTime);
-        std::printf("throughput ratio service/curl:            %8.2f   target >= %.1f  %s\n", ratio,
-                    kTargetRatio, ratio >= kTargetRatio ? "met" : "MISSED");
-        std::vector<double> ratios;
-        for (std::size_t i = 0; i < curlSeconds.size(); ++i)
-            ratios.push_back(curlSeconds[i] / serviceSeconds[i]);
-        std::sort(ratios.begin(), ratios.end());
-        std::printf(
-            "spread of the %d runs' ratios (each run's pair side by side): %.2f to %.2f, "
-            "middle half %.2f to %.2f\n",
-            runs, ratios.front(), ratios.back(), ratios[ratios.size() / 4],
-            ratios[ratios.size() * 3 / 4]);
-        std::printf("best runs: curl %.1f MB/s, service %.1f MB/s, ratio %.2f\n",
-                    totalBytes / curlBest / 1e6, totalBytes / serviceBest / 1e6,
-                    curlBest / serviceBest);
-        std::printf("median CPU time: curl %.3f s, service %.3f s\n", median(curlCpu),
-                    median(serviceCpu));
+        PackFigures largeFigures = measurePack(large, self, nginx.url() + "/large", runs);
+        PackFigures smallFigures = measurePack(small, self, nginx.url() + "/small", runs);
         std::printf("load average at the end: %s", packfixtures::readFile("/proc/loadavg").c_str());
-        std::printf("service fetch peak RSS (VmHWM):           %8.1f MB  target < %.0f MB  %s\n",
+        const double peakMb = largeFigures.servicePeakKb / 1024.0;
+        std::printf("large: service fetch peak RSS (VmHWM): %.1f MB  target < %.0f MB  %s\n",
                     peakMb, kTargetPeakMb, peakMb < kTargetPeakMb ? "met" : "MISSED");
-        std::printf("  ru_maxrss: service child %.1f MB, curl %.1f MB\n", serviceMaxRssKb / 1024.0,
-                    curlMaxRssKb / 1024.0);
-        double check = signatureCheckSeconds(work.path());
-        std::printf("signature check of the manifest (once per request): %.1f us, %.4f%% of the "
-                    "median service fetch\n",
-                    check * 1e6, 100.0 * check / serviceTime);
-        measureResume(self, base, work.path(), totalBytes);
-        return 0;
+        double check = signatureCheckSeconds(large.folder);
+        std::printf(
+            "signature check of the manifest (once per request): %.1f us, %.4f%% of the "
+            "median service fetch of the large pack\n",
+            check * 1e6, 100.0 * check / largeFigures.serviceSeconds);
+        bool resumed = measureResume(self, nginx.url() + "/large", large.folder, large.totalBytes);
+        return largeFigures.met && smallFigures.met && peakMb < kTargetPeakMb && resumed ? 0 : 1;
     } catch (const std::exception& error) {
         std::cerr << "bench_download: " << error.what() << "\n";
         return 1;

@@ -54,22 +54,29 @@ void useOffscreenWithoutDisplay() {
     static QuietMedia quiet(true);
 }
 
-BenchPlatform::BenchPlatform()
+BenchPlatform::BenchPlatform(const fs::path& chapter13)
     : scratch_(fs::temp_directory_path() / ("larkspire-bench-" + std::to_string(::getpid()))) {
     fs::create_directories(scratch_);
+    fs::path bundle = LARKSPIRE_BUNDLE_DIR;
+    if (!chapter13.empty()) {
+        fs::copy(bundle, scratch_ / "bundle", fs::copy_options::recursive);
+        bundle = scratch_ / "bundle";
+        fs::remove(bundle / "LKSChapter13.mp4");
+        fs::create_symlink(fs::absolute(chapter13), bundle / "LKSChapter13.mp4");
+    }
     QtBackendOptions options;
     options.windowWidth = 1024;
     options.windowHeight = 768;
     options.openURL = [](const std::string&) {};
     options.interfaceDirectory = LARKSPIRE_UI_DIR;
-    options.bundleDirectory = LARKSPIRE_BUNDLE_DIR;
+    options.bundleDirectory = bundle.string();
     backend_ = std::make_shared<QtBackend>(options);
     auto resources =
         simulatedContent(scratch_ / "ondemand", fs::path(LARKSPIRE_MEDIA_DIR) / "packs");
     for (const char* tag : {"Video", "Audio"})
         resources->install(tag);
-    installEnvironment({backend_, resources, LARKSPIRE_BUNDLE_DIR, "bench",
-                        scratch_ / "settings.json", LARKSPIRE_UI_DIR});
+    installEnvironment({backend_, resources, bundle.string(), "bench", scratch_ / "settings.json",
+                        LARKSPIRE_UI_DIR});
     setDebugLogSink([this](const std::string& line) { log_.push_back(line); });
     UIApplication::sharedApplication().setDelegate(std::make_shared<AppDelegate>());
     UIApplication::sharedApplication().loadInterfaceDescriptions();

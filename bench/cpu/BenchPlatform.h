@@ -14,7 +14,8 @@ class UIViewController;
 // folder, the interface descriptions of ui/. Made after the QApplication.
 class BenchPlatform {
 public:
-    BenchPlatform();
+    // With `chapter13`, the bundle is a copy of the built one in which that file is chapter 13.
+    explicit BenchPlatform(const std::filesystem::path& chapter13 = {});
     ~BenchPlatform();
 
     // Puts a screen of the interface descriptions in the window as the root.

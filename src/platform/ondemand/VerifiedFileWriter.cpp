@@ -66,7 +66,11 @@ void VerifiedFileWriter::truncateUnlessEmpty() {
 
 void VerifiedFileWriter::startHashing() {
     closing_ = abandoned_ = false;
-    hashing_ = std::thread(&VerifiedFileWriter::hashWrittenBytes, this, accepted_);
+    hashFrom_ = accepted_;
+    // A file that fits in one batch would wake the thread only at its end anyway: the caller
+    // reads it back and hashes it then, which spares a thread per file in packs of small files.
+    if (expected_.size - accepted_ > kHashBatch)
+        hashing_ = std::thread(&VerifiedFileWriter::hashWrittenBytes, this, accepted_);
 }
 
 void VerifiedFileWriter::restart() {
@@ -168,8 +172,13 @@ void VerifiedFileWriter::hashWrittenBytes(std::uint64_t hashed) {
 }
 
 void VerifiedFileWriter::stopHashing(bool abandon) {
-    if (!hashing_.joinable())
+    if (!hashing_.joinable()) {
+        if (!abandon && !closing_) {
+            closing_ = true;
+            hashWrittenBytes(hashFrom_);
+        }
         return;
+    }
     {
         std::lock_guard lock(mutex_);
         closing_ = true;

@@ -50,7 +50,7 @@ public:
     static constexpr std::size_t kReadBufferSize = 256 * 1024;
     // The hashing thread sleeps until this much more is written (or the file is done): the
     // transfer hands over 16 KiB at a time, and waking it for each would cost more in thread
-    // switches than the hashing itself.
+    // switches than the hashing itself. A file no larger is hashed by the caller at its end.
     static constexpr std::uint64_t kHashBatch = 2 * 1024 * 1024;
 
 private:
@@ -58,7 +58,8 @@ private:
     void truncateUnlessEmpty();
     void startHashing();
     void hashWrittenBytes(std::uint64_t hashed);
-    // Lets the hashing thread finish what is written (or, when abandoning, stop) and joins it.
+    // Lets the hashing thread finish what is written (or, when abandoning, stop) and joins it;
+    // without a thread, hashes what is written here unless abandoning.
     void stopHashing(bool abandon);
 
     std::filesystem::path path_;
@@ -68,7 +69,8 @@ private:
     UniqueFd readFd_;
     std::uint64_t accepted_ = 0;  // caller thread
     std::uint64_t resumedFrom_ = 0;
-    Sha256 hasher_;  // hashing thread, until finish() joins it
+    std::uint64_t hashFrom_ = 0;  // where hashing of the written bytes starts
+    Sha256 hasher_;               // hashing thread, until finish() joins it
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -15,6 +15,8 @@ class QtVideoView : public QWidget {
 public:
     explicit QtVideoView(QWidget* parent);
     void setSink(QVideoSink* sink);
+    // Whether a frame of the video has been painted (rather than only the black behind it).
+    bool showsFrame() const { return !picture_.isNull(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
