@@ -1,22 +1,73 @@
 #!/usr/bin/env bash
-# Builds every benchmark, runs each once, and rewrites the table of figures in
-# bench/README.md with the machine they were measured on. Benchmarks are not
-# tests: the figures depend on the machine and on what else it is doing.
+# Builds every benchmark, runs each beside its anchor, and rewrites the table of figures in
+# bench/README.md with the machine they were measured on. Benchmarks are not tests: the
+# figures depend on the machine and on what else it is doing.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LARKSPIRE_BENCH_BUILD:-$root/build-bench}
 logs=$(mktemp -d)
 
+# What only the benchmarks need: GStreamer's headers for the anchors, its tools and x264 to
+# make the HD chapter, an X server to play it in a real window, openssl's command for the hash.
+bench_packages=(libgstreamer1.0-dev gstreamer1.0-tools gstreamer1.0-plugins-ugly xvfb openssl
+  dbus-daemon)
+missing=()
+for package in "${bench_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" = 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BENCH=ON \
     -DLARKSPIRE_TESTS=OFF >/dev/null
-# The CPU anchor is a bare GStreamer program; its headers are only needed here.
-if ! pkg-config --exists gstreamer-1.0 && [ "$(id -u)" = 0 ]; then
-    apt-get install -y --no-install-recommends libgstreamer1.0-dev >/dev/null
-fi
-cmake -S "$root" -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
-    bench_resident_memory bench_bare_playbin bench_bare_player bench_layout larkspire_media
+    bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
+    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media
+
+# A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
+# and 6 Mbit/s, with AAC sound. Made once per build folder, never committed.
+chapter=$build/chapter-1080p.mp4
+if [ ! -s "$chapter" ]; then
+    echo "bench: making a 60 s 1080p chapter" >&2
+    gst-launch-1.0 -q -e \
+        videotestsrc num-buffers=1800 pattern=smpte horizontal-speed=6 \
+        ! video/x-raw,width=1920,height=1080,framerate=30/1 \
+        ! x264enc bitrate=6000 speed-preset=veryfast key-int-max=60 ! video/x-h264,profile=high \
+        ! h264parse ! queue ! mp4mux name=mux ! filesink location="$chapter.part" \
+        audiotestsrc num-buffers=1800 samplesperbuffer=1470 wave=sine freq=440 \
+        ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! avenc_aac bitrate=128000 \
+        ! aacparse ! queue ! mux.
+    mv "$chapter.part" "$chapter"
+fi
+
+# A real X server for the runs that show video or sit idle in a window, and a session bus so
+# the desktop services are live; both only when this session has none of its own.
+cleanup() {
+    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "${bus_pid:-}" ] && kill "$bus_pid" 2>/dev/null
+    rm -rf "$logs"
+}
+trap cleanup EXIT
+x_display=${DISPLAY:-}
+if [ -z "$x_display" ] && command -v Xvfb >/dev/null; then
+    for number in $(seq 90 99); do
+        [ -e "/tmp/.X11-unix/X$number" ] && continue
+        Xvfb ":$number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        x_display=":$number"
+        sleep 1
+        break
+    done
+fi
+bus=${DBUS_SESSION_BUS_ADDRESS:-}
+if [ -z "$bus" ] && command -v dbus-daemon >/dev/null; then
+    read -r bus bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+        paste -sd' ')
+fi
 
 run() {
     local name=$1
@@ -24,25 +75,45 @@ run() {
     echo "bench: $name" >&2
     "$@" >"$logs/$name.txt" 2>&1 || echo "(exit status $?)" >>"$logs/$name.txt"
 }
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+on_x() {
+    env DISPLAY="$x_display" QT_QPA_PLATFORM=xcb "$@"
+}
+offscreen() {
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$@"
+}
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 run download "$build/bench/bench_download" --runs 11
-run startup "$build/bench/startup/bench_startup"
+run startup offscreen "$build/bench/startup/bench_startup"
 # Each program and its anchor one after the other, in the same run.
-run cpu "$build/bench/cpu/bench_track_cpu"
-run cpu-anchor "$build/bench/cpu/bench_bare_playbin" "$root/media"
-run memory "$build/bench/cpu/bench_resident_memory"
-run memory-anchor "$build/bench/cpu/bench_bare_player" "$root/media"
+run cpu offscreen "$build/bench/cpu/bench_track_cpu"
+run cpu-anchor offscreen "$build/bench/cpu/bench_bare_playbin" "$root/media"
+run memory offscreen "$build/bench/cpu/bench_resident_memory"
+run memory-anchor offscreen "$build/bench/cpu/bench_bare_player" "$root/media"
+if [ -n "$x_display" ]; then
+    run chapter-x on_x "$build/bench/chapter/bench_chapter" "$chapter"
+    run chapter-x-anchor on_x "$build/bench/chapter/bench_bare_chapter" "$chapter"
+fi
+run chapter-offscreen offscreen "$build/bench/chapter/bench_chapter" "$chapter"
+run chapter-offscreen-anchor offscreen "$build/bench/chapter/bench_bare_chapter" "$chapter"
+if [ -n "$x_display" ]; then
+    run idle env DBUS_SESSION_BUS_ADDRESS="$bus" DISPLAY="$x_display" QT_QPA_PLATFORM=xcb \
+        "$build/src/bench_idle" 60
+else
+    run idle env DBUS_SESSION_BUS_ADDRESS="$bus" QT_QPA_PLATFORM=offscreen \
+        "$build/src/bench_idle" 60
+fi
 run layout "$build/bench/layout/bench_layout" --benchmark_min_time=1
 
 # The line of a log that carries a figure, or a note that it is missing.
 figure() {
-    grep -m1 -E "$2" "$logs/$1.txt" | sed -E 's/^ +//' || echo "(not found: see the log)"
+    grep -m1 -E "$2" "$logs/$1.txt" 2>/dev/null | sed -E 's/^[a-z]+: //; s/^ +//' ||
+        echo "(not found: see the log)"
 }
 # The first number after a pattern in a log line (sed -E), or nothing.
 number() {
-    grep -m1 -E "$2" "$logs/$1.txt" | sed -nE "s/.*$3.*/\1/p"
+    grep -m1 -E "$2" "$logs/$1.txt" 2>/dev/null | sed -nE "s/.*$3.*/\1/p" || true
 }
-# "a / b = ratio (target at most t): met|MISSED" from two numbers, or a note.
+# "a against b unit: ratio r (target at most t): met|MISSED" from two numbers, or a note.
 ratio() {
     if [ -z "$1" ] || [ -z "$2" ]; then
         echo "(a figure is missing: see the logs)"
@@ -50,6 +121,26 @@ ratio() {
     fi
     awk -v a="$1" -v b="$2" -v t="$3" -v u="$4" 'BEGIN {
         r = a / b; printf "%s %s against %s %s: ratio %.2f (target at most %.1f): %s", a, u, b, u, r, t, (r <= t ? "met" : "MISSED") }'
+}
+# "a against b: c more (target at most t): met|MISSED" for figures where more is worse.
+beyond() {
+    if [ -z "$1" ] || [ -z "$2" ]; then
+        echo "(a figure is missing: see the logs)"
+        return
+    fi
+    awk -v a="$1" -v b="$2" -v t="$3" -v u="$4" 'BEGIN {
+        d = a - b; printf "%s against %s%s: %+g%s (target at most %g%s more): %s", a, b, u, d, u, t, u, (d <= t ? "met" : "MISSED") }'
+}
+# The rows of one chapter pair: CPU, peak memory, dropped frames, first frame.
+chapter_rows() {
+    local log=$1 where=$2
+    if [ ! -s "$logs/$log.txt" ]; then
+        return
+    fi
+    echo "| A 60 s 1080p H.264/AAC chapter tapped and played to its end ($where): CPU, % of one core | a bare Qt Multimedia player (video widget, audio output) in a window of the same size | at most 1.1 | $(ratio "$(number "$log" '^cpu' ', ([0-9.]+) % of one core')" "$(number "$log-anchor" '^cpu' ', ([0-9.]+) % of one core')" 1.1 %) |"
+    echo "| The same chapter ($where): peak resident memory, KiB | the same player | at most 1.1 | $(ratio "$(number "$log" '^memory' 'peak ([0-9]+) KiB')" "$(number "$log-anchor" '^memory' 'peak ([0-9]+) KiB')" 1.1 KiB) |"
+    echo "| The same chapter ($where): frames the video sink dropped as late, of $(number "$log" '^frames' ' ([0-9]+) rendered' ) rendered | the same player, of $(number "$log-anchor" '^frames' ' ([0-9]+) rendered') rendered | no more | $(beyond "$(number "$log" '^frames' ', ([0-9]+) dropped')" "$(number "$log-anchor" '^frames' ', ([0-9]+) dropped')" 0 '') |"
+    echo "| The same chapter ($where): first frame on screen after the tap, ms | the same player, from its play() | within one frame at 60 Hz | $(beyond "$(number "$log" '^first frame' ': ([0-9.]+) ms')" "$(number "$log-anchor" '^first frame' ': ([0-9.]+) ms')" 16.7 ' ms') |"
 }
 cpu_app=$(number cpu '^CPU' ': ([0-9.]+) % of one core')
 cpu_bare=$(number cpu-anchor 'bare playbin' ': ([0-9.]+) % of one core')
@@ -61,35 +152,48 @@ memory_bare=$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')
     echo
     echo "Regenerated by \`bench/figures.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC')."
     echo
-    echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores," \
+    echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores" \
+        "($(grep -q sha_ni /proc/cpuinfo && echo 'with' || echo 'without') the SHA extensions)," \
         "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo) memory," \
-        "$(uname -sr); load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg)."
+        "$(uname -sr); load average before the runs: $load_before." \
+        "X server for the chapter and idle rows: ${x_display:+Xvfb (software rendering)}${x_display:-none}."
     echo
     echo "| Benchmark | Anchor, in the same run | Target | Measured |"
     echo "|---|---|---|---|"
-    echo "| Download of a 200 MB pack from nginx on loopback, SHA-256 verified: median throughput of 11 runs | curl downloading the same files, run by run | at least 1.0 | $(figure download 'throughput ratio') |"
-    echo "| Spread of that ratio over the 11 runs | | reported | $(figure download '^spread') |"
-    echo "| Peak resident memory of that download | curl's, beside it | below 32 MB | $(figure download 'peak RSS') |"
-    echo "| A download cut at 90 % of the pack, then requested again: bytes the next request receives | the remainder | at most the remainder + 1 MiB | $(figure download '^resume: next') |"
-    echo "| Start-up to the launch screen's first painted frame | a bare Qt window with one label | at most 1.3 | $(figure startup '^launch frame ratio') |"
-    echo "| Start-up to the first screen, less the launch screen's 3.0 s hold | a bare Qt window with one label | at most 1.3 | $(figure startup '^first screen ratio') |"
+    for pack in large small; do
+        case $pack in
+        large) what="a 200 MiB pack of 4 files" ;;
+        small) what="a 100 MiB pack of 5,000 files" ;;
+        esac
+        echo "| Download of $what from nginx on loopback, SHA-256 verified: median throughput of 11 runs | the limit of the work: the slower of curl's transfer and \`openssl dgst -sha256\` of the same files, run by run | at least 0.95 | $(figure download "^$pack: throughput against the limit") |"
+        echo "| The same download: CPU seconds | curl's plus the hash's, medians | at most 1.1 | $(figure download "^$pack: CPU against") |"
+        echo "| The same download: throughput | plain curl, which verifies nothing | reported | $(figure download "^$pack: throughput against curl") |"
+        echo "| Spread over the 11 runs | | reported | $(figure download "^$pack: spread") |"
+    done
+    echo "| Peak resident memory of the large download | | below 32 MB | $(figure download 'peak RSS') |"
+    echo "| A download cut at 90 % of the large pack, then requested again: bytes the next request receives | the remainder | at most the remainder + 1 MiB | $(figure download '^resume: next') |"
+    echo "| Start-up to the launch screen's first painted frame (offscreen) | a bare Qt window with one label | within one frame at 60 Hz | $(figure startup '^launch frame:') |"
+    echo "| Start-up to the first screen, less the launch screen's 3.0 s hold (offscreen) | a bare Qt window with one label | within one frame at 60 Hz | $(figure startup '^first screen less the hold:') |"
     echo "| CPU (% of one core) while songs play with the position display, 30 s (offscreen) | a bare GStreamer playbin of the same songs into autoaudiosink | at most 1.3 | $(ratio "$cpu_app" "$cpu_bare" 1.3 %) |"
-    echo "| Resident memory after every screen, chapter 13 and a song (KiB) | a bare Qt Multimedia player of chapter 13 and a song in one window | at most 1.3 | $(ratio "$memory_app" "$memory_bare" 1.3 KiB) |"
+    echo "| Resident memory after every screen, chapter 13 and a song (KiB, offscreen) | a bare Qt Multimedia player of chapter 13 and a song in one window | at most 1.3 | $(ratio "$memory_app" "$memory_bare" 1.3 KiB) |"
+    chapter_rows chapter-x "in a window of an X server"
+    chapter_rows chapter-offscreen "offscreen"
+    echo "| CPU ticks left alone for 60 s on the title screen (window and desktop services up) | | 0 | $(figure idle 'idle on the title screen') |"
+    echo "| CPU ticks left alone for 60 s on the music screen, no song playing | | 0 | $(figure idle 'idle on the music screen') |"
     echo "| Fading scroll view layout pass, content 1000 points high | | constant | $(figure layout 'LayoutPass/1000 ') |"
     echo "| Fading scroll view layout pass, content 100000 points high | | constant | $(figure layout 'LayoutPass/100000') |"
     echo
     cat "$root/bench/NOTE.md"
     echo
     echo "Each benchmark's whole output (audio device warnings of the offscreen runs left out):"
-    for name in download startup cpu cpu-anchor memory memory-anchor layout; do
+    for log in "$logs"/*.txt; do
         echo
-        echo "<details><summary>$name</summary>"
+        echo "<details><summary>$(basename "$log" .txt)</summary>"
         echo
         echo '```'
-        grep -v -E '^(ALSA lib|AL lib)' "$logs/$name.txt" || true
+        grep -v -E '^(ALSA lib|AL lib)' "$log" || true
         echo '```'
         echo "</details>"
     done
 } >"$root/bench/README.md"
-rm -rf "$logs"
 echo "bench: wrote $root/bench/README.md" >&2

@@ -80,27 +80,3 @@ TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
         }
     }
 }
-
-// A cut transfer keeps the prefix whose hash is known, whichever way it was hashed, and a
-// new writer carries on from it to the right file.
-TEST(VerifiedFileWriterTest, ASettledPrefixCarriesOnToTheWholeFile) {
-    TempDirectory folder("larkspire-writer");
-    for (std::size_t size :
-         {std::size_t(64 * 1024), std::size_t(3 * VerifiedFileWriter::kHashBatch)}) {
-        const auto bytes = randomBytes(size);
-        const PackFile expected{"part.bin", size, sha256Of(bytes)};
-        const auto path = folder / "part.bin";
-        std::filesystem::remove(path);
-        VerifiedFileWriter::Prefix kept;
-        {
-            VerifiedFileWriter first(path, expected, ::write);
-            first.append(bytes.data(), size / 2);
-            kept = first.settle();
-        }
-        ASSERT_EQ(kept.bytes, size / 2) << size;
-        VerifiedFileWriter second(path, expected, ::write, &kept);
-        EXPECT_EQ(second.resumedFrom(), size / 2) << size;
-        second.append(bytes.data() + size / 2, size - size / 2);
-        EXPECT_NO_THROW(second.finish()) << size;
-    }
-}

@@ -72,38 +72,13 @@ QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Yuv left
             break;
         }
         case Format::Format_UYVY:
-        case Format::Format_YUYV: {
-            const bool uFirst = pixelFormat == Format::Format_UYVY;
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; x += 2) {
-                    uchar* pair = row(0, y) + 2 * x;
-                    const Yuv colour = at(x);
-                    const uchar bytes[4] = {uchar(colour.u), uchar(colour.y), uchar(colour.v),
-                                            uchar(colour.y)};
-                    const uchar swapped[4] = {uchar(colour.y), uchar(colour.u), uchar(colour.y),
-                                              uchar(colour.v)};
-                    std::copy_n(uFirst ? bytes : swapped, 4, pair);
-                }
-            break;
-        }
-        case Format::Format_P010:
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    reinterpret_cast<quint16*>(row(0, y))[x] = quint16(at(x).y << 8);
-            for (int y = 0; y < h / 2; ++y)
-                for (int x = 0; x < w / 2; ++x) {
-                    reinterpret_cast<quint16*>(row(1, y))[2 * x] = quint16(at(2 * x).u << 8);
-                    reinterpret_cast<quint16*>(row(1, y))[2 * x + 1] = quint16(at(2 * x).v << 8);
-                }
-            break;
-        case Format::Format_AYUV:
+        case Format::Format_YUYV:
+            // Two bytes a pixel: its luma, and U or V of its pair by turns.
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    uchar* pixel = row(0, y) + 4 * x;
-                    pixel[0] = 255;
-                    pixel[1] = uchar(at(x).y);
-                    pixel[2] = uchar(at(x).u);
-                    pixel[3] = uchar(at(x).v);
+                    const int luma = pixelFormat == Format::Format_UYVY ? 1 : 0;
+                    row(0, y)[2 * x + luma] = uchar(at(x).y);
+                    row(0, y)[2 * x + 1 - luma] = uchar(x % 2 ? at(x - 1).v : at(x).u);
                 }
             break;
         default:
@@ -134,8 +109,8 @@ QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Rgb left
     return frame;
 }
 
-void expectColour(const QImage& image, QPoint point, Rgb expected, const std::string& where,
-                  int tolerance = 10) {
+void expectColour(const QImage& image, QPoint point, Rgb expected, const std::string& where) {
+    constexpr int tolerance = 10;
     const QRgb pixel = image.pixel(point);
     EXPECT_NEAR(qRed(pixel), expected.r, tolerance) << where;
     EXPECT_NEAR(qGreen(pixel), expected.g, tolerance) << where;
@@ -146,7 +121,6 @@ struct Case {
     std::string name;
     QVideoFrame frame;
     Rgb left, right;
-    int tolerance = 10;
 };
 
 }  // namespace
@@ -185,50 +159,17 @@ TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
          kRed},
         {"ARGB8888", twoColourFrame(Format::Format_ARGB8888, small, kGreen, kBlue, "ARGB"), kGreen,
          kBlue},
-        {"P010", twoColourFrame(Format::Format_P010, small, kRed709, kBlue709, bt709, video), kRed,
-         kBlue},
-        // Qt's own conversion reads every frame as BT.601, so BT.709 red comes out a little dark.
-        {"AYUV, handed to Qt's conversion",
-         twoColourFrame(Format::Format_AYUV, small, kRed709, kBlue709, bt709, video), kRed, kBlue,
-         24},
     };
+    // One scaler for every row, as one serves a whole chapter: a frame of another layout or
+    // size must not be drawn with the previous conversion.
+    QtVideoFrameScaler scaler;
     for (const auto& row : cases) {
-        QtVideoFrameScaler scaler;
         const QSize shown(row.frame.width() / 2, row.frame.height() / 2);
         const QImage image = scaler.scaled(row.frame, shown);
         ASSERT_EQ(image.size(), shown) << row.name;
         EXPECT_EQ(image.format(), QImage::Format_RGB32) << row.name;
         const int middle = shown.height() / 2;
-        expectColour(image, {shown.width() / 4, middle}, row.left, row.name + ", left half",
-                     row.tolerance);
-        expectColour(image, {shown.width() * 3 / 4, middle}, row.right, row.name + ", right half",
-                     row.tolerance);
+        expectColour(image, {shown.width() / 4, middle}, row.left, row.name + ", left half");
+        expectColour(image, {shown.width() * 3 / 4, middle}, row.right, row.name + ", right half");
     }
-}
-
-// One scaler serves a whole chapter: frames of a new size, or asked for at a new size when the
-// window changes, are not drawn with the previous conversion.
-TEST(VideoFrameScalerTest, ANewSizeOnEitherSideTakesANewConversion) {
-    QtVideoFrameScaler scaler;
-    const auto frame = [](QSize size, Yuv left, Yuv right) {
-        return twoColourFrame(Format::Format_YUV420P, size, left, right, Format::ColorSpace_BT709,
-                              Format::ColorRange_Video);
-    };
-    const QImage first = scaler.scaled(frame({64, 32}, kRed709, kBlue709), {32, 16});
-    const QImage larger = scaler.scaled(frame({64, 32}, kBlue709, kRed709), {128, 64});
-    const QImage otherSource = scaler.scaled(frame({128, 64}, kRed709, kRed709), {128, 64});
-    ASSERT_EQ(first.size(), QSize(32, 16));
-    ASSERT_EQ(larger.size(), QSize(128, 64));
-    expectColour(first, {4, 8}, kRed, "first frame");
-    expectColour(larger, {16, 32}, kBlue, "the window grew");
-    expectColour(larger, {112, 32}, kRed, "the window grew");
-    expectColour(otherSource, {112, 32}, kRed, "a frame of another size");
-}
-
-TEST(VideoFrameScalerTest, NoPictureForAnEmptyFrameOrSize) {
-    QtVideoFrameScaler scaler;
-    EXPECT_TRUE(scaler.scaled(QVideoFrame(), {32, 16}).isNull());
-    const auto frame = twoColourFrame(Format::Format_NV12, {64, 32}, kRed709, kBlue709,
-                                      Format::ColorSpace_BT709, Format::ColorRange_Video);
-    EXPECT_TRUE(scaler.scaled(frame, {0, 16}).isNull());
 }
