@@ -201,6 +201,14 @@ ChildRun runChild(const std::vector<std::string>& arguments, const std::filesyst
     return run;
 }
 
+// CPU seconds a process has run so far, to the nanosecond (/proc/PID/schedstat).
+double processCpuSeconds(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    double nanoseconds = 0;
+    schedstat >> nanoseconds;
+    return nanoseconds / 1e9;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -304,12 +312,12 @@ struct PackFigures {
 };
 
 PackFigures measurePack(const BenchPack& pack, const std::string& self, const std::string& base,
-                        int runs) {
+                        pid_t server, int runs) {
     const auto& name = pack.label;
     std::vector<std::string> fetchCommand = {self, "--fetch", base,
                                              (pack.folder / "cache").string()};
     std::vector<double> curlSeconds, hashSeconds, serviceSeconds, curlCpu, hashCpu, serviceCpu;
-    std::vector<double> curlRatios, limitRatios, cpuRatios;
+    std::vector<double> curlRatios, limitRatios, cpuRatios, serverCpu;
     PackFigures figures;
     long serviceMaxRssKb = 0, curlMaxRssKb = 0;
     for (int run = 0; run < runs; ++run) {
@@ -329,7 +337,9 @@ PackFigures measurePack(const BenchPack& pack, const std::string& self, const st
         if (hash.exitStatus != 0)
             throw std::runtime_error("openssl dgst failed (is the openssl package installed?)");
         ::sync();
+        const double serverBefore = processCpuSeconds(server);
         auto service = runChild(fetchCommand, pack.folder);
+        serverCpu.push_back(processCpuSeconds(server) - serverBefore);
         if (service.exitStatus != 0)
             throw std::runtime_error("the service fetch failed");
         std::istringstream reported(service.out);
@@ -398,6 +408,15 @@ PackFigures measurePack(const BenchPack& pack, const std::string& self, const st
         "limit %s; CPU %s; against curl %s\n",
         name.c_str(), runs, spread(limitRatios).c_str(), spread(cpuRatios).c_str(),
         spread(curlRatios).c_str());
+    // The server shares this machine's cores: the work cannot take less wall time than all its
+    // CPU (transfer, hash, serving) spread over every core.
+    const double cores = static_cast<double>(std::thread::hardware_concurrency());
+    const double busy = median(curlCpu) + median(hashCpu) + median(serverCpu);
+    std::printf(
+        "%s: with the server on this machine: curl's, the hash's and the server's CPU "
+        "(%.3f s) over %.0f cores take at least %.3f s; the service at %.2f of the larger "
+        "of that and the limit above (reported)\n",
+        name.c_str(), busy, cores, busy / cores, std::max(limitTime, busy / cores) / serviceTime);
     std::printf("%s: ru_maxrss: service child %.1f MB, curl %.1f MB\n", name.c_str(),
                 serviceMaxRssKb / 1024.0, curlMaxRssKb / 1024.0);
     return figures;
@@ -446,8 +465,10 @@ int main(int argc, char** argv) {
         for (BenchPack* pack : {&large, &small})
             writeAnchorCommands(*pack, nginx.url() + "/" + pack->label);
 
-        PackFigures largeFigures = measurePack(large, self, nginx.url() + "/large", runs);
-        PackFigures smallFigures = measurePack(small, self, nginx.url() + "/small", runs);
+        PackFigures largeFigures =
+            measurePack(large, self, nginx.url() + "/large", nginx.pid(), runs);
+        PackFigures smallFigures =
+            measurePack(small, self, nginx.url() + "/small", nginx.pid(), runs);
         std::printf("load average at the end: %s", packfixtures::readFile("/proc/loadavg").c_str());
         const double peakMb = largeFigures.servicePeakKb / 1024.0;
         std::printf("large: service fetch peak RSS (VmHWM): %.1f MB  target < %.0f MB  %s\n",

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -41,6 +42,9 @@ ChapterRun::~ChapterRun() {
 }
 
 void ChapterRun::tapped() {
+    if (firstFrameMs_ >= 0)
+        firstFrames_.push_back(firstFrameMs_);
+    firstFrameMs_ = -1;
     cpuAtTap_ = cpuSeconds();
     sinceTap_.start();
 }
@@ -71,9 +75,18 @@ void ChapterRun::ended(const char* who) {
                 static_cast<unsigned long long>(frames.rendered),
                 static_cast<unsigned long long>(frames.dropped));
     if (firstFrameMs_ >= 0)
-        std::printf("first frame: %.1f ms after the tap\n", firstFrameMs_);
-    else
+        firstFrames_.push_back(firstFrameMs_);
+    if (firstFrames_.empty()) {
         std::printf("first frame: never seen on screen\n");
+    } else {
+        std::vector<double> sorted = firstFrames_;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("first frame: %.1f ms after the tap, the median of %zu starts (",
+                    sorted[sorted.size() / 2], sorted.size());
+        for (std::size_t i = 0; i < firstFrames_.size(); ++i)
+            std::printf("%s%.1f", i ? ", " : "", firstFrames_[i]);
+        std::printf(" ms, the first one cold)\n");
+    }
     std::fflush(stdout);
 }
 

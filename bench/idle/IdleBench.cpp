@@ -2,6 +2,7 @@
 // screen with no song playing, 60 s each, in its real window with its desktop services (on
 // the session bus when there is one) and both packs downloaded. Target: no CPU tick at all.
 //   bench_idle [SECONDS]        (default 60)
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/qt/QtViewPeer.h"
@@ -26,22 +26,20 @@ namespace {
 
 constexpr int kSettleMs = 5000;
 
-// User and system CPU of the whole process, every thread, in clock ticks (/proc/self/stat).
-long cpuTicks() {
-    std::ifstream stat("/proc/self/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    long user = 0, system = 0;
-    for (int index = 3; fields >> field; ++index) {
-        if (index == 14)
-            user = std::stol(field);
-        if (index == 15) {
-            system = std::stol(field);
-            break;
-        }
-    }
-    return user + system;
+// CPU time and wakeups of this process so far, threads that have ended included, to the
+// microsecond (getrusage). The ticks of /proc/self/stat are rounded from the same time, so two
+// readings a few microseconds of work apart could differ by one.
+struct Activity {
+    double cpuSeconds = 0;
+    long wakeups = 0;
+};
+
+Activity activity() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return {double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6,
+            usage.ru_nvcsw};
 }
 
 std::shared_ptr<UIButton> findButton(const std::shared_ptr<UIView>& view,
@@ -67,14 +65,20 @@ bool tap(const std::string& title) {
     return true;
 }
 
-// Lets the screen settle, then counts the ticks over `seconds` and calls `next`.
+// Lets the screen settle, then measures over `seconds` and calls `next`. The one wakeup at
+// the end is this timer's own.
 void measure(const char* where, int seconds, std::function<void()> next) {
     QTimer::singleShot(kSettleMs, [=] {
-        const long before = cpuTicks();
+        const Activity before = activity();
         QTimer::singleShot(seconds * 1000, [=] {
-            const long ticks = cpuTicks() - before;
-            std::printf("idle %s: %ld ticks over %d s (target 0): %s\n", where, ticks, seconds,
-                        ticks == 0 ? "met" : "MISSED");
+            const Activity after = activity();
+            const double cpu = after.cpuSeconds - before.cpuSeconds;
+            const long ticks = static_cast<long>(cpu * double(::sysconf(_SC_CLK_TCK)));
+            std::printf(
+                "idle %s: %ld ticks over %d s (%.3f ms of CPU, %ld wakeups of its "
+                "threads, the bench's own timer among them) (target 0 ticks): %s\n",
+                where, ticks, seconds, cpu * 1000, after.wakeups - before.wakeups,
+                ticks == 0 ? "met" : "MISSED");
             std::fflush(stdout);
             next();
         });

@@ -14,6 +14,8 @@ class NginxServer {
 public:
     explicit NginxServer(const std::filesystem::path& root);
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    // The one nginx process (it serves without a master process).
+    pid_t pid() const { return process_->pid(); }
 
 private:
     TempDirectory prefix_{"larkspire-nginx"};

@@ -24,6 +24,7 @@ public:
     // The exit status, or 128 + the signal that ended it.
     int wait();
     bool running();
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
