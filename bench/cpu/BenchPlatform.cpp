@@ -113,7 +113,11 @@ std::shared_ptr<UIViewController> BenchPlatform::present(
 }
 
 bool BenchPlatform::tap(const std::shared_ptr<UIViewController>& screen, const std::string& title) {
-    auto button = findButton(screen->view(), title);
+    return tapButton(screen->view(), title);
+}
+
+bool tapButton(const std::shared_ptr<UIView>& view, const std::string& title) {
+    auto button = findButton(view, title);
     auto* peer = button ? dynamic_cast<QtViewPeer*>(button->peer()) : nullptr;
     auto* widget = peer ? dynamic_cast<QPushButton*>(&peer->widget()) : nullptr;
     if (!widget)

@@ -7,7 +7,12 @@
 #include <vector>
 
 class QtBackend;
+class UIView;
 class UIViewController;
+
+// Clicks the widget of the button titled `title` among `view` and its subviews, as a tap would;
+// false when there is none.
+bool tapButton(const std::shared_ptr<UIView>& view, const std::string& title);
 
 // The application's platform on the Qt backend for a benchmark: the bundle and
 // both packs of media/ already on the device, fresh settings in a scratch

@@ -6,15 +6,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-#include "platform/qt/QtViewPeer.h"
+#include "BenchPlatform.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -42,27 +40,10 @@ Activity activity() {
             usage.ru_nvcsw};
 }
 
-std::shared_ptr<UIButton> findButton(const std::shared_ptr<UIView>& view,
-                                     const std::string& title) {
-    if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && button->title() == title)
-        return button;
-    for (const auto& subview : view->subviews()) {
-        if (auto found = findButton(subview, title))
-            return found;
-    }
-    return nullptr;
-}
-
 bool tap(const std::string& title) {
     auto window = UIApplication::sharedApplication().delegate()->window();
     auto screen = window ? window->rootViewController() : nullptr;
-    auto button = screen ? findButton(screen->view(), title) : nullptr;
-    auto* peer = button ? dynamic_cast<QtViewPeer*>(button->peer()) : nullptr;
-    auto* widget = peer ? dynamic_cast<QPushButton*>(&peer->widget()) : nullptr;
-    if (!widget)
-        return false;
-    widget->click();
-    return true;
+    return screen && tapButton(screen->view(), title);
 }
 
 // Lets the screen settle, then measures over `seconds` and calls `next`. The one wakeup at
