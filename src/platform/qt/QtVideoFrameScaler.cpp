@@ -103,14 +103,21 @@ QImage QtVideoFrameScaler::scaled(const QVideoFrame& frame, QSize size) {
                                     size.height(), kPictureFormat, SWS_BILINEAR, nullptr, nullptr,
                                     nullptr);
     if (!context_) {
+        setup_ = {};
         mapped.unmap();
         return qtConversion(frame, size);
     }
-    if (yuv) {
-        const int* matrix = sws_getCoefficients(coefficients(format));
-        const int fullRange = format.colorRange() == QVideoFrameFormat::ColorRange_Full ? 1 : 0;
-        sws_setColorspaceDetails(context_, matrix, fullRange, matrix, 1, 0, 1 << 16, 1 << 16);
+    const Setup setup{mapped.width(),
+                      mapped.height(),
+                      source,
+                      size,
+                      yuv ? coefficients(format) : -1,
+                      format.colorRange() == QVideoFrameFormat::ColorRange_Full ? 1 : 0};
+    if (yuv && setup != setup_) {
+        const int* matrix = sws_getCoefficients(setup.matrix);
+        sws_setColorspaceDetails(context_, matrix, setup.fullRange, matrix, 1, 0, 1 << 16, 1 << 16);
     }
+    setup_ = setup;
 
     const uint8_t* planes[4] = {};
     int strides[4] = {};

@@ -22,5 +22,14 @@ public:
     QImage scaled(const QVideoFrame& frame, QSize size);
 
 private:
+    // What the context was last set up for: its colour tables are built only when this changes.
+    struct Setup {
+        int width = 0, height = 0, source = -1;
+        QSize size;
+        int matrix = -1, fullRange = -1;
+        bool operator==(const Setup&) const = default;
+    };
+
     SwsContext* context_ = nullptr;
+    Setup setup_;
 };
