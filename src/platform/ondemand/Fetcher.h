@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // How long a transfer may take. A stalled or trickling server must fail a request in bounded
 // time, and so release the pack's lock, rather than hold both for as long as a byte comes now
@@ -55,7 +56,8 @@ public:
         std::uint64_t from = 0;
         std::string ifRange;
     };
-    // Receives the body as it arrives. May throw: the transfer stops and fetch() rethrows.
+    // Receives the body as it arrives, in pieces of up to 256 KiB, each at the latest when
+    // libcurl next waits for the network. May throw: the transfer stops and fetch() rethrows.
     using Sink = std::function<void(const char* data, std::size_t size)>;
     // Hears the head of the response before its first body byte. May throw, as a sink may.
     using HeadSink = std::function<void(const Head& head)>;
@@ -81,6 +83,8 @@ private:
     static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static int onProgress(void* self, long long, long long received, long long, long long);
+    // Hands what is gathered in batch_ to the sink; a sink's exception propagates.
+    void deliverBatch();
     bool stalled(long long received);
     bool pastDeadline();
     // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
@@ -90,6 +94,7 @@ private:
     FetchTimeouts timeouts_;
     const std::atomic<bool>& cancelled_;
     const Sink* sink_ = nullptr;
+    std::vector<char> batch_;  // body bytes read but not yet handed to the sink
     const HeadSink* headSink_ = nullptr;
     bool bodyStarted_ = false;
     Head head_;

@@ -48,9 +48,9 @@ public:
     Prefix settle();
 
     static constexpr std::size_t kReadBufferSize = 256 * 1024;
-    // The hashing thread sleeps until this much more is written (or the file is done): the
-    // transfer hands over 16 KiB at a time, and waking it for each would cost more in thread
-    // switches than the hashing itself. A file no larger is hashed by the caller at its end.
+    // The hashing thread sleeps until this much more is written (or the file is done): waking
+    // it for every piece the transfer hands over would cost more in thread switches than the
+    // hashing itself. A file no larger is hashed by the caller at its end.
     static constexpr std::uint64_t kHashBatch = 2 * 1024 * 1024;
 
 private:
