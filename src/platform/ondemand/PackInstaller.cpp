@@ -238,17 +238,28 @@ void PackInstaller::download(const PackManifest& manifest, const std::filesystem
         resume.push_back(match != kept.end() && resumable() ? &*match : nullptr);
     }
     Progress progress{0, manifest.totalSize(), onBytes};
+    // Each file's hash finishes while the next one streams in, so the transfer never waits
+    // for the hashing to catch up at the end of a file.
+    std::unique_ptr<Transfer> previous;
     for (std::size_t i = 0; i < resume.size(); ++i) {
         const auto& file = manifest.files()[i];
         std::uint64_t before = progress.done;
         try {
-            if (!fetchFile(manifest.tag(), file, staging, fetcher, resume[i], progress)) {
+            auto current =
+                transferFile(manifest.tag(), file, staging, fetcher, resume[i], progress);
+            if (!current) {
                 // The kept part could not be carried on from: the whole file, as if none was.
                 progress.set(before);
-                fetchFile(manifest.tag(), file, staging, fetcher, nullptr, progress);
+                current = transferFile(manifest.tag(), file, staging, fetcher, nullptr, progress);
             }
+            if (previous)
+                verifyOrFetchWhole(manifest.tag(), std::move(previous), staging, fetcher, progress);
+            previous = std::move(current);
         } catch (const ContentError&) {
-            // What this attempt did not reach is still on disk as the last one kept it.
+            // A file that came whole before this one is kept if it is sound; what this attempt
+            // did not reach is still on disk as the last one kept it.
+            if (previous)
+                keepIfSound(*previous);
             for (std::size_t later = i + 1; later < resume.size(); ++later) {
                 if (resume[later])
                     kept_.push_back(*resume[later]);
@@ -256,61 +267,94 @@ void PackInstaller::download(const PackManifest& manifest, const std::filesystem
             throw;
         }
     }
+    if (previous)
+        verifyOrFetchWhole(manifest.tag(), std::move(previous), staging, fetcher, progress);
 }
 
-// Fetches one file into `staging`, carrying on from `kept` when there is one. Returns false
-// when the kept part turns out unusable (the server sent another file's range, or the whole
-// file failed its check after a resume) so that the caller fetches the file whole.
-bool PackInstaller::fetchFile(const std::string& tag, const PackFile& file,
-                              const std::filesystem::path& staging, Fetcher& fetcher,
-                              const KeptFile* kept, Progress& progress) {
+// Streams one file into `staging`, carrying on from `kept` when there is one, and returns it
+// with its hash perhaps still running. Returns nothing when the server will not carry on from
+// the kept part (it sent another file's range), so that the caller fetches the file whole.
+std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
+    const std::string& tag, const PackFile& file, const std::filesystem::path& staging,
+    Fetcher& fetcher, const KeptFile* kept, Progress& progress) {
     VerifiedFileWriter::Prefix prefix;
     if (kept)
         prefix = {kept->bytes, kept->prefixSha256};
-    VerifiedFileWriter writer(staging / file.name, file, settings_.write, kept ? &prefix : nullptr);
+    auto transfer = std::make_unique<Transfer>(
+        Transfer{file,
+                 kept,
+                 std::make_unique<VerifiedFileWriter>(staging / file.name, file, settings_.write,
+                                                      kept ? &prefix : nullptr),
+                 {}});
+    VerifiedFileWriter& writer = *transfer->writer;
     const std::uint64_t base = progress.done;
     progress.set(base + writer.resumedFrom());
     Fetcher::Range range{writer.resumedFrom(), kept ? kept->validator() : std::string()};
     bool resuming = range.from > 0;
-    if (!resuming || range.from < file.size) {  // a whole kept file needs no transfer
-        auto onHead = [&](const Fetcher::Head& head) {
-            if (!resuming || (head.httpStatus == 206 && head.rangeStart == range.from &&
-                              kept->sameServerFile(head)))
-                return;
-            if (head.httpStatus == 206)
-                throw ResumeRefused();
-            writer.restart();  // the server sent the whole file instead
-            resuming = false;
-            progress.set(base);
-        };
-        Fetcher::Result result;
-        try {
-            result = fetcher.fetch(
-                fileUrl(tag, file.name),
-                [&](const char* data, std::size_t size) {
-                    writer.append(data, size);
-                    progress.set(progress.done + size);
-                },
-                resuming ? &range : nullptr, onHead);
-        } catch (const ResumeRefused&) {
-            return false;
-        }
-        if (result.status != Fetcher::Status::ok) {
-            auto prefixNow = writer.settle();
-            if (prefixNow.bytes > 0)
-                kept_.push_back(KeptFile::from(file, prefixNow, fetcher.lastHead(), kept));
-            throwFetchFailure(result, fileUrl(tag, file.name));
-        }
-    }
+    if (resuming && range.from >= file.size)
+        return transfer;  // a whole kept file needs no transfer
+    auto onHead = [&](const Fetcher::Head& head) {
+        if (!resuming ||
+            (head.httpStatus == 206 && head.rangeStart == range.from && kept->sameServerFile(head)))
+            return;
+        if (head.httpStatus == 206)
+            throw ResumeRefused();
+        writer.restart();  // the server sent the whole file instead
+        resuming = false;
+        progress.set(base);
+    };
+    Fetcher::Result result;
     try {
-        writer.finish();
-    } catch (const ContentError& failure) {
-        if (writer.resumedFrom() > 0 && failure.code() == LKSOnDemandChecksumMismatchError)
-            return false;
-        throw;
+        result = fetcher.fetch(
+            fileUrl(tag, file.name),
+            [&](const char* data, std::size_t size) {
+                writer.append(data, size);
+                progress.set(progress.done + size);
+            },
+            resuming ? &range : nullptr, onHead);
+    } catch (const ResumeRefused&) {
+        return nullptr;
     }
-    kept_.push_back(KeptFile::from(file, {file.size, file.sha256}, fetcher.lastHead(), kept));
-    return true;
+    transfer->head = fetcher.lastHead();
+    if (result.status != Fetcher::Status::ok) {
+        auto prefixNow = writer.settle();
+        if (prefixNow.bytes > 0)
+            kept_.push_back(KeptFile::from(file, prefixNow, transfer->head, kept));
+        throwFetchFailure(result, fileUrl(tag, file.name));
+    }
+    return transfer;
+}
+
+// Waits for the file's hash and keeps the file if it is sound. A file carried on from a kept
+// part that fails its check is fetched again whole, as the kept part may have been the fault.
+void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
+                                       const std::filesystem::path& staging, Fetcher& fetcher,
+                                       Progress& progress) {
+    try {
+        transfer->writer->finish();
+    } catch (const ContentError& failure) {
+        if (transfer->writer->resumedFrom() == 0 ||
+            failure.code() != LKSOnDemandChecksumMismatchError)
+            throw;
+        const PackFile& file = transfer->file;
+        transfer.reset();
+        progress.set(progress.done - file.size);
+        transfer = transferFile(tag, file, staging, fetcher, nullptr, progress);
+        transfer->writer->finish();
+    }
+    kept_.push_back(KeptFile::from(transfer->file, {transfer->file.size, transfer->file.sha256},
+                                   transfer->head, transfer->kept));
+}
+
+// After another file failed: keeps this one if its hash says it is sound, and says nothing
+// otherwise, since the failure that is reported is the other one.
+void PackInstaller::keepIfSound(Transfer& transfer) {
+    try {
+        transfer.writer->finish();
+        kept_.push_back(KeptFile::from(transfer.file, {transfer.file.size, transfer.file.sha256},
+                                       transfer.head, transfer.kept));
+    } catch (const ContentError&) {
+    }
 }
 
 // Prefixes are carried on with HTTP range requests; a file:// server is local anyway.

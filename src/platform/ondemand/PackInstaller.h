@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/ondemand/PackSignature.h"
 #include "platform/ondemand/PackStore.h"
 #include "platform/ondemand/ResumeRecord.h"
+#include "platform/ondemand/VerifiedFileWriter.h"
 
 // Makes one pack installed: fetches its manifest and checks its signature before anything else
 // of it is read, checks free space, streams every file into a staging folder while verifying
@@ -62,9 +64,20 @@ private:
     };
     void download(const PackManifest& manifest, const std::filesystem::path& staging,
                   Fetcher& fetcher, const ByteProgress& onBytes);
-    bool fetchFile(const std::string& tag, const PackFile& file,
-                   const std::filesystem::path& staging, Fetcher& fetcher, const KeptFile* kept,
-                   Progress& progress);
+    // A file whose transfer has ended: its writer, and the response it came in.
+    struct Transfer {
+        const PackFile& file;
+        const KeptFile* kept;  // what it carried on from, if anything
+        std::unique_ptr<VerifiedFileWriter> writer;
+        Fetcher::Head head;
+    };
+    std::unique_ptr<Transfer> transferFile(const std::string& tag, const PackFile& file,
+                                           const std::filesystem::path& staging, Fetcher& fetcher,
+                                           const KeptFile* kept, Progress& progress);
+    void verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
+                            const std::filesystem::path& staging, Fetcher& fetcher,
+                            Progress& progress);
+    void keepIfSound(Transfer& transfer);
     bool resumable() const;
     static void keepOnlyPackFiles(const std::filesystem::path& staging,
                                   const PackManifest& manifest);

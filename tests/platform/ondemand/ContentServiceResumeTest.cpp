@@ -9,6 +9,7 @@
 #include "Process.h"
 #include "TempDirectory.h"
 #include "platform/ondemand/PackStore.h"
+#include "platform/ondemand/Sha256.h"
 
 using namespace packfixtures;
 namespace fs = std::filesystem;
@@ -16,6 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using R = FaultyHttpServer::Response;
+
+enum class Damage { none, prefix, prefixAndRecord };
 
 const std::vector<FileContent> kPack = {{"a.bin", randomBytes(300000, 61)},
                                         {"b.bin", randomBytes(400000, 62)},
@@ -55,14 +58,17 @@ TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
         bool ranges;
         const char* etag;
         const std::vector<FileContent>* served;  // the pack on the server for the next request
-        bool damagePrefix;
+        Damage damage;
         std::size_t expectedBytes;  // of "b.bin" in the next request
     } cases[] = {
-        {"carries on with a range", true, "v1", &kPack, false, size - cutAt},
-        {"server ignores ranges", false, "v1", &kPack, false, size},
-        {"file changed: another ETag", true, "v2", &kPack, false, size},
-        {"file changed: another hash in the manifest", true, "v2", &changed, false, size},
-        {"kept prefix fails its check", true, "v1", &kPack, true, size},
+        {"carries on with a range", true, "v1", &kPack, Damage::none, size - cutAt},
+        {"server ignores ranges", false, "v1", &kPack, Damage::none, size},
+        {"file changed: another ETag", true, "v2", &kPack, Damage::none, size},
+        {"file changed: another hash in the manifest", true, "v2", &changed, Damage::none, size},
+        {"kept prefix fails its check", true, "v1", &kPack, Damage::prefix, size},
+        // Only the whole file's hash can tell, once the rest has come: then it comes again whole.
+        {"kept prefix damaged with its record", true, "v1", &kPack, Damage::prefixAndRecord,
+         size - cutAt + size},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.what);
@@ -70,11 +76,19 @@ TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
         TempDirectory cache;
         ContentService service(patientOptions(server, cache));
         auto paths = cutOnce(server, service, kPack, cutAt);
-        if (row.damagePrefix) {
-            auto kept = service.stagingDirectory() / "Video.resume" / "b.bin";
-            std::string bytes = readFile(kept);
+        if (row.damage != Damage::none) {
+            auto folder = service.stagingDirectory() / "Video.resume";
+            std::string bytes = readFile(folder / "b.bin");
             bytes[bytes.size() / 3] ^= 0x20;
-            writeFile(kept, bytes);
+            writeFile(folder / "b.bin", bytes);
+            if (row.damage == Damage::prefixAndRecord) {
+                auto record = nlohmann::json::parse(readFile(folder / ".resume.json"));
+                for (auto& entry : record) {
+                    if (entry.at("name") == "b.bin")
+                        entry["prefixSha256"] = Sha256::hex(bytes.data(), bytes.size());
+                }
+                writeFile(folder / ".resume.json", record.dump());
+            }
         }
         auto next = servePack(server, "Video", *row.served);
         for (const auto& [path, body] : next)
