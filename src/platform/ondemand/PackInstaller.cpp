@@ -52,26 +52,9 @@ private:
 struct ResumeRefused {};
 
 bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) {
-    std::vector<char> buffer(1024 * 1024);
-    for (const auto& file : manifest.files()) {
-        UniqueFd fd = fileio::openRegular(directory / file.name, O_RDONLY);
-        if (!fd)
-            return false;
-        Sha256 hasher;
-        for (;;) {
-            ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return false;
-            if (got == 0)
-                break;
-            hasher.update(buffer.data(), static_cast<std::size_t>(got));
-        }
-        if (hasher.finishHex() != file.sha256)
-            return false;
-    }
-    return true;
+    return std::all_of(manifest.files().begin(), manifest.files().end(), [&](const PackFile& file) {
+        return Sha256::ofRegularFile(directory / file.name) == file.sha256;
+    });
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include "platform/ondemand/Sha256.h"
 
+#include <fcntl.h>
 #include <openssl/evp.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <stdexcept>
+#include <vector>
+
+#include "platform/ondemand/FileIo.h"
 
 Sha256::Sha256() : context_(EVP_MD_CTX_new()) {
     if (context_ == nullptr || EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1) {
@@ -51,4 +57,22 @@ std::string Sha256::hex(const void* data, std::size_t size) {
     Sha256 hasher;
     hasher.update(data, size);
     return hasher.finishHex();
+}
+
+std::optional<std::string> Sha256::ofRegularFile(const std::filesystem::path& path) {
+    UniqueFd fd = fileio::openRegular(path, O_RDONLY);
+    if (!fd)
+        return std::nullopt;
+    std::vector<char> buffer(1024 * 1024);
+    Sha256 hasher;
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            return hasher.finishHex();
+        hasher.update(buffer.data(), static_cast<std::size_t>(got));
+    }
 }

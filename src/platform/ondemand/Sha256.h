@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 struct evp_md_ctx_st;
@@ -22,6 +24,9 @@ public:
     void reset();
 
     static std::string hex(const void* data, std::size_t size);
+    // The digest of the regular file at `path`, or nothing when it is missing, of another type
+    // or unreadable.
+    static std::optional<std::string> ofRegularFile(const std::filesystem::path& path);
 
 private:
     evp_md_ctx_st* context_;
