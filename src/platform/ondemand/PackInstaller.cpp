@@ -325,8 +325,7 @@ void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<T
         transfer = transferFile(tag, file, staging, fetcher, nullptr, progress);
         transfer->writer->finish();
     }
-    kept_.push_back(KeptFile::from(transfer->file, {transfer->file.size, transfer->file.sha256},
-                                   transfer->head, transfer->kept));
+    kept_.push_back(transfer->whole());
 }
 
 // After another file failed: keeps this one if its hash says it is sound, and says nothing
@@ -334,8 +333,7 @@ void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<T
 void PackInstaller::keepIfSound(Transfer& transfer) {
     try {
         transfer.writer->finish();
-        kept_.push_back(KeptFile::from(transfer.file, {transfer.file.size, transfer.file.sha256},
-                                       transfer.head, transfer.kept));
+        kept_.push_back(transfer.whole());
     } catch (const ContentError&) {
     }
 }

@@ -70,6 +70,10 @@ private:
         const KeptFile* kept;  // what it carried on from, if anything
         std::unique_ptr<VerifiedFileWriter> writer;
         Fetcher::Head head;
+        // What the resume record keeps of it once it is whole and sound.
+        KeptFile whole() const {
+            return KeptFile::from(file, {file.size, file.sha256}, head, kept);
+        }
     };
     std::unique_ptr<Transfer> transferFile(const std::string& tag, const PackFile& file,
                                            const std::filesystem::path& staging, Fetcher& fetcher,
