@@ -39,11 +39,11 @@
 #include "NginxServer.h"
 #include "PackFixtures.h"
 #include "TempDirectory.h"
+#include "packs/ContentService.h"
+#include "packs/PackBuilder.h"
+#include "packs/PackSignature.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
-#include "platform/ondemand/ContentService.h"
-#include "platform/ondemand/PackBuilder.h"
-#include "platform/ondemand/PackSignature.h"
 
 extern char** environ;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "gate/AnswerConversion.h"
 #include "platform/foundation/NSPredicate.h"
+#include "story/gate/AnswerConversion.h"
 
 namespace {
 

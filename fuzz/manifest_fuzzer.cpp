@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ondemand/ContentError.h"
-#include "platform/ondemand/PackManifest.h"
+#include "packs/ContentError.h"
+#include "packs/PackManifest.h"
 
 namespace {
 

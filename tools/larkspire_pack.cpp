@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ondemand/PackBuilder.h"
-#include "platform/ondemand/PackSignature.h"
+#include "packs/PackBuilder.h"
+#include "packs/PackSignature.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "BenchPlatform.h"
 #include "ChapterRun.h"
 #include "VideoSinkStats.h"
-#include "platform/qt/QtVideoView.h"
+#include "backends/qt/QtVideoView.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIViewController.h"

@@ -8,15 +8,15 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/AppDelegate.h"
+#include "backends/qt/QtBackend.h"
+#include "backends/qt/QtViewPeer.h"
+#include "backends/sim/SimResourceService.h"
 #include "platform/foundation/DebugLog.h"
-#include "platform/qt/QtBackend.h"
-#include "platform/qt/QtViewPeer.h"
-#include "platform/sim/SimResourceService.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
 #include "run/QuietMedia.h"
+#include "story/app/AppDelegate.h"
 
 namespace fs = std::filesystem;
 

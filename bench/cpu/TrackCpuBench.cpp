@@ -12,9 +12,9 @@
 #include <cstdio>
 
 #include "BenchPlatform.h"
-#include "music/MusicViewController.h"
 #include "platform/media/AVAudioPlayer.h"
 #include "platform/ui/UIView.h"
+#include "story/music/MusicViewController.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/layers/CALayer.h"
-#include "screens/FadingScrollView.h"
+#include "story/screens/FadingScrollView.h"
 
 namespace {
 

@@ -4,8 +4,6 @@
 #include <thread>
 
 #include "platform/PlatformBackend.h"
-#include "platform/foundation/NSNotificationCenter.h"
-#include "platform/ui/UIApplication.h"
 
 namespace {
 
@@ -22,12 +20,6 @@ void install(PlatformEnvironment environment) {
 }
 
 void uninstall() {
-    // The delegate holds its window, the window its screens, and screens hold
-    // the delegate: letting go of the window ends that cycle with the run.
-    if (const auto& delegate = UIApplication::sharedApplication().delegate())
-        delegate->setWindow(nullptr);
-    UIApplication::resetSharedApplication();
-    NSNotificationCenter::defaultCenter().removeAllObservers();
     gEnvironment = {};
     gInstalled = false;
 }

@@ -23,7 +23,7 @@ struct PlatformEnvironment {
 namespace Platform {
 
 void install(PlatformEnvironment environment);
-// Drops every service and the shared objects built on them (tests).
+// Drops every service.
 void uninstall();
 bool installed();
 PlatformEnvironment& environment();

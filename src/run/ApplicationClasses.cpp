@@ -1,25 +1,25 @@
 #include "run/ApplicationClasses.h"
 
-#include "app/AppDelegate.h"
-#include "gate/UIAlertControllerParentalGate.h"
-#include "music/MusicViewController.h"
 #include "platform/ui/UIClassRegistry.h"
-#include "screens/FadingScrollView.h"
-#include "screens/LotsMoreViewController.h"
-#include "screens/PacksViewController.h"
-#include "screens/TheEndViewController.h"
-#include "screens/TitleViewController.h"
-#include "screens/ViewController.h"
-#include "screens/Xmas2024ViewController.h"
+#include "story/app/AppDelegate.h"
+#include "story/gate/UIAlertControllerParentalGate.h"
+#include "story/music/MusicViewController.h"
+#include "story/screens/FadingScrollView.h"
+#include "story/screens/LotsMoreViewController.h"
+#include "story/screens/PacksViewController.h"
+#include "story/screens/TheEndViewController.h"
+#include "story/screens/TitleViewController.h"
+#include "story/screens/ViewController.h"
+#include "story/screens/Xmas2024ViewController.h"
 
-void registerApplicationClasses() {
+void registerApplicationClasses(const std::shared_ptr<PackLibrary>& packs) {
     UIClassRegistry::shared().registerApplicationDelegate(
         AppDelegate::kClassName, [] { return std::make_shared<AppDelegate>(); });
     ViewController::registerClass();
     Xmas2024ViewController::registerClass();
     TheEndViewController::registerClass();
     TitleViewController::registerClass();
-    PacksViewController::registerClass();
+    PacksViewController::registerClass(packs);
     LotsMoreViewController::registerClass();
     FadingScrollView::registerClass();
     UIAlertControllerParentalGate::registerClass();

@@ -3,24 +3,27 @@
 #include <iostream>
 #include <map>
 
+#include "backends/sim/SimResourceService.h"
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
-#include "platform/content/PackLibrary.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/media/PlayingMedia.h"
-#include "platform/sim/SimResourceService.h"
+#include "platform/resources/PackLibrary.h"
+#include "platform/ui/UIApplication.h"
 #include "run/ApplicationClasses.h"
 
 void installEnvironment(const EnvironmentParts& parts) {
-    registerApplicationClasses();
     std::map<std::string, NSPropertyListValue> information;
     if (!parts.buildVersion.empty())
         information[kCFBundleVersionKey] = parts.buildVersion;
     PlatformEnvironment environment;
     environment.backend = parts.backend;
     std::weak_ptr<PlatformBackend> backend = parts.backend;
+    // The one pack state of the run: the screens' requests, the panel and the backend's
+    // download marks are all handed this one.
     environment.packs = std::make_shared<PackLibrary>(
         parts.resources,
         [backend](std::function<void()> block) {
@@ -28,6 +31,7 @@ void installEnvironment(const EnvironmentParts& parts) {
                 alive->postToMainQueue(std::move(block));
         },
         PlayingMedia::anyUnder, std::cerr);
+    registerApplicationClasses(environment.packs);
     environment.mainBundle =
         std::make_shared<NSBundle>(parts.bundleDirectory.string(), std::move(information));
     environment.userDefaults = std::make_shared<NSUserDefaults>(parts.settingsFile.string());
@@ -39,6 +43,12 @@ void installEnvironment(const EnvironmentParts& parts) {
 void uninstallEnvironment() {
     if (Platform::installed())
         Platform::environment().packs.reset();
+    // The delegate holds its window, the window its screens, and screens hold
+    // the delegate: letting go of the window ends that cycle with the run.
+    if (const auto& delegate = UIApplication::sharedApplication().delegate())
+        delegate->setWindow(nullptr);
+    UIApplication::resetSharedApplication();
+    NSNotificationCenter::defaultCenter().removeAllObservers();
     Platform::uninstall();
     setDebugLogSink(nullptr);
 }

@@ -1,18 +1,18 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/UserDefaultsKeys.h"
+#include "backends/sim/SimBackend.h"
+#include "backends/sim/SimResourceService.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSUserDefaults.h"
-#include "platform/sim/SimBackend.h"
-#include "platform/sim/SimResourceService.h"
 #include "platform/ui/UIViewController.h"
 #include "run/Environment.h"
 #include "run/HeadlessRun.h"
 #include "run/Launch.h"
 #include "run/ScratchFolder.h"
 #include "scenario/ScenarioEngine.h"
-#include "scenario/sim/SimScenarioDriver.h"
+#include "scenario/SimScenarioDriver.h"
+#include "story/app/UserDefaultsKeys.h"
 
 namespace fs = std::filesystem;
 
@@ -79,10 +79,10 @@ int runHeadless(int argc, char** argv, const RunOptions& options) {
     return status;
 }
 
-// A scripted run starts from a fresh device: its own settings (unless given)
-// and an on-demand store that holds no pack, filled from the pack sources when
-// a scenario lets a download finish. Both go afterwards, so every run of a
-// scenario sees the same start.
+// A scripted run starts as on a machine that never ran the application: its own
+// settings (unless given) and an on-demand store that holds no pack, filled from the pack sources
+// when a scenario lets a download finish. Both go afterwards, so every run of a scenario sees the
+// same start.
 int runScenario(int argc, char** argv, const RunOptions& options) {
     auto folder = ScratchFolder::make("larkspire-scenario");
     if (!folder)

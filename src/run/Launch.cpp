@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/AppDelegate.h"
 #include "platform/foundation/NSStringFromClass.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
+#include "story/app/AppDelegate.h"
 
 int launchApplication(int argc, char** argv) {
     try {

@@ -4,8 +4,32 @@
 
 #include <iostream>
 
+#include "packs/ContentModule.h"
+#include "packs/PackShelf.h"
 #include "platform/foundation/NSError.h"
-#include "platform/ondemand/ContentModule.h"
+
+namespace {
+
+class LazyContentService : public ResourceService {
+public:
+    LazyContentService(ContentService::Options options, std::string modulePath);
+
+    std::string bundleDirectory(const std::string& tag) override;
+    void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
+                        Completion completion) override;
+    std::vector<PackOnDisk> installedPacks() override;
+    void removePack(const std::string& tag) override;
+    std::optional<std::uint64_t> availableSpace() override;
+
+private:
+    ResourceService* service();
+
+    ContentService::Options options_;
+    std::string modulePath_;
+    PackShelf shelf_;
+    std::unique_ptr<ResourceService> service_;
+    std::string loadError_;
+};
 
 LazyContentService::LazyContentService(ContentService::Options options, std::string modulePath)
     : options_(std::move(options)),
@@ -62,4 +86,20 @@ void LazyContentService::removePack(const std::string& tag) {
 
 std::optional<std::uint64_t> LazyContentService::availableSpace() {
     return shelf_.availableSpace();
+}
+
+}  // namespace
+
+std::shared_ptr<ResourceService> lazyContentService(ContentService::Options options,
+                                                    std::string modulePath) {
+    return std::make_shared<LazyContentService>(std::move(options), std::move(modulePath));
+}
+
+std::shared_ptr<ResourceService> onDemandContent(const RunOptions& options,
+                                                 std::filesystem::path cacheDirectory) {
+    ContentService::Options content;
+    content.baseUrl = options.contentURL;
+    content.trustedKeys = options.trustedKeys;
+    content.cacheDirectory = std::move(cacheDirectory);
+    return lazyContentService(std::move(content), options.contentModule);
 }

@@ -1,23 +1,51 @@
 #include "run/PackCommands.h"
 
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <iostream>
-#include <map>
 #include <mutex>
 #include <set>
 
-#include "platform/content/PackLibrary.h"
-#include "platform/foundation/NSError.h"
-#include "platform/foundation/NSProgress.h"
+#include "platform/resources/PackLibrary.h"
 #include "platform/ui/Storyboard.h"
 #include "run/ApplicationClasses.h"
 #include "run/LazyContentService.h"
 
 namespace {
 
+// The terminal's main queue: the library posts its changes here from the service's workers,
+// and the command drains it while it waits.
+class TerminalQueue {
+public:
+    void post(std::function<void()> block) {
+        std::lock_guard lock(mutex_);
+        blocks_.push_back(std::move(block));
+        arrived_.notify_one();
+    }
+
+    // Runs what is posted until `done` holds.
+    void runUntil(const std::function<bool()>& done) {
+        while (!done()) {
+            std::unique_lock lock(mutex_);
+            arrived_.wait(lock, [this] { return !blocks_.empty(); });
+            auto block = std::move(blocks_.front());
+            blocks_.pop_front();
+            lock.unlock();
+            block();
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::deque<std::function<void()>> blocks_;
+};
+
 // The packs the application plays from: every download tag of its interface descriptions.
-std::set<std::string> applicationPacks(const RunOptions& options) {
-    registerApplicationClasses();
+std::set<std::string> applicationPacks(const RunOptions& options,
+                                       const std::shared_ptr<PackLibrary>& packs) {
+    registerApplicationClasses(packs);
     std::set<std::string> tags;
     std::vector<const ViewDescription*> pending;
     auto storyboard = Storyboard::load(options.interfaceDirectory);
@@ -34,88 +62,97 @@ std::set<std::string> applicationPacks(const RunOptions& options) {
     return tags;
 }
 
-// Prints the progress of one download on a line of its own, redrawn in place.
-class ProgressLine : public NSObject {
-public:
-    explicit ProgressLine(std::string tag) : tag_(std::move(tag)) {}
-    void observeValueForKeyPath(const std::optional<std::string>&, const std::shared_ptr<NSObject>&,
-                                const NSKeyValueChange& change, void*) override {
-        std::cerr << "\r" << tag_ << ": " << int(change.newValue * 100) << "%" << std::flush;
-    }
-
-private:
-    std::string tag_;
-};
-
-// Downloads the pack of `tag`, waiting for it; the cause when it failed.
-std::shared_ptr<NSError> download(ResourceService& service, const std::string& tag) {
-    std::mutex mutex;
-    std::condition_variable done;
-    std::optional<std::shared_ptr<NSError>> outcome;
-    auto progress = NSProgress::make();
-    auto line = std::make_shared<ProgressLine>(tag);
-    progress->addObserver(line, "fractionCompleted",
-                          NSKeyValueObservingOptionNew | NSKeyValueObservingOptionInitial, nullptr);
-    service.beginAccessing(tag, progress, [&](std::shared_ptr<NSError> error) {
-        std::lock_guard lock(mutex);
-        outcome = std::move(error);
-        done.notify_one();
-    });
-    std::unique_lock lock(mutex);
-    done.wait(lock, [&] { return outcome.has_value(); });
-    std::cerr << "\n";
-    return *outcome;
+std::string joined(const std::set<std::string>& tags) {
+    std::string text;
+    for (const auto& tag : tags)
+        text += (text.empty() ? "" : ", ") + tag;
+    return text;
 }
 
-int list(ResourceService& service, const std::set<std::string>& known) {
-    std::map<std::string, std::uint64_t> installed;
-    for (const auto& pack : service.installedPacks())
-        installed[pack.tag] = pack.bytes;
-    std::set<std::string> tags = known;
-    for (const auto& [tag, bytes] : installed)
-        tags.insert(tag);
+int list(PackLibrary& packs, std::set<std::string> tags) {
+    for (const auto& status : packs.list())
+        tags.insert(status.tag);
     for (const auto& tag : tags) {
-        auto found = installed.find(tag);
-        bool present = found != installed.end();
-        std::cout << tag << "\t" << (present ? "installed" : "absent") << "\t"
-                  << (present ? found->second : 0) << "\n";
+        auto status = packs.status(tag);
+        bool installed = status.state == PackStatus::State::installed;
+        std::cout << tag << "\t" << (installed ? "installed" : "absent") << "\t"
+                  << (installed ? status.bytesOnDisk : 0) << "\n";
     }
     return 0;
 }
 
+int remove(PackLibrary& packs, const std::string& tag, const std::set<std::string>& known) {
+    if (!known.contains(tag) && packs.status(tag).state != PackStatus::State::installed) {
+        std::cerr << "larkspire: no pack is called \"" << tag << "\"; the packs are "
+                  << joined(known) << "\n";
+        return 1;
+    }
+    if (packs.status(tag).state != PackStatus::State::installed) {
+        std::cout << tag << " is not on this machine\n";
+        return 0;
+    }
+    if (auto refused = packs.remove(tag)) {
+        std::cerr << PackLibrary::failureLine(tag, "not removed: " + *refused) << "\n";
+        return 1;
+    }
+    std::cout << "removed " << tag << "\n";
+    return 0;
+}
+
+// Downloads each pack in turn with a progress line of its own, which ends before the
+// library writes a failure's line.
+int download(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::string>& tags) {
+    int status = 0;
+    for (const auto& tag : tags) {
+        bool ended = false;
+        auto observer = packs.addObserver([&](const PackStatus& change) {
+            if (change.tag != tag)
+                return;
+            if (change.state == PackStatus::State::downloading) {
+                std::cerr << "\r" << tag << ": " << int(change.fraction * 100) << "%" << std::flush;
+                return;
+            }
+            if (change.state == PackStatus::State::installed)
+                std::cerr << "\r" << tag << ": 100%";
+            std::cerr << "\n";
+            ended = true;
+            status = change.state == PackStatus::State::installed ? status : 1;
+        });
+        packs.request(tag, nullptr, nullptr);
+        queue.runUntil([&] { return ended; });
+        packs.removeObserver(observer);
+    }
+    return status;
+}
+
 }  // namespace
 
+const std::vector<PackCommand>& packCommands() {
+    static const std::vector<PackCommand> commands = {
+        {"--list-packs", PackCommand::Tags::none,
+         "print each on-demand pack: tag, state, bytes on disk"},
+        {"--download-packs", PackCommand::Tags::any,
+         "download these packs (all when none is named)"},
+        {"--remove-pack", PackCommand::Tags::one, "remove one downloaded pack"},
+    };
+    return commands;
+}
+
 int runPackCommand(const RunOptions& options) {
-    ContentService::Options content;
-    content.baseUrl = options.contentURL;
-    content.trustedKeys = options.trustedKeys;
-    LazyContentService service(content, options.contentModule);
+    TerminalQueue queue;
+    auto packs = std::make_shared<PackLibrary>(
+        onDemandContent(options), [&queue](std::function<void()> block) { queue.post(block); },
+        nullptr, std::cerr);
     try {
-        switch (options.packCommand) {
-            case RunOptions::PackCommand::list:
-                return list(service, applicationPacks(options));
-            case RunOptions::PackCommand::remove:
-                for (const auto& tag : options.packTags) {
-                    service.removePack(tag);
-                    std::cout << "removed " << tag << "\n";
-                }
-                return 0;
-            default:
-                break;
-        }
+        auto known = applicationPacks(options, packs);
+        if (options.packCommand == "--list-packs")
+            return list(*packs, known);
+        if (options.packCommand == "--remove-pack")
+            return remove(*packs, options.packTags.front(), known);
         std::vector<std::string> tags = options.packTags;
-        if (tags.empty()) {
-            auto known = applicationPacks(options);
+        if (tags.empty())
             tags.assign(known.begin(), known.end());
-        }
-        int status = 0;
-        for (const auto& tag : tags) {
-            if (auto error = download(service, tag)) {
-                std::cerr << PackLibrary::failureLine(tag, error->localizedDescription()) << "\n";
-                status = 1;
-            }
-        }
-        return status;
+        return download(*packs, queue, tags);
     } catch (const std::exception& error) {
         std::cerr << "larkspire: " << error.what() << "\n";
         return 1;

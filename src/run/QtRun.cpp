@@ -5,38 +5,39 @@
 #include <iostream>
 #include <memory>
 
+#include "backends/qt/QtBackend.h"
+#include "backends/qt/ThreadsWindDown.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/HomeDirectory.h"
-#include "platform/qt/QtBackend.h"
-#include "platform/qt/ThreadsWindDown.h"
 #include "run/Environment.h"
 #include "run/Launch.h"
 #include "run/LazyContentService.h"
 #include "run/QtRun.h"
 #include "run/QuietMedia.h"
 #include "run/ScratchFolder.h"
+#include "scenario/QtScenarioDriver.h"
 #include "scenario/ScenarioEngine.h"
-#include "scenario/qt/QtScenarioDriver.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The tour's own pieces: its device, its screenshots, the driver and the engine.
+// The tour's own pieces: its scratch folder, its screenshots, the driver and the engine.
 struct Tour {
-    std::unique_ptr<ScratchFolder> device;
+    std::unique_ptr<ScratchFolder> scratch;
     fs::path screenshots;
     std::unique_ptr<QtScenarioDriver> driver;
     std::unique_ptr<ScenarioEngine> engine;
 };
 
-// The tour starts from a fresh device: its own settings, platform state and
-// download cache, removed afterwards. Only the screenshots stay.
+// The tour starts as on a machine that never ran the application: its own settings,
+// platform state and download cache, in a scratch folder removed afterwards. Only the screenshots
+// stay.
 bool prepareTour(Tour& tour, const RunOptions& options) {
-    auto device = ScratchFolder::make("larkspire-tour-device");
-    if (!device)
+    auto scratch = ScratchFolder::make("larkspire-tour-state");
+    if (!scratch)
         return false;
-    tour.device = std::make_unique<ScratchFolder>(*device);
+    tour.scratch = std::make_unique<ScratchFolder>(*scratch);
     tour.screenshots = options.screenshots;
     if (tour.screenshots.empty()) {
         auto folder = ScratchFolder::make("larkspire-tour");
@@ -96,7 +97,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     if (touring && !prepareTour(tour, options))
         return 1;
     fs::path settings =
-        touring ? tour.device->path() / "settings.json" : fs::path(options.settingsPath);
+        touring ? tour.scratch->path() / "settings.json" : fs::path(options.settingsPath);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Larkspire");
@@ -136,14 +137,10 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     if (touring && !loadTour(tour, *backend, options))
         return 2;
 
-    ContentService::Options content;
-    content.baseUrl = options.contentURL;
-    content.trustedKeys = options.trustedKeys;
-    if (touring)
-        content.cacheDirectory = tour.device->path() / "cache";
-    installEnvironment(
-        {backend, std::make_shared<LazyContentService>(content, options.contentModule),
-         options.bundleDirectory, options.buildVersion, settings, options.interfaceDirectory});
+    auto content = onDemandContent(
+        options, touring ? tour.scratch->path() / "cache" : std::filesystem::path());
+    installEnvironment({backend, content, options.bundleDirectory, options.buildVersion, settings,
+                        options.interfaceDirectory});
 
     int status = launchApplication(argc, argv);
     if (tour.engine && status == 0)

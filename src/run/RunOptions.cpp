@@ -10,6 +10,14 @@
 
 namespace {
 
+const PackCommand* findPackCommand(const std::string& option) {
+    for (const auto& command : packCommands()) {
+        if (command.option == option)
+            return &command;
+    }
+    return nullptr;
+}
+
 void usage(std::ostream& out) {
     out << "usage: larkspire [--headless] [--scenario FILE] [--settings FILE] [--ui DIR]\n"
            "                 [--bundle DIR] [--fullscreen] [--content-url URL]\n"
@@ -91,16 +99,15 @@ std::optional<RunOptions> parseRunOptions(int argc, char** argv) {
             if (found->second.second)
                 choose(*found->second.second);
             options.settingsGiven = options.settingsGiven || arg == "--settings";
-        } else if (arg == "--list-packs" || arg == "--download-packs" || arg == "--remove-pack") {
+        } else if (auto command = findPackCommand(arg)) {
             choose(Mode::packs);
-            options.packCommand = arg == "--list-packs"    ? RunOptions::PackCommand::list
-                                  : arg == "--remove-pack" ? RunOptions::PackCommand::remove
-                                                           : RunOptions::PackCommand::download;
-            // The tags follow, up to the next option; --remove-pack takes exactly one.
-            while (arg != "--list-packs" && i + 1 < argc && argv[i + 1][0] != '-')
+            options.packCommand = arg;
+            // The tags follow, up to the next option.
+            while (command->tags != PackCommand::Tags::none && i + 1 < argc &&
+                   argv[i + 1][0] != '-')
                 options.packTags.push_back(argv[++i]);
-            if (arg == "--remove-pack" && options.packTags.size() != 1) {
-                std::cerr << "larkspire: --remove-pack needs one tag\n";
+            if (command->tags == PackCommand::Tags::one && options.packTags.size() != 1) {
+                std::cerr << "larkspire: " << arg << " needs one tag\n";
                 return std::nullopt;
             }
         } else if (arg == "--headless") {

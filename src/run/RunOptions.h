@@ -5,14 +5,25 @@
 #include <string>
 #include <vector>
 
+// A pack command of the terminal: the option that names it, the tags it takes, and its line
+// in the usage: the one table that the command line and the usage read. It
+// is defined with the commands, in PackCommands.cpp.
+struct PackCommand {
+    enum class Tags { none, one, any };
+    std::string option;
+    Tags tags = Tags::none;
+    std::string usage;
+};
+const std::vector<PackCommand>& packCommands();
+
 // How the application is run, from its command line and the built-in defaults.
 struct RunOptions {
     // automatic: a window when there is a display, else the guided tour.
     enum class Mode { automatic, window, tour, headless, scenario, packs };
-    enum class PackCommand { list, download, remove };
     Mode mode = Mode::automatic;
-    // The terminal's pack commands (mode packs) and the tags they name.
-    PackCommand packCommand = PackCommand::list;
+    // The terminal's pack command (mode packs), by its option (PackCommands.h), and the tags
+    // it names.
+    std::string packCommand;
     std::vector<std::string> packTags;
     std::string settingsPath;
     bool settingsGiven = false;

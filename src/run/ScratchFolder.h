@@ -5,7 +5,7 @@
 #include <string>
 
 // A new folder in the temporary folder that goes when the run ends, however it
-// ends: a fresh device for scripted runs and the tour.
+// ends: the settings and downloads of scripted runs and the tour, which start from none.
 class ScratchFolder {
 public:
     // Writes the reason to standard error and returns nullopt when none can be made.

@@ -1,6 +1,6 @@
 #include "scenario/ScenarioDriver.h"
 
-#include "scenario/ScenarioEngine.h"
+#include "scenario/ScenarioScript.h"
 
 namespace {
 

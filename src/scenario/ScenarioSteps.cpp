@@ -2,7 +2,8 @@
 #include <cmath>
 #include <regex>
 
-#include "platform/content/PackLibrary.h"
+#include "platform/Platform.h"
+#include "platform/resources/PackLibrary.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -56,7 +57,7 @@ Wait go(ScenarioEngine& engine, const Arguments& arguments) {
 
 // Waits until the pack library has the pack of TAG installed, or failed, which fails the step.
 Wait downloadWait(ScenarioEngine& engine, const Arguments& arguments) {
-    auto packs = PackLibrary::shared();
+    auto packs = Platform::environment().packs;
     std::string tag = arguments[0];
     std::ostream& out = engine.transcript();
     auto missing = [packs, tag, &out]() -> std::optional<std::string> {

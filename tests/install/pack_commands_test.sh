@@ -48,6 +48,14 @@ grep -qx 'larkspire: pack "Video": file://.*/Video/manifest.json: signature does
 
 if "$larkspire" --download-packs Nope 2>"$scratch/err"; then fail "an unknown pack downloaded"; fi
 grep -q '^larkspire: pack "Nope": .*Nope' "$scratch/err" || fail "unknown pack: $(cat "$scratch/err")"
+! grep -q '%.*larkspire:' "$scratch/err" || fail "the failure line starts mid-line: $(cat -A "$scratch/err")"
+
+# Removing: a typo is refused with the known tags; a known pack not on the machine says so.
+if "$larkspire" --remove-pack video >"$scratch/out" 2>"$scratch/err"; then fail "a typo was removed"; fi
+grep -qx 'larkspire: no pack is called "video"; the packs are Audio, Video' "$scratch/err" ||
+  fail "typo: $(cat "$scratch/err")"
+"$larkspire" --remove-pack Video >"$scratch/out" || fail "removing a pack that is not there"
+[ "$(cat "$scratch/out")" = "Video is not on this machine" ] || fail "absent pack: $(cat "$scratch/out")"
 if "$larkspire" --content-url http://127.0.0.1:9 --download-packs Video 2>"$scratch/err"; then
   fail "a download from nowhere succeeded"
 fi

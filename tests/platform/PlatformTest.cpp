@@ -1,6 +1,6 @@
-// The platform layer: bundles, the settings store's failure to write, and the pack library. What settings keep
-// and how they read is checked against a reference by fuzz/settings_fuzzer.cpp; that a write
-// is whole under kills, by tests/app.
+// The platform layer: bundles, the settings store's failure to write, and the pack library. What
+// settings keep and how they read is checked against a reference by fuzz/settings_fuzzer.cpp; that
+// a write is whole under kills, by tests/app.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,12 +8,13 @@
 
 #include "SimFixture.h"
 #include "TempDirectory.h"
-#include "platform/content/PackLibrary.h"
+#include "platform/Platform.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/resources/PackLibrary.h"
 
 namespace fs = std::filesystem;
 
@@ -54,7 +55,7 @@ TEST(FoundationTest, ASettingsWriteThatFailsIsReportedAndKeepsTheValueForThisRun
 using PackLibraryTest = SimFixture;
 TEST_F(PackLibraryTest, RemovalWaitsForDownloadsAndPlayersAndEveryChangeIsHeard) {
     addSamplePackFile("Audio", "packs/Audio/Mend the Sky.mp3");
-    auto packs = PackLibrary::shared();
+    auto packs = Platform::environment().packs;
     std::vector<std::string> heard;
     packs->addObserver([&](const PackStatus& status) {
         heard.push_back(status.tag + " " + PackStatus::nameOf(status.state));
@@ -69,8 +70,8 @@ TEST_F(PackLibraryTest, RemovalWaitsForDownloadsAndPlayersAndEveryChangeIsHeard)
     ASSERT_TRUE(tapButton("outlet:stopButton"));
     EXPECT_EQ(packs->remove("Audio"), std::nullopt);
     EXPECT_FALSE(resources->isInstalled("Audio"));
-    EXPECT_THAT(heard, ::testing::ElementsAre("Audio downloading", "Audio installed",
-                                              "Audio absent"));
+    EXPECT_THAT(heard,
+                ::testing::ElementsAre("Audio downloading", "Audio installed", "Audio absent"));
 
     testing::internal::CaptureStderr();
     showScreen("chapters");

@@ -10,10 +10,10 @@
 
 #include "Process.h"
 #include "TempDirectory.h"
-#include "platform/ondemand/Fetcher.h"
-#include "platform/ondemand/PackSignature.h"
-#include "platform/ondemand/PackStore.h"
-#include "platform/ondemand/Sha256.h"
+#include "packs/Fetcher.h"
+#include "packs/PackSignature.h"
+#include "packs/PackStore.h"
+#include "packs/Sha256.h"
 
 namespace packfixtures {
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "FaultyHttpServer.h"
-#include "platform/content/ResourceService.h"
+#include "packs/ContentService.h"
+#include "packs/PackManifest.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
-#include "platform/ondemand/ContentService.h"
-#include "platform/ondemand/PackManifest.h"
+#include "platform/resources/ResourceService.h"
 
 namespace packfixtures {
 

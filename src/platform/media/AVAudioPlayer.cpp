@@ -25,7 +25,7 @@ std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfURL(
         output = Platform::backend().makeAudioOutput(url->path(), problem);
     if (!output) {
         if (error)
-            *error = NSError::make(1954115647, problem, "NSOSStatusErrorDomain");
+            *error = NSError::make(1954115647, problem);
         return nullptr;
     }
     auto player = std::make_shared<AVAudioPlayer>();

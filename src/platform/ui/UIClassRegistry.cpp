@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "platform/ui/UIApplication.h"
-
 UIClassRegistry& UIClassRegistry::shared() {
     static UIClassRegistry registry;
     return registry;

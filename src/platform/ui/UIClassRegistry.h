@@ -64,10 +64,16 @@ enum class OutletUse { required, optional };
 template <typename Controller>
 class UIControllerClass {
 public:
-    explicit UIControllerClass(std::string name) {
+    explicit UIControllerClass(std::string name)
+        : UIControllerClass(std::move(name),
+                            [](NSCoder& coder) { return std::make_shared<Controller>(coder); }) {}
+    // For a class whose screens are handed more than their description.
+    UIControllerClass(std::string name,
+                      std::function<std::shared_ptr<Controller>(NSCoder& coder)> make) {
         class_.name = std::move(name);
-        class_.make = [](NSCoder& coder) -> std::shared_ptr<UIViewController> {
-            return std::make_shared<Controller>(coder);
+        class_.make = [make =
+                           std::move(make)](NSCoder& coder) -> std::shared_ptr<UIViewController> {
+            return make(coder);
         };
     }
 

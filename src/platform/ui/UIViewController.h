@@ -38,7 +38,6 @@ public:
 
     // The root view; loading it (once) runs viewDidLoad.
     std::shared_ptr<UIView> view();
-    bool isViewLoaded() const { return viewLoaded_; }
     void loadViewIfNeeded();
     // Set by whoever builds the view tree (the interface description) before loading.
     void setViewBuilder(std::function<std::shared_ptr<UIView>()> builder);

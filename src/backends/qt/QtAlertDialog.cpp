@@ -1,0 +1,159 @@
+#include "backends/qt/QtAlertDialog.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <optional>
+
+#include "backends/qt/QtGuard.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIView.h"
+
+namespace {
+
+// The project's palette, sized for the stage's scale.
+QString paletteStyleSheet(const std::function<int(double)>& px) {
+    return QString(
+               "QDialog#alert { background: #fbfaf7; border: %1px solid #b8860b; }"
+               "QLabel { color: #1f2633; }"
+               "QLabel#alertTitle { font-weight: bold; font-size: %2px; }"
+               "QLabel#alertMessage { font-size: %3px; }"
+               "QLineEdit { font-size: %3px; padding: %4px; }"
+               "QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
+               "#b8860b; border-radius: %5px; font-size: %3px; padding: %4px; "
+               "min-height: %6px; }"
+               "QPushButton:pressed { background: #e0a800; }"
+               "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
+               "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
+               "QPushButton:default { font-weight: bold; }"
+               "QPushButton:focus { outline: none; border-color: #4fb3ff; }")
+        .arg(px(2))
+        .arg(px(24))
+        .arg(px(20))
+        .arg(px(8))
+        .arg(px(10))
+        .arg(px(48));
+}
+
+}  // namespace
+
+QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* parent,
+                             double scale)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), alert_(std::move(alert)) {
+    auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
+    setWindowModality(Qt::WindowModal);
+    setWindowTitle(QString::fromStdString(alert_->title().value_or("")));
+    // A screen reader announces the alert by its title and message.
+    setAccessibleName(windowTitle());
+    setAccessibleDescription(QString::fromStdString(alert_->message().value_or("")));
+    setObjectName("alert");
+    setStyleSheet(paletteStyleSheet(px));
+    setFixedWidth(px(440));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(px(24), px(20), px(24), px(20));
+    layout->setSpacing(px(12));
+    auto addLabel = [&](const std::optional<std::string>& text, const char* name) {
+        auto* label = new QLabel(QString::fromStdString(text.value_or("")), this);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(true);
+        label->setTextFormat(Qt::PlainText);
+        label->setVisible(text && !text->empty());
+        layout->addWidget(label);
+    };
+    addLabel(alert_->title(), "alertTitle");
+    addLabel(alert_->message(), "alertMessage");
+
+    addFields(layout);
+    addButtons(layout, px(12));
+    if (!fields_.empty())
+        fields_.front()->setFocus();
+}
+
+void QtAlertDialog::addFields(QVBoxLayout* layout) {
+    for (const auto& field : alert_->textFields()) {
+        auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
+        edit->setPlaceholderText(QString::fromStdString(field->placeholder()));
+        // The field answers the alert's question (the parental gate's is its title).
+        QString question = QString::fromStdString(alert_->title().value_or(""));
+        if (alert_->message() && !alert_->message()->empty())
+            question +=
+                (question.isEmpty() ? "" : " ") + QString::fromStdString(*alert_->message());
+        edit->setAccessibleName(question);
+        edit->setAccessibleDescription(edit->placeholderText());
+        layout->addWidget(edit);
+        fields_.push_back(edit);
+    }
+}
+
+void QtAlertDialog::addButtons(QVBoxLayout* layout, int spacing) {
+    // Two buttons side by side, more stacked, as alerts lay them out.
+    const auto& actions = alert_->actions();
+    QBoxLayout* row = actions.size() <= 2 ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                                          : static_cast<QBoxLayout*>(new QVBoxLayout);
+    row->setSpacing(spacing);
+    layout->addLayout(row);
+    std::optional<std::size_t> enterChooses;
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        auto* button = new QPushButton(QString::fromStdString(actions[i]->title()), this);
+        button->setProperty("actionStyle", actionStyleName(actions[i]->style()));
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });
+        row->addWidget(button);
+        buttons_.push_back(button);
+        if (!enterChooses && actions[i]->style() == UIAlertActionStyle::defaultStyle)
+            enterChooses = i;
+    }
+    if (!enterChooses)
+        enterChooses = alert_->cancelActionIndex();
+    if (enterChooses)
+        buttons_[*enterChooses]->setDefault(true);
+}
+
+void QtAlertDialog::choose(std::size_t index) {
+    // One choice per alert: a second click before the alert has closed is not a second answer.
+    if (chosen_ || index >= alert_->actions().size())
+        return;
+    chosen_ = true;
+    for (std::size_t i = 0; i < fields_.size() && i < alert_->textFields().size(); ++i)
+        alert_->textFields()[i]->setText(fields_[i]->text().toStdString());
+    auto alert = alert_;
+    runGuarded([&] { alert->chooseAction(index); });
+}
+
+void QtAlertDialog::closeFromPlatform() {
+    closing_ = true;
+    hide();
+    deleteLater();
+}
+
+void QtAlertDialog::reject() {
+    if (auto cancel = alert_->cancelActionIndex())
+        choose(*cancel);
+}
+
+void QtAlertDialog::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    // Closing the window is the reader's Escape.
+    event->ignore();
+    reject();
+}
+
+void QtAlertDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    adjustSize();
+    if (QWidget* parent = parentWidget()) {
+        QWidget* window = parent->window();
+        QPoint centre = window->mapToGlobal(window->rect().center());
+        move(centre - rect().center());
+    }
+}

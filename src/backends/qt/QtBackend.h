@@ -1,0 +1,108 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/PlatformBackend.h"
+
+class QTimer;
+class QtMediaControls;
+class QtMprisService;
+class QtNowPlaying;
+class QtScreenSaverInhibitor;
+class QtWindow;
+
+struct QtBackendOptions {
+    bool fullScreen = false;
+    // The window's first size in pixels; 0 by 0 takes the stage's size, shrunk to fit the screen.
+    int windowWidth = 0;
+    int windowHeight = 0;
+    // The platform's own state (the review notice's limit); empty keeps no limit file and
+    // shows no notice.
+    std::string stateFile;
+    // Opens a link; empty hands it to the desktop's URL handler.
+    std::function<void(const std::string& url)> openURL;
+    // Where the pictures of the interface descriptions are: their folder, then the bundle.
+    std::string interfaceDirectory;
+    std::string bundleDirectory;
+    // Runs once the launch screen is painted, before start-up blocks the main thread.
+    std::function<void()> launchScreenShown;
+    // Where the window's size, place and full screen are kept between runs; empty keeps none.
+    std::string windowStateFile;
+    // Whether the window tells the desktop what plays and keeps the screen awake for a video,
+    // on the session bus or, when given, the bus at `busAddress`.
+    bool desktopServices = false;
+    std::string busAddress;
+};
+
+// The platform on Qt Widgets and Qt Multimedia. Made on the main thread once
+// the QApplication exists; the main queue and the timers are the Qt event loop.
+class QtBackend : public PlatformBackend {
+public:
+    explicit QtBackend(QtBackendOptions options = {});
+    ~QtBackend() override;
+
+    // The application's window; made when the first screen is shown.
+    QtWindow* window() const { return window_.get(); }
+    // Runs once, on the main queue, after the first screen of the main interface is painted.
+    void setFirstScreenShownHandler(std::function<void()> handler);
+    // Runs inside runApplication once the main interface is loaded, before the event loop.
+    void setApplicationDriver(std::function<void()> driver) { driver_ = std::move(driver); }
+    std::size_t scheduledTimerCount() const { return timers_.size(); }
+    // Joins the desktop's bus, when the options ask for it; runApplication calls it once the
+    // first screen is up, so that the bus never delays the launch screen.
+    void startDesktopServices();
+
+    // PlatformBackend
+    void postToMainQueue(std::function<void()> block) override;
+    std::uint64_t scheduleTimer(double interval, bool repeats, std::function<void()> fire) override;
+    void cancelTimer(std::uint64_t timer) override;
+    void sleepForTimeInterval(double seconds) override;
+    int runApplication(UIApplication& application, const std::function<bool()>& launch) override;
+    void windowDidChangeRootViewController(UIWindow& window) override;
+    void didPresent(UIViewController& presenter, const std::shared_ptr<UIViewController>& presented,
+                    bool animated, std::function<void()> shown) override;
+    void didDismiss(UIViewController& presenter, const std::shared_ptr<UIViewController>& presented,
+                    bool animated) override;
+    void openURL(const NSURL& url) override;
+    void requestReview() override;
+    void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
+    std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
+    std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+                                                 std::string& error) override;
+
+private:
+    // A hold at least this long has time to prepare the first screen.
+    static constexpr double kPrepareWithin = 0.25;
+
+    struct MainQueue;
+    struct Timer {
+        QTimer* qtimer;
+        bool repeats;
+        std::shared_ptr<std::function<void()>> fire;
+    };
+    QtWindow& ensureWindow();
+    void showDownloadMarks();
+    void fireTimer(std::uint64_t id);
+    void nowPlayingChanged();
+    void windowClosing();
+
+    QtBackendOptions options_;
+    std::shared_ptr<MainQueue> queue_;
+    std::unique_ptr<QtWindow> window_;
+    std::map<std::uint64_t, Timer> timers_;
+    std::atomic<std::uint64_t> nextTimerId_{1};
+    std::function<void()> driver_;
+    std::weak_ptr<PackLibrary> packs_;
+    std::function<void()> firstScreenShown_;
+    bool reviewNoticePending_ = false;
+    bool firstScreenPrepared_ = false;
+    std::unique_ptr<QtNowPlaying> nowPlaying_;
+    std::unique_ptr<QtMediaControls> controls_;
+    std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
+    std::unique_ptr<QtMprisService> mpris_;
+};

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <memory>
+
+#include "backends/qt/QtKeyboard.h"
+#include "backends/qt/QtViewPeer.h"
+
+struct ViewDescription;
+
+// Makes the widget of a view and of every view below it, each following its view.
+QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent);
+
+class QtPlainView : public QWidget, public QtViewPeer {
+public:
+    QtPlainView(std::shared_ptr<UIView> view, QWidget* parent);
+};
+
+class QtLabel : public QLabel, public QtViewPeer {
+public:
+    QtLabel(std::shared_ptr<UILabel> label, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+// A UIButton: a tap, a click, Enter or Space sends the button's actions. Its
+// title is the name a screen reader says. A button with a picture shows it inside
+// its border, with the title as a caption; without one, or when it cannot be read,
+// the title alone.
+class QtButton : public QtKeyButton, public QtViewPeer {
+public:
+    QtButton(std::shared_ptr<UIButton> button, QWidget* parent);
+    // Whether the picture carries the download mark: its pack is not installed yet.
+    bool awaitsDownload() const { return awaitsDownload_; }
+    void setAwaitsDownload(bool awaits);
+    // The border a picture stays inside: the focus ring is the border drawn wider.
+    static int borderPixels(bool focused, double scale);
+
+protected:
+    void syncContent() override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool awaitsDownload_ = false;
+};
+
+class QtProgressBar : public QProgressBar, public QtViewPeer {
+public:
+    static constexpr int kSteps = 1000;
+    QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+// A UIImageView: its picture at the largest size that fits, centred (letterboxed).
+class QtImageView : public QWidget, public QtViewPeer {
+public:
+    QtImageView(std::shared_ptr<UIImageView> imageView, QWidget* parent);
+
+protected:
+    void syncContent() override { update(); }
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A UITextField: what is typed goes into the field at once.
+class QtTextField : public QLineEdit, public QtViewPeer {
+public:
+    QtTextField(std::shared_ptr<UITextField> field, QWidget* parent);
+
+protected:
+    void syncContent() override;
+};
+
+// Decodes the pictures of a screen description into the picture cache, and loads the fonts of
+// its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the
+// screen is built and painted without waiting for either.
+void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio);

@@ -1,7 +1,0 @@
-#include "gate/UIAlertControllerParentalGate.h"
-
-#include "platform/ui/UIClassRegistry.h"
-
-void UIAlertControllerParentalGate::registerClass() {
-    UIControllerClass<UIAlertControllerParentalGate>(kClassName).registerClass();
-}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packs/Fetcher.h"
+#include "packs/FileIo.h"
+#include "packs/PackManifest.h"
+#include "packs/PackSignature.h"
+#include "packs/PackStore.h"
+#include "packs/ResumeRecord.h"
+#include "packs/VerifiedFileWriter.h"
+
+// Makes one pack installed: fetches its manifest and checks its signature before anything else
+// of it is read, checks free space, streams every file into a staging folder while verifying
+// it, then installs the folder. A manifest no trusted publisher signed is refused before any
+// file is fetched, and what a cut transfer of the tag kept goes too. On failure throws
+// ContentError and leaves the installed pack unchanged. A transfer cut by the network (or a
+// cancelled request) keeps its verified files and prefixes in staging, and the next install
+// asks only for the rest with HTTP range requests; any other failure leaves nothing behind.
+class PackInstaller {
+public:
+    struct Settings {
+        std::string baseUrl;  // without trailing '/'
+        FetchTimeouts timeouts;
+        SpaceProbe spaceProbe;
+        WriteFunction write;
+        TrustedKeys trustedKeys;
+    };
+    // Bytes received so far and the pack's total, as files stream in.
+    using ByteProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+    PackInstaller(const PackStore& store, Settings settings, const std::atomic<bool>& cancelled);
+
+    // Returns true if the pack was fetched, false if an intact copy was already installed.
+    bool install(const std::string& tag, const ByteProgress& onBytes);
+
+    std::string manifestUrl(const std::string& tag) const;
+    std::string fileUrl(const std::string& tag, const std::string& name) const;
+
+private:
+    // True when <Tag> is installed whole and its manifest copy still carries a trusted
+    // signature. A pack whose install record does not vouch for its bytes
+    // (PackStore::isRecordedSound) has its hashes checked once first, without network.
+    bool installedIntact(const std::string& tag) const;
+    // A manifest as served, once its signature is checked, and what it says.
+    struct SignedManifest {
+        std::string json;
+        std::string signature;
+        PackManifest manifest;
+    };
+    SignedManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
+    Fetcher::Result fetchSmall(const std::string& url, std::size_t limit, const std::string& what,
+                               long tooLargeCode, Fetcher& fetcher, std::string& text);
+    struct Progress {
+        std::uint64_t done = 0;
+        std::uint64_t total = 0;
+        const ByteProgress& onBytes;
+        void set(std::uint64_t bytes);
+    };
+    void download(const PackManifest& manifest, const std::filesystem::path& staging,
+                  Fetcher& fetcher, const ByteProgress& onBytes);
+    // A file whose transfer has ended: its writer, and the response it came in.
+    struct Transfer {
+        const PackFile& file;
+        const KeptFile* kept;  // what it carried on from, if anything
+        std::unique_ptr<VerifiedFileWriter> writer;
+        Fetcher::Head head;
+        // What the resume record keeps of it once it is whole and sound.
+        KeptFile whole() const {
+            return KeptFile::from(file, {file.size, file.sha256}, head, kept);
+        }
+    };
+    std::unique_ptr<Transfer> transferFile(const std::string& tag, const PackFile& file,
+                                           const std::filesystem::path& staging, Fetcher& fetcher,
+                                           const KeptFile* kept, Progress& progress);
+    void verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
+                            const std::filesystem::path& staging, Fetcher& fetcher,
+                            Progress& progress);
+    void keepIfSound(Transfer& transfer);
+    bool resumable() const;
+    static void keepOnlyPackFiles(const std::filesystem::path& staging,
+                                  const PackManifest& manifest);
+    void writeManifestCopy(const SignedManifest& fetched, const std::filesystem::path& staging);
+
+    const PackStore& store_;
+    Settings settings_;
+    const std::atomic<bool>& cancelled_;
+    std::vector<KeptFile> kept_;  // what this install has verified or written so far
+};

@@ -1,0 +1,74 @@
+#include "packs/PackShelf.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "packs/ContentError.h"
+#include "packs/PackManifest.h"
+#include "platform/foundation/HomeDirectory.h"
+#include "platform/foundation/NSError.h"
+
+namespace {
+
+std::string nonEmptyEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+PackShelf::PackShelf(std::filesystem::path cacheDirectory, SpaceProbe spaceProbe)
+    : store_(cacheDirectory.empty() ? defaultCacheDirectory() : std::move(cacheDirectory)),
+      spaceProbe_(spaceProbe ? std::move(spaceProbe) : fileio::systemAvailableSpace) {}
+
+std::filesystem::path PackShelf::defaultCacheDirectory() {
+    std::string explicitDirectory = nonEmptyEnvironment("LARKSPIRE_CACHE_DIR");
+    if (!explicitDirectory.empty())
+        return explicitDirectory;
+    // The XDG rules ignore a relative $XDG_CACHE_HOME.
+    std::string xdg = nonEmptyEnvironment("XDG_CACHE_HOME");
+    if (!xdg.empty() && xdg.front() == '/')
+        return std::filesystem::path(xdg) / "larkspire";
+    return std::filesystem::path(homeDirectory()) / ".cache" / "larkspire";
+}
+
+std::vector<PackOnDisk> PackShelf::installedPacks() const {
+    std::vector<PackOnDisk> packs;
+    std::error_code ignored;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(store_.cacheDirectory() / "packs", ignored)) {
+        std::string tag = entry.path().filename().string();
+        if (!PackManifest::isSafeName(tag))
+            continue;
+        if (auto bytes = store_.installedBytes(tag))
+            packs.push_back({tag, *bytes});
+    }
+    std::sort(packs.begin(), packs.end(),
+              [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
+    return packs;
+}
+
+std::string PackShelf::bundleDirectory(const std::string& tag) const {
+    if (!PackManifest::isSafeName(tag))
+        return (store_.cacheDirectory() / "packs" / ".invalid-tag").string();
+    return store_.packDirectory(tag).string();
+}
+
+void PackShelf::removePack(const std::string& tag) const {
+    if (!PackManifest::isSafeName(tag))
+        throw ContentError(NSBundleOnDemandResourceInvalidTagError, "not a valid pack name");
+    store_.prepare();
+    auto lock = store_.tryLock(tag);
+    if (!lock)
+        throw ContentError(LKSOnDemandStorageError,
+                           "it is being downloaded; try again once that has finished");
+    store_.remove(tag);
+}
+
+std::optional<std::uint64_t> PackShelf::availableSpace() const {
+    auto folder = store_.cacheDirectory();
+    std::error_code ignored;
+    while (!std::filesystem::is_directory(folder, ignored) && folder.has_relative_path())
+        folder = folder.parent_path();
+    return spaceProbe_(folder);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "packs/FileIo.h"
+#include "packs/PackManifest.h"
+
+// The cache layout of installed packs:
+//   <cache>/packs/<Tag>/            installed files and a copy of the manifest
+//   <cache>/staging/<Tag>.resume/   the download of <Tag>: in progress, or what a cut one kept
+//                                   for the next request to carry on from (checked before use)
+//   <cache>/staging/<Tag>.XXXXXX/   an old pack moved aside while a new one is installed
+//   <cache>/locks/<Tag>.lock        held while a process works on <Tag>
+// Tags given here must already be safe names (PackManifest::isSafeName).
+class PackStore {
+public:
+    explicit PackStore(std::filesystem::path cacheDirectory);
+
+    const std::filesystem::path& cacheDirectory() const { return cache_; }
+    std::filesystem::path packDirectory(const std::string& tag) const;
+    std::filesystem::path stagingDirectory() const { return cache_ / "staging"; }
+    std::filesystem::path resumeDirectory(const std::string& tag) const {
+        return stagingDirectory() / (tag + kResumeSuffix);
+    }
+    static constexpr const char* kResumeSuffix = ".resume";
+
+    // Creates the cache folders if needed, each a real folder: a link or a file where one
+    // belongs is replaced, so nothing is ever written through it. The cache folder itself may
+    // be a link, the user's choice. Throws ContentError (storage).
+    void prepare() const;
+
+    // The manifest copy of an installed <Tag> and the bytes it and its signature take.
+    struct Installed {
+        PackManifest manifest;
+        std::uint64_t manifestBytes = 0;
+    };
+    // Whether the text of a manifest copy may be read at all.
+    using Vouch = std::function<bool(std::string_view json)>;
+    // The installed <Tag> when its folder, manifest copy and every file are regular entries (no
+    // link), each file has its announced size, and `vouch` (when given) accepts the copy's text
+    // before anything in it is read. Reads no file's contents.
+    std::optional<Installed> installed(const std::string& tag, const Vouch& vouch = {}) const;
+
+    // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when
+    // installed() finds no sound pack.
+    std::optional<std::uint64_t> installedBytes(const std::string& tag) const;
+
+    // True when the install record of <Tag> vouches for the bytes of its files: written in this
+    // boot (a crash, which could leave files of the right size with the wrong bytes because
+    // installs do not wait for data to reach the disk, always means a new boot), or checked
+    // since.
+    bool isRecordedSound(const std::string& tag) const;
+    // Records that the files of the installed <Tag> were checked against their hashes.
+    void recordVerified(const std::string& tag) const;
+
+    // Removes the installed <Tag>, if any: moved aside in one rename, then deleted. The caller
+    // holds its lock. Throws ContentError (storage).
+    void remove(const std::string& tag) const;
+
+    // Writes the install record into a staging folder about to be installed: the current boot,
+    // or, where boots cannot be told apart, that the data was synced (it syncs it first).
+    void writeInstallRecord(const std::filesystem::path& staging) const;
+
+    // This boot's identity, or "" where the system does not tell.
+    static std::string currentBootId();
+    // The install record inside a pack folder; a dot-name, which no pack file may have.
+    static constexpr const char* kInstallRecordName = ".install-record";
+
+    // Removes what earlier attempts left in staging: every folder of `heldTag`, whose lock the
+    // caller holds, and those of other tags that no thread or process is working on. The
+    // resume folders stay, for their tag's next request.
+    void removeLeftovers(const std::string& heldTag) const;
+
+    // A new empty staging folder for <Tag>.
+    std::filesystem::path createStaging(const std::string& tag) const;
+
+    // Replaces the installed <Tag> with the verified `staging` folder in one rename, so
+    // readers see either the old pack or the new one, and removes the old one.
+    void install(const std::string& tag, const std::filesystem::path& staging) const;
+
+    // Exclusive lock on <Tag> across threads and processes; released on destruction.
+    class TagLock {
+    public:
+        explicit TagLock(UniqueFd fd) : fd_(std::move(fd)) {}
+
+    private:
+        UniqueFd fd_;
+    };
+    // Waits for the lock; throws ContentError (network, "cancelled") if `cancelled` is set
+    // meanwhile.
+    TagLock lock(const std::string& tag, const std::atomic<bool>& cancelled) const;
+    // The lock if nobody holds it now.
+    std::optional<TagLock> tryLock(const std::string& tag) const;
+
+private:
+    void writeRecord(const std::filesystem::path& directory, const std::string& text) const;
+
+    std::filesystem::path cache_;
+};

@@ -1,7 +1,0 @@
-#include "platform/ondemand/ContentModule.h"
-
-#include "platform/ondemand/ContentService.h"
-
-extern "C" ResourceService* larkspireMakeContentService(const ContentServiceOptions* options) {
-    return new ContentService(*options);
-}

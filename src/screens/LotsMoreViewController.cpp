@@ -1,7 +1,0 @@
-#include "screens/LotsMoreViewController.h"
-
-#include "platform/ui/UIClassRegistry.h"
-
-void LotsMoreViewController::registerClass() {
-    UIControllerClass<LotsMoreViewController>(kClassName).registerClass();
-}

@@ -1,0 +1,177 @@
+#include "story/screens/PacksViewController.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "platform/resources/PackLibrary.h"
+#include "platform/ui/UIAlertController.h"
+#include "platform/ui/UIClassRegistry.h"
+#include "platform/ui/UIView.h"
+
+PacksViewController::PacksViewController(NSCoder& coder, std::shared_ptr<PackLibrary> packs)
+    : UIViewController(coder), packs_(std::move(packs)) {
+    if (!packs_)
+        throw std::invalid_argument("the downloads panel needs the pack library");
+}
+
+PacksViewController::~PacksViewController() {
+    if (observer_ != 0)
+        packs_->removeObserver(observer_);
+}
+
+std::string PacksViewController::describeBytes(std::uint64_t bytes) {
+    static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 1000.0 && unit + 1 < std::size(kUnits)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    if (unit == 0)
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    else
+        std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+void PacksViewController::viewDidLoad() {
+    UIViewController::viewDidLoad();
+    findRows();
+    std::weak_ptr<PacksViewController> weakSelf = weakFrom(this);
+    observer_ = packs_->addObserver([weakSelf](const PackStatus& status) {
+        if (auto self = weakSelf.lock())
+            self->show(status);
+    });
+    for (const auto& row : rows_)
+        show(row, packs_->status(row.tag));
+    showFreeSpace();
+}
+
+void PacksViewController::findRows() {
+    auto root = view();
+    std::vector<std::shared_ptr<UIView>> pending{root};
+    while (!pending.empty()) {
+        auto current = pending.back();
+        pending.pop_back();
+        for (const auto& child : current->subviews())
+            pending.push_back(child);
+        auto button = std::dynamic_pointer_cast<UIButton>(current);
+        if (!button || button->downloadTag().empty())
+            continue;
+        Row row{button->downloadTag(), button, {}, button->downloadTag(), button->title()};
+        row.state = std::dynamic_pointer_cast<UILabel>(
+            root->viewWithTag(button->tag() + kStateLabelOffset));
+        if (auto contents = std::dynamic_pointer_cast<UILabel>(
+                root->viewWithTag(button->tag() + kContentsLabelOffset)))
+            row.contents = contents->text();
+        rows_.push_back(std::move(row));
+    }
+}
+
+void PacksViewController::show(const PackStatus& status) {
+    for (const auto& row : rows_) {
+        if (row.tag == status.tag)
+            show(row, status);
+    }
+    // The disk's free space changes once a download has ended, not at each step of it.
+    if (status.state != PackStatus::State::downloading)
+        showFreeSpace();
+}
+
+void PacksViewController::showFreeSpace() {
+    if (auto label = freeSpaceLabel.lock()) {
+        auto space = packs_->availableSpace();
+        label->setText("Free space on this disk: " +
+                       (space ? describeBytes(*space) : std::string("unknown")));
+    }
+}
+
+void PacksViewController::show(const Row& row, const PackStatus& status) {
+    auto button = row.button.lock();
+    auto state = row.state.lock();
+    if (!button)
+        return;
+    std::string title, said;
+    switch (status.state) {
+        case PackStatus::State::installed:
+            title = "Remove";
+            said = "On this machine: " + describeBytes(status.bytesOnDisk);
+            break;
+        case PackStatus::State::downloading:
+            title = "Downloading";
+            said = "Downloading: " + std::to_string(int(status.fraction * 100)) + "%";
+            break;
+        case PackStatus::State::failed:
+            title = "Retry";
+            said = "Could not download: " + status.reason;
+            break;
+        default:
+            title = "Download";
+            said = "Not downloaded";
+    }
+    button->setTitle(title + " " + row.noun);
+    button->setEnabled(status.state != PackStatus::State::downloading);
+    if (state)
+        state->setText(said);
+}
+
+void PacksViewController::packButtonPressed(UIButton& sender) {
+    for (const auto& row : rows_) {
+        if (row.button.lock().get() != &sender)
+            continue;
+        auto status = packs_->status(row.tag);
+        if (status.state == PackStatus::State::installed)
+            confirmRemoval(row, status.bytesOnDisk);
+        else if (status.state != PackStatus::State::downloading)
+            packs_->request(row.tag, nullptr, nullptr);
+    }
+}
+
+void PacksViewController::downloadAllPressed(UIButton&) {
+    for (const auto& row : rows_) {
+        auto state = packs_->status(row.tag).state;
+        if (state == PackStatus::State::absent || state == PackStatus::State::failed)
+            packs_->request(row.tag, nullptr, nullptr);
+    }
+}
+
+void PacksViewController::confirmRemoval(const Row& row, std::uint64_t bytes) {
+    auto alert = UIAlertController::alertControllerWithTitle(
+        "Remove from this machine?",
+        row.contents + ": this frees " + describeBytes(bytes) +
+            ". They can be downloaded again later.",
+        UIAlertControllerStyle::alert);
+    alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyle::cancel, nullptr));
+    std::weak_ptr<PacksViewController> weakSelf = weakFrom(this);
+    alert->addAction(UIAlertAction::actionWithTitle("Remove", UIAlertActionStyle::destructive,
+                                                    [weakSelf, row](UIAlertAction&) {
+                                                        if (auto self = weakSelf.lock())
+                                                            self->remove(row);
+                                                    }));
+    presentViewController(alert, true, nullptr);
+}
+
+void PacksViewController::remove(const Row& row) {
+    if (auto refused = packs_->remove(row.tag))
+        tell("Not removed", row.contents + " stayed on this machine: " + *refused + ".");
+}
+
+void PacksViewController::tell(const std::string& title, const std::string& message) {
+    auto alert =
+        UIAlertController::alertControllerWithTitle(title, message, UIAlertControllerStyle::alert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::cancel, nullptr));
+    presentViewController(alert, true, nullptr);
+}
+
+void PacksViewController::registerClass(std::weak_ptr<PackLibrary> packs) {
+    UIControllerClass<PacksViewController>(kClassName,
+                                           [packs](NSCoder& coder) {
+                                               return std::make_shared<PacksViewController>(
+                                                   coder, packs.lock());
+                                           })
+        .outlet("freeSpaceLabel", &PacksViewController::freeSpaceLabel)
+        .action("packButtonPressed:", &PacksViewController::packButtonPressed)
+        .action("downloadAllPressed:", &PacksViewController::downloadAllPressed)
+        .registerClass();
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/UIViewController.h"
+
+class PackLibrary;
+struct PackStatus;
+class UIButton;
+class UILabel;
+
+// The grown-ups' panel: each on-demand pack with what it holds, its state and its size on
+// disk, the free space of the disk, and a button per pack that downloads it, retries it after
+// a failure or removes it (after a confirmation that says how much space that frees).
+//
+// The description lists the packs: a row is a button that names its pack (its download tag)
+// and has a tag N, the label for the pack's state has tag N + kStateLabelOffset and the one
+// saying what it holds tag N + kContentsLabelOffset. The button's title in the description is
+// what its actions are said of ("Download chapters", "Remove songs"), so that a screen reader
+// tells the rows' buttons apart.
+class PacksViewController : public UIViewController {
+public:
+    static constexpr const char* kClassName = "PacksViewController";
+    static constexpr long long kStateLabelOffset = 10;
+    static constexpr long long kContentsLabelOffset = 20;
+
+    PacksViewController(NSCoder& coder, std::shared_ptr<PackLibrary> packs);
+    ~PacksViewController() override;
+
+    std::string className() const override { return kClassName; }
+
+    void viewDidLoad() override;
+    void packButtonPressed(UIButton& sender);
+    void downloadAllPressed(UIButton& sender);
+
+    // Its screens show `packs`, which must outlive them.
+    static void registerClass(std::weak_ptr<PackLibrary> packs);
+    // "15.2 MB": sizes as a parent reads them.
+    static std::string describeBytes(std::uint64_t bytes);
+
+    std::weak_ptr<UILabel> freeSpaceLabel;
+
+private:
+    struct Row {
+        std::string tag;
+        std::weak_ptr<UIButton> button;
+        std::weak_ptr<UILabel> state;
+        std::string contents;
+        std::string noun;
+    };
+    void findRows();
+    void show(const PackStatus& status);
+    void show(const Row& row, const PackStatus& status);
+    void showFreeSpace();
+    void confirmRemoval(const Row& row, std::uint64_t bytes);
+    void remove(const Row& row);
+    void tell(const std::string& title, const std::string& message);
+
+    std::shared_ptr<PackLibrary> packs_;
+    std::vector<Row> rows_;
+    std::uint64_t observer_ = 0;
+};

@@ -1,0 +1,141 @@
+// The layers of src/ as its includes draw them: each folder includes only the layers below it,
+// and no two units (a .cpp with its .h) include each other, however roundabout.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Graph = std::map<std::string, std::set<std::string>>;
+
+// The layer a unit belongs to: its folder, the story's and the backends' one level deeper.
+std::string layerOf(const std::string& unit) {
+    std::string first = unit.substr(0, unit.find('/'));
+    if (first == "story" || first == "backends")
+        return first == "story" ? "story" : unit.substr(0, unit.find('/', first.size() + 1));
+    return first;
+}
+
+// What each layer may include besides itself.
+const std::map<std::string, std::set<std::string>> kBelow = {
+    {"platform", {}},
+    {"backends/sim", {"platform"}},
+    {"backends/qt", {"platform"}},
+    {"packs", {"platform"}},
+    {"story", {"platform"}},
+    {"scenario", {"platform", "backends/sim", "backends/qt"}},
+    {"run", {"platform", "backends/sim", "backends/qt", "packs", "story", "scenario"}},
+    {"main", {"run"}},
+};
+
+// Units of src/ and the units each includes, read from the files.
+Graph includeGraph(const fs::path& src) {
+    static const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
+    Graph graph;
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        auto extension = entry.path().extension();
+        if (extension != ".cpp" && extension != ".h")
+            continue;
+        fs::path relative = fs::relative(entry.path(), src);
+        std::string unit = relative.parent_path() / relative.stem();
+        graph[unit];
+        std::ifstream file(entry.path());
+        std::smatch found;
+        for (std::string line; std::getline(file, line);) {
+            if (!std::regex_search(line, found, include))
+                continue;
+            fs::path target = found[1].str();
+            std::string included = (target.parent_path() / target.stem()).string();
+            if (included != unit && fs::exists(src / target))
+                graph[unit].insert(included);
+        }
+    }
+    return graph;
+}
+
+// Groups of units that reach each other (Tarjan's strongly connected components).
+std::vector<std::vector<std::string>> circles(const Graph& graph) {
+    std::map<std::string, int> index, low;
+    std::set<std::string> onStack;
+    std::vector<std::string> stack;
+    std::vector<std::vector<std::string>> found;
+    int next = 0;
+    std::function<void(const std::string&)> visit = [&](const std::string& unit) {
+        index[unit] = low[unit] = next++;
+        stack.push_back(unit);
+        onStack.insert(unit);
+        for (const auto& target : graph.at(unit)) {
+            if (!index.contains(target)) {
+                visit(target);
+                low[unit] = std::min(low[unit], low[target]);
+            } else if (onStack.contains(target)) {
+                low[unit] = std::min(low[unit], index[target]);
+            }
+        }
+        if (low[unit] != index[unit])
+            return;
+        std::vector<std::string> component;
+        std::string member;
+        do {
+            member = stack.back();
+            stack.pop_back();
+            onStack.erase(member);
+            component.push_back(member);
+        } while (member != unit);
+        if (component.size() > 1)
+            found.push_back(component);
+    };
+    for (const auto& [unit, targets] : graph) {
+        if (!index.contains(unit))
+            visit(unit);
+    }
+    return found;
+}
+
+class LayersTest : public ::testing::Test {
+protected:
+    const Graph graph_ = includeGraph(LARKSPIRE_SOURCE_DIR);
+};
+
+TEST_F(LayersTest, EveryIncludeRunsDownOrStaysInItsLayer) {
+    ASSERT_GT(graph_.size(), 100u) << "the source tree was not found";
+    for (const auto& [unit, targets] : graph_) {
+        std::string from = layerOf(unit);
+        ASSERT_TRUE(kBelow.contains(from)) << unit << " is in no known layer";
+        for (const auto& target : targets) {
+            std::string to = layerOf(target);
+            EXPECT_TRUE(to == from || kBelow.at(from).contains(to))
+                << unit << " (" << from << ") includes " << target << " (" << to << ")";
+        }
+    }
+}
+
+TEST_F(LayersTest, NoUnitsIncludeEachOther) {
+    for (const auto& circle : circles(graph_)) {
+        std::string members;
+        for (const auto& unit : circle)
+            members += " " + unit;
+        ADD_FAILURE() << "an include circle:" << members;
+    }
+}
+
+TEST(LayersCheck, FindsACircleAndPassesAChain) {
+    Graph chain{{"a", {"b"}}, {"b", {"c"}}, {"c", {}}};
+    EXPECT_TRUE(circles(chain).empty());
+    Graph loop{{"a", {"b"}}, {"b", {"c"}}, {"c", {"a"}}, {"d", {"a"}}};
+    auto found = circles(loop);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(std::set<std::string>(found[0].begin(), found[0].end()),
+              (std::set<std::string>{"a", "b", "c"}));
+}
+
+}  // namespace

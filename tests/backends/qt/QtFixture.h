@@ -1,0 +1,63 @@
+#pragma once
+
+#include "AppFixture.h"
+
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backends/qt/QtBackend.h"
+#include "backends/qt/QtViewPeer.h"
+#include "backends/sim/SimResourceService.h"
+#include "platform/ui/UIView.h"
+
+class QtButton;
+class QtWindow;
+class UIViewController;
+
+// The application on the Qt backend, with real widgets on the offscreen
+// platform; on-demand packs are finished when the test says so.
+class QtFixture : public AppFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void settle() override { spin(20); }
+    // Changes the backend's options before the backend is made.
+    virtual void configure(QtBackendOptions&) {}
+
+    // Runs the event loop until `done` holds or `timeoutMs` have passed; true when done.
+    static bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+    // Runs the event loop for a while.
+    static void spin(int milliseconds);
+
+    // The pack's files come from media/packs/<tag>.
+    void addSamplePack(const std::string& tag);
+
+    QtWindow& window() const;
+    // A button of the screen on top of the stage, by identifier or title.
+    QtButton* button(const std::string& identifierOrTitle) const;
+    // The widget that shows a view.
+    static QWidget* widgetOf(const std::shared_ptr<UIView>& view);
+    template <typename Widget>
+    static Widget* widgetOf(const std::shared_ptr<UIView>& view) {
+        return dynamic_cast<Widget*>(widgetOf(view));
+    }
+    bool logHas(const std::string& line) const;
+    // The widgets of a class below `root`. The backend's widget classes have no meta-object of
+    // their own, so findChildren cannot tell them from their Qt base classes.
+    template <typename Widget>
+    static std::vector<Widget*> widgetsIn(QWidget* root) {
+        std::vector<Widget*> found;
+        for (QWidget* child : root->findChildren<QWidget*>()) {
+            if (auto* widget = dynamic_cast<Widget*>(child))
+                found.push_back(widget);
+        }
+        return found;
+    }
+
+    std::shared_ptr<QtBackend> backend;
+    std::vector<std::string> openedURLs;
+};

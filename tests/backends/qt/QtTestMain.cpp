@@ -1,0 +1,19 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "backends/qt/ThreadsWindDown.h"
+
+int main(int argc, char** argv) {
+    // Real widgets without a display: Qt's offscreen platform, unless the caller chose one.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int status;
+    {
+        QApplication application(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        status = RUN_ALL_TESTS();
+    }
+    waitForThreadsToWindDown();
+    return status;
+}

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QVideoFrame>
+#include <QVideoFrameFormat>
+#include <cstdlib>
+#include <string>
+
+#include "backends/qt/QtVideoFrameScaler.h"
+
+namespace {
+
+struct Yuv {
+    int y, u, v;
+};
+struct Rgb {
+    int r, g, b;
+};
+
+// Standard colours as a video encoder writes them.
+constexpr Yuv kRed709 = {63, 102, 240};
+constexpr Yuv kBlue709 = {32, 240, 118};
+// Greys away from black and white, where reading full range as video range would show.
+constexpr Yuv kDarkGreyFull = {30, 128, 128};
+constexpr Yuv kLightGreyFull = {225, 128, 128};
+constexpr Yuv kGreen601 = {145, 54, 34};
+constexpr Yuv kRed601 = {81, 90, 240};
+constexpr Rgb kRed = {255, 0, 0};
+constexpr Rgb kBlue = {0, 0, 255};
+constexpr Rgb kGreen = {0, 255, 0};
+constexpr Rgb kDarkGrey = {30, 30, 30};
+constexpr Rgb kLightGrey = {225, 225, 225};
+
+using Format = QVideoFrameFormat;
+
+// A frame whose left half is `left` and right half `right`, written in `pixelFormat`'s own
+// layout of planes, with the colour space and range a decoder would tag it with.
+QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Yuv left, Yuv right,
+                           Format::ColorSpace space, Format::ColorRange range) {
+    Format format(size, pixelFormat);
+    format.setColorSpace(space);
+    format.setColorRange(range);
+    QVideoFrame frame(format);
+    EXPECT_TRUE(frame.map(QVideoFrame::WriteOnly));
+    auto at = [&](int x) { return x < size.width() / 2 ? left : right; };
+    auto row = [&](int plane, int y) { return frame.bits(plane) + y * frame.bytesPerLine(plane); };
+    const int w = size.width(), h = size.height();
+    switch (pixelFormat) {
+        case Format::Format_YUV420P:
+        case Format::Format_YV12: {
+            const bool vFirst = pixelFormat == Format::Format_YV12;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    row(0, y)[x] = uchar(at(x).y);
+            for (int y = 0; y < h / 2; ++y)
+                for (int x = 0; x < w / 2; ++x) {
+                    row(vFirst ? 2 : 1, y)[x] = uchar(at(2 * x).u);
+                    row(vFirst ? 1 : 2, y)[x] = uchar(at(2 * x).v);
+                }
+            break;
+        }
+        case Format::Format_NV12:
+        case Format::Format_NV21: {
+            const bool vFirst = pixelFormat == Format::Format_NV21;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    row(0, y)[x] = uchar(at(x).y);
+            for (int y = 0; y < h / 2; ++y)
+                for (int x = 0; x < w / 2; ++x) {
+                    row(1, y)[2 * x + (vFirst ? 1 : 0)] = uchar(at(2 * x).u);
+                    row(1, y)[2 * x + (vFirst ? 0 : 1)] = uchar(at(2 * x).v);
+                }
+            break;
+        }
+        case Format::Format_UYVY:
+        case Format::Format_YUYV:
+            // Two bytes a pixel: its luma, and U or V of its pair by turns.
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const int luma = pixelFormat == Format::Format_UYVY ? 1 : 0;
+                    row(0, y)[2 * x + luma] = uchar(at(x).y);
+                    row(0, y)[2 * x + 1 - luma] = uchar(x % 2 ? at(x - 1).v : at(x).u);
+                }
+            break;
+        default:
+            ADD_FAILURE() << "no writer for this format";
+    }
+    frame.unmap();
+    return frame;
+}
+
+// A packed RGB frame; `order` names the bytes of one pixel in memory, as the format does.
+QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Rgb left, Rgb right,
+                           const std::string& order) {
+    QVideoFrame frame(Format(size, pixelFormat));
+    EXPECT_TRUE(frame.map(QVideoFrame::WriteOnly));
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const Rgb colour = x < size.width() / 2 ? left : right;
+            uchar* pixel = frame.bits(0) + y * frame.bytesPerLine(0) + 4 * x;
+            for (int i = 0; i < 4; ++i) {
+                const char channel = order[std::size_t(i)];
+                pixel[i] = uchar(channel == 'R'   ? colour.r
+                                 : channel == 'G' ? colour.g
+                                 : channel == 'B' ? colour.b
+                                                  : 255);
+            }
+        }
+    frame.unmap();
+    return frame;
+}
+
+void expectColour(const QImage& image, QPoint point, Rgb expected, const std::string& where) {
+    constexpr int tolerance = 10;
+    const QRgb pixel = image.pixel(point);
+    EXPECT_NEAR(qRed(pixel), expected.r, tolerance) << where;
+    EXPECT_NEAR(qGreen(pixel), expected.g, tolerance) << where;
+    EXPECT_NEAR(qBlue(pixel), expected.b, tolerance) << where;
+}
+
+struct Case {
+    std::string name;
+    QVideoFrame frame;
+    Rgb left, right;
+};
+
+}  // namespace
+
+// Every layout a decoder hands over comes out in its true colours at the size asked for: a
+// swapped chroma plane, a wrong matrix or range, or a misread packing shows as a wrong colour.
+TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
+    const QSize small(64, 32);
+    const auto bt709 = Format::ColorSpace_BT709, bt601 = Format::ColorSpace_BT601,
+               untagged = Format::ColorSpace_Undefined;
+    const auto video = Format::ColorRange_Video, full = Format::ColorRange_Full;
+    const Case cases[] = {
+        {"YUV420P", twoColourFrame(Format::Format_YUV420P, small, kRed709, kBlue709, bt709, video),
+         kRed, kBlue},
+        {"YV12", twoColourFrame(Format::Format_YV12, small, kRed709, kBlue709, bt709, video), kRed,
+         kBlue},
+        {"NV12", twoColourFrame(Format::Format_NV12, small, kRed709, kBlue709, bt709, video), kRed,
+         kBlue},
+        {"NV21", twoColourFrame(Format::Format_NV21, small, kRed709, kBlue709, bt709, video), kRed,
+         kBlue},
+        {"UYVY BT.601",
+         twoColourFrame(Format::Format_UYVY, small, kGreen601, kRed601, bt601, video), kGreen,
+         kRed},
+        {"YUYV full range",
+         twoColourFrame(Format::Format_YUYV, small, kDarkGreyFull, kLightGreyFull, bt709, full),
+         kDarkGrey, kLightGrey},
+        {"untagged HD is BT.709",
+         twoColourFrame(Format::Format_NV12, QSize(64, 720), kRed709, kBlue709, untagged, video),
+         kRed, kBlue},
+        {"untagged SD is BT.601",
+         twoColourFrame(Format::Format_NV12, small, kGreen601, kRed601, untagged, video), kGreen,
+         kRed},
+        {"BGRA8888", twoColourFrame(Format::Format_BGRA8888, small, kRed, kGreen, "BGRA"), kRed,
+         kGreen},
+        {"RGBX8888", twoColourFrame(Format::Format_RGBX8888, small, kBlue, kRed, "RGBX"), kBlue,
+         kRed},
+        {"ARGB8888", twoColourFrame(Format::Format_ARGB8888, small, kGreen, kBlue, "ARGB"), kGreen,
+         kBlue},
+    };
+    // One scaler for every row, as one serves a whole chapter: a frame of another layout or
+    // size must not be drawn with the previous conversion.
+    QtVideoFrameScaler scaler;
+    for (const auto& row : cases) {
+        const QSize shown(row.frame.width() / 2, row.frame.height() / 2);
+        const QImage image = scaler.scaled(row.frame, shown);
+        ASSERT_EQ(image.size(), shown) << row.name;
+        EXPECT_EQ(image.format(), QImage::Format_RGB32) << row.name;
+        const int middle = shown.height() / 2;
+        expectColour(image, {shown.width() / 4, middle}, row.left, row.name + ", left half");
+        expectColour(image, {shown.width() * 3 / 4, middle}, row.right, row.name + ", right half");
+    }
+}

@@ -1,0 +1,205 @@
+// A pack whose transfer was cut carries on from what it kept, and falls back to a whole
+// transfer whenever what was kept cannot be trusted or the server cannot carry on from it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "PackFixtures.h"
+#include "Process.h"
+#include "TempDirectory.h"
+#include "packs/PackStore.h"
+#include "packs/Sha256.h"
+
+using namespace packfixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+using R = FaultyHttpServer::Response;
+
+enum class Damage { none, prefix, prefixAndRecord };
+
+const std::vector<FileContent> kPack = {{"a.bin", randomBytes(300000, 61)},
+                                        {"b.bin", randomBytes(400000, 62)},
+                                        {"c.bin", randomBytes(5000, 63)}};
+
+// Serves the pack with ranges and ETag "v1", then cuts "b.bin" after `cutAt` bytes and
+// checks that the failed request kept something in staging and nothing in the bundle.
+std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& server,
+                                                         ContentService& service,
+                                                         const std::vector<FileContent>& files,
+                                                         std::size_t cutAt) {
+    auto paths = servePack(server, "Video", files);
+    for (const auto& [path, body] : paths)
+        server.route(path, R{200, body, {}, {}, "v1", true});
+    server.route(paths[2].first, R{200, paths[2].second, cutAt, {}, "v1", true});
+    EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
+    expectNothingTrusted(service, "Video");
+    EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
+    return paths;
+}
+
+// No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
+ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
+    auto options = testOptions(server.url(), cache.path());
+    options.rateWindow = std::chrono::seconds(20);
+    return options;
+}
+
+}  // namespace
+
+TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size * 9 / 10;
+    auto changed = kPack;
+    changed[1].bytes = randomBytes(size, 64);
+    const struct {
+        const char* what;
+        bool ranges;
+        const char* etag;
+        const std::vector<FileContent>* served;  // the pack on the server for the next request
+        Damage damage;
+        std::size_t expectedBytes;  // of "b.bin" in the next request
+    } cases[] = {
+        {"carries on with a range", true, "v1", &kPack, Damage::none, size - cutAt},
+        {"server ignores ranges", false, "v1", &kPack, Damage::none, size},
+        {"file changed: another ETag", true, "v2", &kPack, Damage::none, size},
+        {"file changed: another hash in the manifest", true, "v2", &changed, Damage::none, size},
+        {"kept prefix fails its check", true, "v1", &kPack, Damage::prefix, size},
+        // Only the whole file's hash can tell, once the rest has come: then it comes again whole.
+        {"kept prefix damaged with its record", true, "v1", &kPack, Damage::prefixAndRecord,
+         size - cutAt + size},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        FaultyHttpServer server;
+        TempDirectory cache;
+        ContentService service(patientOptions(server, cache));
+        auto paths = cutOnce(server, service, kPack, cutAt);
+        if (row.damage != Damage::none) {
+            auto folder = service.stagingDirectory() / "Video.resume";
+            std::string bytes = readFile(folder / "b.bin");
+            bytes[bytes.size() / 3] ^= 0x20;
+            writeFile(folder / "b.bin", bytes);
+            if (row.damage == Damage::prefixAndRecord) {
+                auto record = nlohmann::json::parse(readFile(folder / ".resume.json"));
+                for (auto& entry : record) {
+                    if (entry.at("name") == "b.bin")
+                        entry["prefixSha256"] = Sha256::hex(bytes.data(), bytes.size());
+                }
+                writeFile(folder / ".resume.json", record.dump());
+            }
+        }
+        auto next = servePack(server, "Video", *row.served);
+        for (const auto& [path, body] : next)
+            server.route(path, R{200, body, {}, {}, row.etag, row.ranges});
+        std::size_t sentA = server.bytesSent(paths[1].first);
+        std::size_t sentB = server.bytesSent(paths[2].first);
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        expectPackInstalled(service, "Video", *row.served);
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sentB, row.expectedBytes);
+        EXPECT_EQ(server.bytesSent(paths[1].first), sentA) << "a whole kept file was fetched again";
+    }
+}
+
+TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNextOneTrusts) {
+    const std::vector<FileContent> files = {{"a.bin", randomBytes(100000, 71)},
+                                            {"b.bin", randomBytes(4000000, 72)}};
+    const std::size_t cutAt = 2000000;
+    FaultyHttpServer server;
+    TempDirectory cache;
+    ContentService service(patientOptions(server, cache));
+    auto paths = cutOnce(server, service, files, cutAt);
+    // The next attempt, in a process of its own, receives more of the file and is killed.
+    const std::string& b = paths[2].first;
+    server.route(b, R{200, paths[2].second, {}, 1000000, "v1", true});
+    std::size_t sent = server.bytesSent(b);
+    {
+        Process fetch({LARKSPIRE_FETCH_PROCESS, server.url(), cache.path().string(), "Video",
+                       trustedKeys().string()});
+        ASSERT_TRUE(fetch.waitForOutput(std::chrono::seconds(30)));
+        for (int i = 0; i < 3000 && server.bytesSent(b) < sent + 1000000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(server.bytesSent(b), sent + 1000000) << "the killed attempt did not carry on";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        fetch.kill();
+        EXPECT_EQ(fetch.wait(), 128 + 9);
+    }
+    expectNothingTrusted(service, "Video");
+    // What the killed attempt wrote past the recorded prefix is not trusted: the prefix is.
+    server.route(b, R{200, paths[2].second, {}, {}, "v1", true});
+    sent = server.bytesSent(b);
+    ASSERT_EQ(fetchPack(service, "Video"), 0);
+    expectPackInstalled(service, "Video", files);
+    EXPECT_EQ(server.bytesSent(b) - sent, files[1].bytes.size() - cutAt);
+}
+
+// Damage in the cache as a later request finds it: the request installs the pack from what is
+// sound, in bounded time, and reads, changes or links to nothing outside the cache.
+TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
+    // A pack folder as an install leaves it, made by hand.
+    auto installAt = [](const fs::path& folder) {
+        writePack(folder.parent_path(), folder.filename().string(), kPack);
+        fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
+        writeFile(folder / PackStore::kInstallRecordName, "verified");
+    };
+    enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
+    const struct {
+        const char* what;
+        const char* entry;  // in the cache, after a cut transfer of "b.bin"
+        Damage damage;
+        const char* target;    // of a link, in the outside folder
+        std::size_t bytesOfB;  // sent by the next request: the rest when carried on
+    } rows[] = {
+        {"resume folder links outside", "staging/Video.resume", linkOut, "", size},
+        {"resume record links to /dev/zero", "staging/Video.resume/.resume.json", linkToZero, "",
+         size},
+        {"resume record is a FIFO", "staging/Video.resume/.resume.json", fifo, "", size},
+        {"kept file links outside", "staging/Video.resume/a.bin", linkOut, "keep.txt", rest},
+        {"kept file is a folder", "staging/Video.resume/a.bin", folder, "", rest},
+        // Sent as it is, the line would end If-Range and start a header of its own.
+        {"ETag with CR/LF in the record", "staging/Video.resume/.resume.json", etagWithNewline, "",
+         rest},
+        {"manifest copy links outside", "packs/Video/.manifest.json", linkOut,
+         "Video/.manifest.json", rest},
+        {"installed pack links outside", "packs/Video", linkOut, "Video", rest},
+        {"staging folder links outside", "staging", linkOut, "", size},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        FaultyHttpServer server;
+        TempDirectory cache, outside;
+        writeFile(outside / "keep.txt", "not the cache's");
+        installAt(outside / "Video");
+        ContentService service(patientOptions(server, cache));
+        auto paths = cutOnce(server, service, kPack, cutAt);
+        auto entry = cache / row.entry;
+        if (entry.parent_path() == cache / "packs" / "Video")
+            installAt(entry.parent_path());
+        std::string record = row.damage == etagWithNewline ? readFile(entry) : "";
+        fs::remove_all(entry);
+        if (row.damage == linkOut || row.damage == linkToZero)
+            fs::create_symlink(row.damage == linkOut ? outside / row.target : "/dev/zero", entry);
+        ASSERT_TRUE(row.damage != fifo || ::mkfifo(entry.c_str(), 0644) == 0);
+        if (row.damage == folder)
+            fs::create_directories(entry / "x");
+        if (row.damage == etagWithNewline) {
+            auto kept = nlohmann::json::parse(record);
+            for (auto& file : kept)
+                file["etag"] = "\"v0\"\r\nX-Injected: 1";
+            writeFile(entry, kept.dump());
+        }
+        auto before = snapshotOf(outside.path());
+        server.route(paths[2].first, R{200, paths[2].second, {}, {}, "v1", true});
+        std::size_t sent = server.bytesSent(paths[2].first);
+        auto started = std::chrono::steady_clock::now();
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        expectPackInstalled(service, "Video", kPack);
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sent, row.bytesOfB);
+        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
+        for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
+    }
+}

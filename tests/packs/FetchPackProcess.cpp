@@ -1,0 +1,29 @@
+// Fetches one pack into a cache and exits: the process the kill tests stop at random moments.
+//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder>
+// Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
+// once the pack is installed, 1 otherwise.
+#include <cstdio>
+#include <future>
+
+#include "packs/ContentService.h"
+#include "platform/foundation/NSError.h"
+#include "platform/foundation/NSProgress.h"
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS\n", argv[0]);
+        return 2;
+    }
+    ContentService::Options options;
+    options.baseUrl = argv[1];
+    options.cacheDirectory = argv[2];
+    options.trustedKeys = argv[4];
+    ContentService service(options);
+    std::promise<long> code;
+    std::fputs("fetching\n", stdout);
+    std::fflush(stdout);
+    service.beginAccessing(argv[3], NSProgress::make(), [&](std::shared_ptr<NSError> error) {
+        code.set_value(error ? error->code() : 0);
+    });
+    return code.get_future().get() == 0 ? 0 : 1;
+}

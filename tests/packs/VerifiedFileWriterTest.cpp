@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TempDirectory.h"
+#include "packs/ContentError.h"
+#include "packs/Sha256.h"
+#include "packs/VerifiedFileWriter.h"
+
+namespace {
+
+std::string sha256Of(const std::vector<char>& bytes) {
+    Sha256 hasher;
+    hasher.update(bytes.data(), bytes.size());
+    return hasher.finishHex();
+}
+
+std::vector<char> randomBytes(std::size_t size) {
+    std::mt19937 generator(7);
+    std::vector<char> bytes(size);
+    for (auto& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
+}
+
+// Streams `bytes` in as a transfer does, 16 KiB at a time; with `damage`, changes the last
+// byte on disk behind the writer's back before it finishes.
+void streamIn(VerifiedFileWriter& writer, const std::vector<char>& bytes,
+              const std::filesystem::path& path, bool damage) {
+    constexpr std::size_t kChunk = 16 * 1024;
+    for (std::size_t at = 0; at < bytes.size(); at += kChunk)
+        writer.append(bytes.data() + at, std::min(kChunk, bytes.size() - at));
+    if (damage) {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(bytes.size() - 1));
+        file.put(static_cast<char>(bytes.back() ^ 0x5a));
+    }
+}
+
+}  // namespace
+
+// Small files are hashed at their end by the caller, large ones by a thread as they stream in;
+// either way what is checked is what the file holds on disk, to its last byte.
+TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
+    struct Row {
+        std::string name;
+        std::size_t size;
+        bool damage;
+    };
+    const std::uint64_t batch = VerifiedFileWriter::kHashBatch;
+    const Row rows[] = {
+        {"small, intact", 20 * 1024, false},
+        {"small, last byte changed on disk", 20 * 1024, true},
+        {"exactly one batch, intact", batch, false},
+        {"large, intact", 2 * batch + 12345, false},
+        {"large, last byte changed on disk", 2 * batch + 12345, true},
+    };
+    TempDirectory folder("larkspire-writer");
+    for (const auto& row : rows) {
+        const auto bytes = randomBytes(row.size);
+        const PackFile expected{"part.bin", row.size, sha256Of(bytes)};
+        const auto path = folder / "part.bin";
+        std::filesystem::remove(path);
+        VerifiedFileWriter writer(path, expected, ::write);
+        streamIn(writer, bytes, path, row.damage);
+        if (row.damage) {
+            try {
+                writer.finish();
+                ADD_FAILURE() << row.name << ": a changed file was accepted";
+            } catch (const ContentError& error) {
+                EXPECT_EQ(error.code(), LKSOnDemandChecksumMismatchError) << row.name;
+            }
+        } else {
+            EXPECT_NO_THROW(writer.finish()) << row.name;
+            EXPECT_EQ(std::filesystem::file_size(path), row.size) << row.name;
+        }
+    }
+}
