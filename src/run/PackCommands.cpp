@@ -104,17 +104,25 @@ int remove(PackLibrary& packs, const std::string& tag, const std::set<std::strin
 int download(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::string>& tags) {
     int status = 0;
     for (const auto& tag : tags) {
-        bool ended = false;
+        // The line starts with the service's first progress, after anything the service says
+        // on its own line as it starts (that its module cannot be loaded, say).
+        bool ended = false, drawn = false;
         auto observer = packs.addObserver([&](const PackStatus& change) {
             if (change.tag != tag)
                 return;
-            if (change.state == PackStatus::State::downloading) {
-                std::cerr << "\r" << tag << ": " << int(change.fraction * 100) << "%" << std::flush;
+            bool downloading = change.state == PackStatus::State::downloading;
+            bool installed = change.state == PackStatus::State::installed;
+            if (downloading && change.fraction <= 0 && !drawn)
                 return;
+            if (downloading || installed) {
+                std::cerr << "\r" << tag << ": " << (installed ? 100 : int(change.fraction * 100))
+                          << "%" << std::flush;
+                drawn = true;
             }
-            if (change.state == PackStatus::State::installed)
-                std::cerr << "\r" << tag << ": 100%";
-            std::cerr << "\n";
+            if (downloading)
+                return;
+            if (drawn)
+                std::cerr << "\n";
             ended = true;
             status = change.state == PackStatus::State::installed ? status : 1;
         });

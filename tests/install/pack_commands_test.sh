@@ -60,5 +60,13 @@ if "$larkspire" --content-url http://127.0.0.1:9 --download-packs Video 2>"$scra
   fail "a download from nowhere succeeded"
 fi
 grep -q '^larkspire: pack "Video": .*127.0.0.1' "$scratch/err" || fail "no server: $(cat "$scratch/err")"
+# Listing never loads the on-demand module; a download that cannot load it ends its lines.
+LARKSPIRE_CONTENT_MODULE=/nonexistent.so "$larkspire" --list-packs >/dev/null 2>"$scratch/err" ||
+  fail "listing without the module"
+[ ! -s "$scratch/err" ] || fail "listing loaded the module: $(cat "$scratch/err")"
+if LARKSPIRE_CONTENT_MODULE=/nonexistent.so "$larkspire" --download-packs Video 2>"$scratch/err"; then
+  fail "a download without the module succeeded"
+fi
+! grep -q '%.*larkspire:' "$scratch/err" || fail "mid-line without the module: $(cat -A "$scratch/err")"
 "$larkspire" --remove-pack 2>/dev/null && fail "--remove-pack without a tag"
 echo "pack commands: all checks passed"
