@@ -26,13 +26,22 @@ namespace {
 // Below this the copy is over before a bar would be worth drawing.
 constexpr std::uint64_t kProgressBarThreshold = 16 * 1024 * 1024;
 
+// Laid out as help2man reads it: the manual page is made from this text.
 const char* const kUsage =
-    "usage: larkspire-pack <source-folder> <output-folder> --tag <Tag> --key <private-key>\n"
-    "       larkspire-pack --new-key <private-key>\n"
-    "Copies the files of <source-folder> into <output-folder> and writes their manifest.json\n"
-    "(names, sizes and SHA-256) and its signature manifest.json.sig, ready to be served as\n"
-    "<base-url>/<Tag>/. --new-key makes a key pair: the private key, and <private-key>.pub\n"
-    "for the keys folder of the applications that are to trust the packs.\n";
+    "Usage: larkspire-pack SOURCE-FOLDER OUTPUT-FOLDER --tag TAG --key PRIVATE-KEY\n"
+    "  or:  larkspire-pack --new-key PRIVATE-KEY\n"
+    "Makes an on-demand pack for Larkspire: copies the files of SOURCE-FOLDER into\n"
+    "OUTPUT-FOLDER and writes their manifest.json (names, sizes and SHA-256) and its\n"
+    "signature manifest.json.sig, ready to be served as <base-url>/TAG/.\n"
+    "\n"
+    "Options:\n"
+    "  --tag TAG              the tag the pack is served as (\"Video\", \"Audio\")\n"
+    "  --key PRIVATE-KEY      the publisher's private key, which signs the manifest\n"
+    "  --new-key PRIVATE-KEY  make a key pair instead: the private key, and\n"
+    "                         PRIVATE-KEY.pub for the keys folder of the\n"
+    "                         applications that are to trust the packs\n"
+    "  -h, --help             print this help and exit\n"
+    "The options also take their value after \"=\", as in --tag=Video.\n";
 
 struct Arguments {
     std::string source;

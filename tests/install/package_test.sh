@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, unpacks it into a scratch root and runs the unpacked
-# application with the source and build trees out of reach (a tmpfs over each, in a
-# mount namespace of its own): a scripted run and the tour without a display pass there.
+# Builds the Debian package, checks it with lintian and its manual pages with man, unpacks it
+# into a scratch root and runs the unpacked application with the source and build trees out
+# of reach (a tmpfs over each, in a mount namespace of its own): a scripted run and the tour
+# without a display pass there.
 #   package_test.sh SOURCE BUILD
 set -euo pipefail
 source=$(realpath "$1") build=$(realpath "$2")
@@ -22,7 +23,28 @@ echo "package $(basename "$deb"): Depends: $depends"
 for library in libqt6widgets6 libqt6multimedia6 libcurl4 libstdc\+\+6; do
   grep -q "$library" <<<"$depends" || { echo "FAIL: $library missing from Depends"; exit 1; }
 done
+lintian --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>&1 &&
+  ! grep -q '^[EW]: ' "$scratch/lintian.out" ||
+  { cat "$scratch/lintian.out"; echo "FAIL: lintian reports errors or warnings"; exit 1; }
 dpkg-deb -x "$deb" "$scratch/root"
+
+# The manual pages as man shows them, without a complaint from groff; larkspire's names every
+# variable the README and the installation guide tell of.
+for page in larkspire larkspire-pack; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$scratch/root/usr/share/man/man1/$page.1.gz" \
+    >"$scratch/$page.txt" 2>"$scratch/man.err"
+  [ ! -s "$scratch/man.err" ] || { cat "$scratch/man.err"; echo "FAIL: man $page"; exit 1; }
+  for section in SYNOPSIS OPTIONS "EXIT STATUS" FILES EXAMPLES; do
+    grep -qx "$section" "$scratch/$page.txt" || { echo "FAIL: man $page has no $section"; exit 1; }
+  done
+done
+sed -n '/^ENVIRONMENT$/,/^FILES$/p' "$scratch/larkspire.txt" >"$scratch/environment.txt"
+for variable in $(grep -ohE '\b(LARKSPIRE|XDG|QT)_[A-Z_]+' "$source/README.md" \
+  "$source/docs/installing.md" | sort -u); do
+  grep -qw "$variable" "$scratch/environment.txt" ||
+    { echo "FAIL: man larkspire's ENVIRONMENT leaves out $variable"; exit 1; }
+done
+echo "lintian: no error or warning; both manual pages render with all their sections"
 cp "$source/docs/examples/chapter14-download.scenario" "$scratch/"
 
 export root=$scratch/root scratch source build
