@@ -18,10 +18,31 @@ const PackCommand* findPackCommand(const std::string& option) {
     return nullptr;
 }
 
+// "--remove-pack TAG": a pack command with the tags it takes.
+std::string synopsis(const PackCommand& command) {
+    switch (command.tags) {
+        case PackCommand::Tags::one:
+            return command.option + " TAG";
+        case PackCommand::Tags::any:
+            return command.option + " [TAG...]";
+        default:
+            return command.option;
+    }
+}
+
 void usage(std::ostream& out) {
     // Laid out as help2man reads it: the manual page is made from this text.
+    std::string commands, commandLines;
+    for (const auto& command : packCommands()) {
+        std::string line = "  " + synopsis(command);
+        line += line.size() < 22 ? std::string(22 - line.size(), ' ') : "\n" + std::string(22, ' ');
+        commands += (commands.empty() ? "" : " | ") + synopsis(command);
+        commandLines += line + command.usage + "\n";
+    }
     out << "Usage: larkspire [OPTION]...\n"
-           "  or:  larkspire --list-packs | --download-packs [TAG...] | --remove-pack TAG\n"
+           "  or:  larkspire "
+        << commands
+        << "\n"
            "Plays the chapter videos and songs of the story in a window. Without a display\n"
            "(no DISPLAY or WAYLAND_DISPLAY) the guided tour runs instead. The pack commands\n"
            "use the same cache and content source as the window.\n"
@@ -36,11 +57,8 @@ void usage(std::ostream& out) {
            "  --tour-script FILE  the tour to play (default: the installed tour)\n"
            "  --screenshots DIR   where the tour writes its screenshots (default: a new\n"
            "                      folder in the temporary folder)\n"
-           "  --list-packs        print each on-demand pack: tag, state, bytes on disk\n"
-           "  --download-packs [TAG...]\n"
-           "                      download these packs (all when none is named)\n"
-           "  --remove-pack TAG   remove one downloaded pack\n"
-           "  --headless          run on the headless backend\n"
+        << commandLines
+        << "  --headless          run on the headless backend\n"
            "  --scenario FILE     play a scenario (\"-\" reads it from standard input) on\n"
            "                      the headless backend with fresh settings and on-demand\n"
            "                      packs; exits non-zero when a step fails (see\n"
