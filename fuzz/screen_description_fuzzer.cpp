@@ -5,7 +5,8 @@
 #include "run/ApplicationClasses.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    registerApplicationClasses();
+    // Descriptions are only parsed, no screen is made: no pack library is needed.
+    registerApplicationClasses(nullptr);
     return 0;
 }
 
