@@ -23,6 +23,11 @@ bool QtMediaControls::videoShown() const {
     return player && player->mediaPlayer();
 }
 
+bool QtMediaControls::hasTrack() const {
+    return videoShown() ||
+           (nowPlaying_.kind() == QtNowPlaying::Kind::song && nowPlaying_.playing());
+}
+
 bool QtMediaControls::stop() {
     if (QtPlayerScreen* player = window_.playerScreen())
         return press(player->doneButton());
@@ -32,6 +37,8 @@ bool QtMediaControls::stop() {
 bool QtMediaControls::playPause() {
     if (videoShown())
         return press(window_.playerScreen()->playPauseButton());
+    // Whoever presses it while a song plays wants quiet, and Stop is the music screen's only way
+    // to it: a song cannot be paused, so leaving it playing would ignore the press.
     return press(songStopButton());
 }
 
@@ -42,9 +49,9 @@ bool QtMediaControls::play() {
 }
 
 bool QtMediaControls::pause() {
-    if (!videoShown() || !nowPlaying_.playing())
-        return false;
-    return press(window_.playerScreen()->playPauseButton());
+    if (!videoShown())
+        return playPause();
+    return nowPlaying_.playing() && press(window_.playerScreen()->playPauseButton());
 }
 
 bool QtMediaControls::mediaKey(int key) {

@@ -9,7 +9,8 @@ class QtWindow;
 
 // The desktop's player controls and the keyboard's media keys, acting through the window's own
 // buttons so that a screen cannot tell them from a press: the player's Done and Play/Pause for
-// a video, the music screen's Stop for a song (which has no pause).
+// a video, the music screen's Stop for a song (which has no pause, so Pause and Play/Pause stop
+// it too, and Play leaves it be).
 class QtMediaControls {
 public:
     QtMediaControls(QtWindow& window, const QtNowPlaying& nowPlaying)
@@ -26,6 +27,10 @@ public:
 
     // Whether a video is on the stage, which can pause and play again.
     bool videoShown() const;
+    // Whether there is something to act on: a video on the stage, or a song while it plays (a
+    // stopped song leaves nothing of it on the music screen, and nothing starts it again but
+    // its tile).
+    bool hasTrack() const;
     // What plays, as the reader sees it: the marked tile's title and picture for a song, the
     // file's name for a video, and its poster if there is one.
     QString title() const;

@@ -136,10 +136,13 @@ QVariantMap QtMprisService::playerProperties() const {
             {"MaximumRate", 1.0},
             {"CanGoNext", false},
             {"CanGoPrevious", false},
+            // Clients read CanPlay as "there is a current track" and refuse Stop, Play/Pause
+            // and the metadata without it; Play on a playing song does nothing.
+            {"CanPlay", controls_.hasTrack()},
             // Only a video pauses and plays again; a song can only be stopped.
-            {"CanPlay", video},
             {"CanPause", video},
             {"CanSeek", false},
+            // What the player can do at all, not what it can do now: it never changes.
             {"CanControl", true}};
 }
 

@@ -1,22 +1,24 @@
 #include <QAccessible>
-#include <QDBusConnectionInterface>
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
-#include <QDBusVariant>
+#include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QProcess>
-#include <QTest>
+#include <QRegularExpression>
 #include <sstream>
 
 #include "QtFixture.h"
-#include "backends/qt/QtMprisService.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "backends/qt/QtWindowState.h"
 #include "platform/foundation/AtomicFile.h"
+#include "run/QuietMedia.h"
 
 namespace fs = std::filesystem;
 
@@ -37,24 +39,53 @@ struct PrivateBus {
     }
 };
 
-// The desktop's screen saver, noting each call it gets.
-class FakeScreenSaver : public QDBusVirtualObject {
-public:
+// A desktop service that holds off the screen saver (its own, or the portal's), noting each
+// call with its arguments, and "at" the object when it is not the service's own.
+struct FakeInhibitor : QDBusVirtualObject {
+    FakeInhibitor(QString name, QString path) : name(std::move(name)), path(std::move(path)) {}
+    const QString name, path;
     std::vector<std::string> calls;
-    uint cookies = 0;
+    uint inhibits = 0;
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override {
-        auto arguments = message.arguments();
-        if (message.member() == "Inhibit") {
-            calls.push_back("Inhibit " + arguments.value(0).toString().toStdString() + " " +
-                            std::to_string(++cookies));
-            return bus.send(message.createReply(cookies));
-        }
-        calls.push_back("UnInhibit " + std::to_string(arguments.value(0).toUInt()));
-        return bus.send(message.createReply());
+        QString line = message.member();
+        // Of the portal's options only the reason matters.
+        for (const QVariant& argument : message.arguments())
+            line += " " + (argument.canConvert<QDBusArgument>()
+                               ? qdbus_cast<QVariantMap>(argument).value("reason").toString()
+                               : argument.toString());
+        calls.push_back(
+            (message.path() == path ? line : line + " at " + message.path()).toStdString());
+        if (message.member() != "Inhibit")
+            return bus.send(message.createReply());
+        // The portal answers with a request, which is closed to let the screen sleep again.
+        QDBusObjectPath request(path + "/request/" + QString::number(++inhibits));
+        return bus.send(message.createReply(name.contains("portal") ? QVariant::fromValue(request)
+                                                                    : QVariant(inhibits)));
     }
 };
 
+// A reader's buttons and media keys, and playerctl, each step "what > the button it leaves the
+// screen offering for what plays". Without a bus playerctl's steps are left out: the others find
+// the screens as they would after them.
+const char* const kSteps = R"(Mend the Sky > Stop; key Media Play > Stop; playerctl pause > Stop
+playerctl play-pause > nothing; playerctl stop > nothing; Someday (Brief Return) > Stop
+key Toggle Media Play/Pause > nothing; Mend the Sky > Stop; key Media Pause > nothing
+Someday (Brief Return) > Stop; playerctl stop > nothing; Mend the Sky > Stop
+key Media Stop > nothing; chapters > nothing; chapter13 > Pause; key Media Pause > Play
+key Media Play > Pause; playerctl play-pause > Play; playerctl play > Pause
+key Toggle Media Play/Pause > Play; playerctl play-pause > Pause; playerctl pause > Play
+key Toggle Media Play/Pause > Pause; key Media Stop > nothing; chapter13 > Pause
+playerctl stop > nothing)";
+// What playerctl says with those buttons, and of each track: its title and picture.
+const std::map<std::string, std::string> kStatus{
+    {"nothing", "Stopped"}, {"Stop", "Playing"}, {"Pause", "Playing"}, {"Play", "Paused"}};
+const std::map<std::string, std::string> kTracks{
+    {"Mend the Sky", "Mend the Sky, song-mend-the-sky.svg"},
+    {"Someday (Brief Return)", "Someday (Brief Return), song-someday.svg"},
+    {"chapter13", "Chapter 13, LKSChapter13.jpg"}};
+
+// The application with a song pack and a chapter on the test's bus, driven as a reader would.
 class DesktopTest : public QtFixture {
 protected:
     void configure(QtBackendOptions& options) override {
@@ -64,40 +95,118 @@ protected:
     void SetUp() override {
         QtFixture::SetUp();
         ASSERT_FALSE(bus.address.isEmpty()) << "no dbus-daemon";
-        fs::copy_file(fs::path(LARKSPIRE_MEDIA_DIR) / "bundle" / "LKSChapter13.mp4",
-                      scratch / "bundle" / "LKSChapter13.mp4");
+        for (const char* file : {"LKSChapter13.mp4", "LKSChapter13.jpg"})
+            fs::copy_file(fs::path(LARKSPIRE_BUNDLE_DIR) / file, scratch / "bundle" / file);
         addSamplePack("Audio");
         resources->install("Audio");
-        client.registerVirtualObject("/org/freedesktop/ScreenSaver", &screenSaver);
-        client.registerService("org.freedesktop.ScreenSaver");
     }
     void TearDown() override {
-        client.unregisterObject("/org/freedesktop/ScreenSaver");
+        serve(screenSaver, false);
+        serve(portal, false);
         QtFixture::TearDown();
     }
-    void open(const std::string& screen) {
-        showScreen(screen);
-        backend->startDesktopServices();
+    // Puts a desktop service on the bus, or takes it off.
+    void serve(FakeInhibitor& service, bool on) {
+        if (on && client.registerVirtualObject(service.path, &service, QDBusConnection::SubPath))
+            client.registerService(service.name);
+        if (!on && client.unregisterService(service.name))
+            client.unregisterObject(service.path, QDBusConnection::UnregisterTree);
     }
-    // A call to the application's player, answered while the event loop runs.
-    QDBusMessage call(const QString& interface, const QString& member, QVariantList arguments) {
-        auto message = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.larkspire",
-                                                      "/org/mpris/MediaPlayer2", interface, member);
-        message.setArguments(arguments);
-        QDBusPendingCall pending = client.asyncCall(message);
-        waitUntil([&] { return pending.isFinished(); }, 5000);
-        return pending.reply();
+    // A screen by name, a key by its name ("key Media Play"), else a button of the screen.
+    void act(const std::string& what) {
+        if (what.starts_with("key ")) {
+            QKeySequence key(QString::fromStdString(what.substr(4)));
+            QKeyEvent press(QEvent::KeyPress, key[0].key(), Qt::NoModifier);
+            QApplication::sendEvent(&window(), &press);
+        } else if (what == "music" || what == "chapters") {
+            showScreen(what);
+            backend->startDesktopServices();
+        } else {
+            button(what)->click();
+        }
     }
-    QVariant player(const QString& property) {
-        auto reply = call("org.freedesktop.DBus.Properties", "Get",
-                          {"org.mpris.MediaPlayer2.Player", property});
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    // The button the screen offers for what plays: the music screen's Stop, or the player
+    // screen's Play/Pause as it reads now; else nothing.
+    std::string shown() const {
+        if (QtPlayerScreen* player = window().playerScreen())
+            return player->playPauseButton()->text().toStdString();
+        return button("stop") && button("stop")->isVisible() ? "Stop" : "nothing";
     }
-    QString status() { return player("PlaybackStatus").toString(); }
+    // playerctl as a desktop's media keys or status bar run it, on the test's bus.
+    std::string playerctl(const std::string& command) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start("playerctl", {"-p", "larkspire", QString::fromStdString(command)});
+        waitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000);
+        return process.readAll().trimmed().toStdString();
+    }
+    // The title and picture `playerctl metadata` shows, when it shows a track and its length;
+    // else what it says.
+    std::string metadata() {
+        QString text = QString::fromStdString(playerctl("metadata"));
+        auto field = [&](const QString& key) {
+            return QRegularExpression("larkspire +" + key + " +(.*)").match(text).captured(1);
+        };
+        bool track = field("mpris:trackid").contains("/org/larkspire/track/");
+        if (!track || field("mpris:length").toLongLong() <= 0)
+            return text.toStdString();
+        QString art = QFileInfo(QUrl(field("mpris:artUrl")).toLocalFile()).fileName();
+        return (field("xesam:title") + ", " + art).toStdString();
+    }
+    // Takes the steps, checking the screen after each; on the bus also what playerctl shows and
+    // that every change of CanPlay is announced, as those following the player rely on.
+    void takeSteps(bool onBus) {
+        act("music");
+        QProcess monitor;
+        if (onBus)
+            monitor.start("dbus-monitor", {"--address", bus.address, "member='PropertiesChanged'"});
+        ASSERT_TRUE(!onBus || waitUntil([&] { return monitor.bytesAvailable() > 0; }, 5000));
+        QString announced;
+        QRegularExpression canPlay(R"("CanPlay"\s+variant\s+boolean (\w+)(?![\s\S]*"CanPlay"))");
+        std::string track;
+        for (const QString& step : QString(kSteps).split(QRegularExpression("; |\n"))) {
+            std::string action = step.section(" > ", 0, 0).toStdString();
+            std::string offered = step.section(" > ", 1).toStdString();
+            bool viaBus = action.starts_with("playerctl ");
+            if (viaBus && !onBus)
+                continue;
+            viaBus ? (void)playerctl(action.substr(10)) : act(action);
+            EXPECT_TRUE(waitUntil([&] { return shown() == offered; }, 5000)) << action;
+            if (!onBus)
+                continue;
+            track = kTracks.contains(action) ? kTracks.at(action) : track;
+            auto seen = [&] { return playerctl("status") + " | " + metadata(); };
+            std::string expected =
+                kStatus.at(offered) + " | " +
+                (offered == "nothing" ? "No player could handle this command" : track);
+            waitUntil([&] { return seen() == expected; }, 5000);
+            EXPECT_EQ(seen(), expected) << action;
+            EXPECT_TRUE(waitUntil(
+                [&] {
+                    announced += monitor.readAll();
+                    return (canPlay.match(announced).captured(1) == "true") ==
+                           (offered != "nothing");
+                },
+                3000))
+                << action;
+        }
+        monitor.kill();
+        monitor.waitForFinished();
+    }
 
     PrivateBus bus;
     QDBusConnection client = QDBusConnection::connectToBus(bus.address, "test " + bus.address);
-    FakeScreenSaver screenSaver;
+    FakeInhibitor screenSaver{"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"};
+    FakeInhibitor portal{"org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"};
+};
+
+// The application on the session bus, which the test's is not.
+class NoSessionBusTest : public DesktopTest {
+protected:
+    void configure(QtBackendOptions& options) override { options.desktopServices = true; }
 };
 
 }  // namespace
@@ -108,90 +217,59 @@ TEST_F(DesktopTest, AChapterKeepsTheScreenAwakeUntilItEndsOrClosesAndASongNever)
         const char* tap;
         std::function<void()> close;  // null: it plays to its end
         bool inhibits;
+        bool portal = false;  // the desktop has no screen-saver service, as in a sandbox
     };
     auto done = [this] { window().playerScreen()->doneButton()->click(); };
     auto stop = [this] { button("stop")->click(); };
     auto closeWindow = [this] { window().QWidget::close(); };
     for (const auto& test : std::vector<Case>{{"chapters", "chapter13", nullptr, true},
                                               {"chapters", "chapter13", done, true},
+                                              {"chapters", "chapter13", done, true, true},
                                               {"music", "Mend the Sky", stop, false},
                                               {"chapters", "chapter13", closeWindow, true}}) {
         SCOPED_TRACE(test.tap);
-        open(test.screen);
-        screenSaver.calls.clear();
+        serve(screenSaver, !test.portal);
+        serve(portal, test.portal);
+        FakeInhibitor& service = test.portal ? portal : screenSaver;
+        act(test.screen);
+        service.calls.clear();
         button(test.tap)->click();
-        EXPECT_EQ(waitUntil([&] { return !screenSaver.calls.empty(); }, 3000), test.inhibits);
+        EXPECT_EQ(waitUntil([&] { return !service.calls.empty(); }, 3000), test.inhibits);
         if (test.close)
             test.close();
-        waitUntil([&] { return screenSaver.calls.size() == 2; }, test.close ? 3000 : 60000);
-        std::string cookie = std::to_string(screenSaver.cookies);
+        waitUntil([&] { return service.calls.size() == 2; }, test.close ? 3000 : 60000);
+        std::string n = std::to_string(service.inhibits);
         std::vector<std::string> expected;
-        if (test.inhibits)
-            expected = {"Inhibit Larkspire " + cookie, "UnInhibit " + cookie};
-        EXPECT_EQ(screenSaver.calls, expected);
-        for (const auto& line : screenSaver.calls)
-            std::cout << "[screen saver] " << line << "\n";
+        if (test.inhibits && test.portal)
+            expected = {"Inhibit  8 Playing a video",
+                        "Close at " + portal.path.toStdString() + "/request/" + n};
+        else if (test.inhibits)
+            expected = {"Inhibit Larkspire Playing a video", "UnInhibit " + n};
+        EXPECT_EQ(service.calls, expected);
+        for (const auto& line : service.calls)
+            std::cout << "[" << service.name.toStdString() << "] " << line << "\n";
     }
 }
 
-TEST_F(DesktopTest, ThePlayerOnTheBusFollowsASongAndAVideoAndActsThroughTheScreensButtons) {
-    open("music");
-    EXPECT_TRUE(client.interface()->isServiceRegistered("org.mpris.MediaPlayer2.larkspire"));
-    auto act = [this](std::string what) {
-        if (what == "stop key")
-            QTest::keyClick(&window(), Qt::Key_MediaStop);
-        else if (what.starts_with("Player."))
-            call("org.mpris.MediaPlayer2.Player", QString::fromStdString(what.substr(7)), {});
-        else if (what == "chapters")
-            open(what);
-        else
-            button(what)->click();
-    };
-    // What the screen shows: the song's labels and Stop, or the player screen.
-    auto shown = [this] {
-        if (window().playerScreen())
-            return std::string("player");
-        std::string seen;
-        for (auto* widget : widgetsIn<QWidget>(window().topStageWidget())) {
-            auto* peer = QtViewPeer::peerOf(widget);
-            std::string id = peer ? peer->view()->identifier() : "";
-            if ((id == "stop" || id == "trackPosition") && widget->isVisible())
-                seen += id + " ";
-        }
-        return seen;
-    };
-    struct Step {
-        const char* action;
-        const char* status;
-        std::string shown;
-        const char* title;
-        const char* art;
-    };
-    for (const auto& step : std::vector<Step>{
-             {"Mend the Sky", "Playing", "trackPosition stop ", "Mend the Sky",
-              "song-mend-the-sky.svg"},
-             {"Player.Stop", "Stopped", "", "Mend the Sky", "song-mend-the-sky.svg"},
-             {"Someday (Brief Return)", "Playing", "trackPosition stop ", "Someday (Brief Return)",
-              "song-someday.svg"},
-             {"Player.PlayPause", "Stopped", "", "Someday (Brief Return)", "song-someday.svg"},
-             {"Mend the Sky", "Playing", "trackPosition stop ", "Mend the Sky",
-              "song-mend-the-sky.svg"},
-             {"stop key", "Stopped", "", "Mend the Sky", "song-mend-the-sky.svg"},
-             {"chapters", "Stopped", "", "", ""},
-             {"chapter13", "Playing", "player", "Chapter 13", ""},
-             {"Player.PlayPause", "Paused", "player", "Chapter 13", ""},
-             {"Player.Play", "Playing", "player", "Chapter 13", ""},
-             {"Player.Stop", "Stopped", "", "", ""},
-         }) {
-        act(step.action);
-        waitUntil([&] { return status() == step.status && shown() == step.shown; }, 3000);
-        EXPECT_EQ(status().toStdString(), step.status) << step.action;
-        EXPECT_EQ(shown(), step.shown) << step.action;
-        QVariantMap metadata = qdbus_cast<QVariantMap>(player("Metadata"));
-        EXPECT_EQ(metadata.value("xesam:title").toString().toStdString(), step.title);
-        QUrl art(metadata.value("mpris:artUrl").toString());
-        EXPECT_EQ(QFileInfo(art.toLocalFile()).fileName().toStdString(), step.art);
+TEST_F(DesktopTest, PlayerctlAndTheMediaKeysActThroughTheScreensOwnButtons) {
+    takeSteps(true);
+}
+
+TEST_F(NoSessionBusTest, TheWindowAndItsMediaKeysWorkAndNothingIsPrinted) {
+    // As on a machine without a desktop.
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY"})
+        saved.emplace_back(name, qgetenv(name)), qunsetenv(name);
+    testing::internal::CaptureStderr();
+    {
+        // The media libraries' chatter is kept off the terminal, as in every window run.
+        QuietMedia quiet(true);
+        takeSteps(false);
+        EXPECT_FALSE(QDBusConnection::sessionBus().isConnected());
     }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (const auto& [name, value] : saved)
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
 }
 
 class PlayingMarkTest : public QtFixture {};

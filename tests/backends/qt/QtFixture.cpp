@@ -70,12 +70,3 @@ QtButton* QtFixture::button(const std::string& identifierOrTitle) const {
     }
     return nullptr;
 }
-
-QWidget* QtFixture::widgetOf(const std::shared_ptr<UIView>& view) {
-    auto* peer = dynamic_cast<QtViewPeer*>(view ? view->peer() : nullptr);
-    return peer ? &peer->widget() : nullptr;
-}
-
-bool QtFixture::logHas(const std::string& line) const {
-    return std::find(log.begin(), log.end(), line) != log.end();
-}

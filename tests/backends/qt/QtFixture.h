@@ -39,13 +39,6 @@ protected:
     QtWindow& window() const;
     // A button of the screen on top of the stage, by identifier or title.
     QtButton* button(const std::string& identifierOrTitle) const;
-    // The widget that shows a view.
-    static QWidget* widgetOf(const std::shared_ptr<UIView>& view);
-    template <typename Widget>
-    static Widget* widgetOf(const std::shared_ptr<UIView>& view) {
-        return dynamic_cast<Widget*>(widgetOf(view));
-    }
-    bool logHas(const std::string& line) const;
     // The widgets of a class below `root`. The backend's widget classes have no meta-object of
     // their own, so findChildren cannot tell them from their Qt base classes.
     template <typename Widget>
