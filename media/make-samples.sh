@@ -3,6 +3,8 @@
 #   bundle/        videos installed with the application
 #   packs/Video/   videos of the "Video" on-demand pack
 #   packs/Audio/   songs of the "Audio" on-demand pack
+# and beside each the timed text of what it says or sings, in English and German
+# ("<base name>.en.vtt", "<base name>.de.vtt"): captions of a video, lyrics of a song.
 #
 # Needs: ffmpeg, espeak-ng, sox, fonts-dejavu-core (Debian package names).
 # Output is reproducible for a given set of tool versions: synthesis is
@@ -37,10 +39,11 @@ RATE=44100
 FF=(ffmpeg -hide_banner -loglevel error -nostdin -y)
 SOX=(sox -R -D -V1)
 
-# speak TEXT VOICE SPEED OUT.wav -- spoken text, 44.1 kHz mono
+# speak TEXT VOICE SPEED OUT.wav [ESPEAK-NG OPTIONS...] -- spoken text, 44.1 kHz mono
 speak() {
     local text=$1 voice=$2 speed=$3 dst=$4
-    espeak-ng -v "$voice" -s "$speed" -a 150 -w "$work/espeak.wav" "$text"
+    shift 4
+    espeak-ng -v "$voice" -s "$speed" -a 150 "$@" -w "$work/espeak.wav" "$text"
     # Drop the leading/trailing silence espeak-ng leaves so callers control the gaps.
     "${SOX[@]}" "$work/espeak.wav" -r "$RATE" -c 1 "$dst" \
         silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse
@@ -49,23 +52,122 @@ speak() {
 # seconds FILE -- duration of a wav file as a decimal number
 seconds() { soxi -D "$1"; }
 
+# calc EXPRESSION -- its value to the millisecond
+calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+
+# ---------------------------------------------------------------------------
+# Speech tracks and their timed text
+# ---------------------------------------------------------------------------
+# Each line is spoken on its own and put at an offset chosen here, so the cue times come
+# from the same numbers that place the speech: a cue starts CUE_MARGIN before its line and
+# ends CUE_MARGIN after it. Lines are at least twice that apart, so cues never overlap.
+CUE_MARGIN=0.1
+
+track_pieces=() track_end=0 track_n=0
+cue_start=() cue_end=() cue_en=() cue_de=()
+
+# track_add WAV AT -- WAV starts at AT seconds in the speech track (silence up to it)
+track_add() {
+    local wav=$1 at=$2 gap
+    gap=$(calc "$at - $track_end")
+    track_n=$((track_n + 1))
+    "${SOX[@]}" -n -r "$RATE" -c 1 "$work/t-gap-$track_n.wav" trim 0 "$gap"
+    track_pieces+=("$work/t-gap-$track_n.wav" "$wav")
+    track_end=$(calc "$at + $(seconds "$wav")")
+}
+
+# track_cue WAV AT ENGLISH GERMAN -- as track_add, and the line's cue in both languages
+track_cue() {
+    track_add "$1" "$2"
+    cue_start+=("$(calc "$2 - $CUE_MARGIN")")
+    cue_end+=("$(calc "$track_end + $CUE_MARGIN")")
+    cue_en+=("$3")
+    cue_de+=("$4")
+}
+
+# track_write OUT.wav LENGTH -- the speech track, LENGTH seconds long; starts the next one
+track_write() {
+    "${SOX[@]}" "${track_pieces[@]}" "$1" pad 0 "$2" trim 0 "$2"
+    rm -f "$work"/t-gap-*.wav
+    track_pieces=() track_end=0 track_n=0
+}
+
+# vtt_time SECONDS -- mm:ss.ttt
+vtt_time() {
+    awk -v s="$1" 'BEGIN { ms = int(s * 1000 + 0.5); if (ms < 0) ms = 0
+                           printf "%02d:%02d.%03d", int(ms / 60000), int(ms / 1000) % 60, ms % 1000 }'
+}
+
+# cue_lines TEXT -- one line, or two split at the space nearest the middle when it is long
+cue_lines() {
+    awk -v t="$1" 'BEGIN {
+        if (length(t) <= 42) { print t; exit }
+        best = 0
+        for (i = 1; i <= length(t); i++)
+            if (substr(t, i, 1) == " " && (best == 0 || (i - length(t) / 2) ^ 2 < (best - length(t) / 2) ^ 2))
+                best = i
+        if (best == 0) { print t; exit }
+        print substr(t, 1, best - 1); print substr(t, best + 1) }'
+}
+
+# write_cues MEDIA -- "<base name>.en.vtt" and "<base name>.de.vtt" beside MEDIA from the
+# cues gathered since the last call
+write_cues() {
+    local base=${1%.*} i
+    {
+        printf 'WEBVTT\n'
+        for i in "${!cue_start[@]}"; do
+            printf '\n%s --> %s\n%s\n' "$(vtt_time "${cue_start[i]}")" \
+                "$(vtt_time "${cue_end[i]}")" "$(cue_lines "${cue_en[i]}")"
+        done
+    } >"$base.en.vtt"
+    {
+        printf 'WEBVTT\n'
+        for i in "${!cue_start[@]}"; do
+            printf '\n%s --> %s\n%s\n' "$(vtt_time "${cue_start[i]}")" \
+                "$(vtt_time "${cue_end[i]}")" "$(cue_lines "${cue_de[i]}")"
+        done
+    } >"$base.de.vtt"
+    cue_start=() cue_end=() cue_en=() cue_de=()
+}
+
 # ---------------------------------------------------------------------------
 # Videos
 # ---------------------------------------------------------------------------
-VIDEO_LEN=7
+NARRATION_SPEED=150
+TITLE_AT=0.6        # the title is spoken first, at this time
+TITLE_GAP=0.7       # from the end of the title to the first line of narration
+LINE_GAP=0.5        # between lines of narration
+VIDEO_TAIL=1.0      # at least this much after the last line, rounded up to a whole second
 
-# make_video OUT.mp4 TITLE TITLE_SIZE SUBTITLE BG_COLOUR ACCENT_COLOUR VOICE PAD_NOTE1 PAD_NOTE2
+# make_video OUT.mp4 TITLE TITLE_DE TITLE_SIZE SUBTITLE BG_COLOUR ACCENT_COLOUR VOICE
+#            PAD_NOTE1 PAD_NOTE2 [ENGLISH GERMAN]...
+# The title and then each English line are spoken, and captioned in both languages.
 make_video() {
-    local dst=$1 title=$2 size=$3 subtitle=$4 bg=$5 accent=$6 voice=$7 n1=$8 n2=$9
+    local dst=$1 title=$2 title_de=$3 size=$4 subtitle=$5 bg=$6 accent=$7 voice=$8 n1=$9 n2=${10}
+    shift 10
     local speech="$work/v-speech.wav" pad="$work/v-pad.wav" mix="$work/v-audio.wav" vf
+    local at len i=0
 
-    # Soundtrack: a soft two-note pad with the title spoken over it.
-    speak "$title" "$voice" 140 "$work/v-title.wav"
-    "${SOX[@]}" "$work/v-title.wav" "$speech" pad 0.6 "$VIDEO_LEN" trim 0 "$VIDEO_LEN"
+    speak "$title" "$voice" "$NARRATION_SPEED" "$work/v-line-0.wav"
+    track_cue "$work/v-line-0.wav" "$TITLE_AT" "$title" "$title_de"
+    at=$(calc "$track_end + $TITLE_GAP")
+    while (($# >= 2)); do
+        i=$((i + 1))
+        speak "$1" "$voice" "$NARRATION_SPEED" "$work/v-line-$i.wav"
+        track_cue "$work/v-line-$i.wav" "$at" "$1" "$2"
+        at=$(calc "$track_end + $LINE_GAP")
+        shift 2
+    done
+    len=$(awk -v e="$track_end" -v t="$VIDEO_TAIL" 'BEGIN { l = int(e + t); print (l < e + t) ? l + 1 : l }')
+
+    # Soundtrack: a soft two-note pad with the speech over it.
+    track_write "$speech" "$len"
     "${SOX[@]}" -n -r "$RATE" -c 2 "$work/v-pad2.wav" \
-        synth "$VIDEO_LEN" sine "$n1" sine "$n2" tremolo 0.5 40
-    "${SOX[@]}" "$work/v-pad2.wav" "$pad" remix - vol 0.35 fade t 1.0 "$VIDEO_LEN" 1.5
+        synth "$len" sine "$n1" sine "$n2" tremolo 0.5 40
+    "${SOX[@]}" "$work/v-pad2.wav" "$pad" remix - vol 0.35 fade t 1.0 "$len" 1.5
     "${SOX[@]}" -m "$speech" "$pad" "$mix" gain -n -1
+    rm -f "$work"/v-line-*.wav
 
     # Picture: title, subtitle, a star gliding across, a progress bar and a timecode.
     vf="[0:v]drawtext=fontfile=$font_title:text='$title':fontsize=$size:fontcolor=white"
@@ -73,111 +175,216 @@ make_video() {
     vf+=",drawtext=fontfile=$font_text:text='$subtitle':fontsize=26:fontcolor=white@0.9"
     vf+=":x=(w-text_w)/2:y=(h/2)+30"
     vf+=",drawtext=fontfile=$font_title:text='★':fontsize=40:fontcolor=$accent"
-    vf+=":x=-40+(w+40)*t/$VIDEO_LEN:y=60+20*sin(2*PI*t)"
+    vf+=":x=-40+(w+40)*t/$len:y=60+20*sin(2*PI*t)"
     vf+=",drawtext=fontfile=$font_mono:text='%{pts\\:hms}':fontsize=22:fontcolor=white"
     vf+=":box=1:boxcolor=black@0.5:boxborderw=6:x=w-text_w-16:y=h-text_h-34"
     vf+="[bg];[1:v]format=yuv420p[bar];"
-    vf+="[bg][bar]overlay=x=-W+W*t/$VIDEO_LEN:y=H-h:eval=frame:shortest=1[v]"
+    vf+="[bg][bar]overlay=x=-W+W*t/$len:y=H-h:eval=frame:shortest=1[v]"
 
     "${FF[@]}" \
-        -f lavfi -i "color=c=$bg:s=640x360:r=24:d=$VIDEO_LEN" \
-        -f lavfi -i "color=c=$accent:s=640x14:r=24:d=$VIDEO_LEN" \
+        -f lavfi -i "color=c=$bg:s=640x360:r=24:d=$len" \
+        -f lavfi -i "color=c=$accent:s=640x14:r=24:d=$len" \
         -i "$mix" \
         -filter_complex "$vf" -map '[v]' -map 2:a \
-        -c:v libx264 -preset medium -crf 26 -pix_fmt yuv420p -g 48 -threads 2 \
-        -c:a aac -b:a 64k -ar "$RATE" -ac 2 \
-        -t "$VIDEO_LEN" -map_metadata -1 -metadata title="$title" \
+        -c:v libx264 -preset medium -crf 26 -pix_fmt yuv420p -g 96 -threads 2 \
+        -c:a aac -b:a 48k -ar "$RATE" -ac 2 \
+        -t "$len" -map_metadata -1 -metadata title="$title" \
         -fflags +bitexact -flags:v +bitexact -flags:a +bitexact \
         -movflags +faststart "$dst"
+    write_cues "$dst"
 }
 
 mkdir -p "$out/bundle" "$out/packs/Video" "$out/packs/Audio"
 
-make_video "$out/bundle/LKSChapter13.mp4"      "Chapter 13" 64 "Larkspire Stories" \
-    '0x1B6F7A' '0xFFD35C' en-us+f3 D3 A3
-make_video "$out/bundle/XmasDocumentary.mp4"   "Christmas Documentary" 44 "Larkspire Specials" \
-    '0x9E1B20' '0x7BD389' en-gb+m3 G3 D4
-make_video "$out/packs/Video/LKSChapter14.mp4" "Chapter 14" 64 "Larkspire Stories" \
-    '0x5B2A86' '0xF9A03F' en-us+f2 E3 B3
-make_video "$out/packs/Video/LKSChapter15.mp4" "Chapter 15" 64 "Larkspire Stories" \
-    '0x2F6B2F' '0xF4E285' en-us+m2 F3 C4
-make_video "$out/packs/Video/LKSChapter16.mp4" "Chapter 16" 64 "Larkspire Stories" \
-    '0xB0531C' '0x8FD3FF' en-gb+f4 A2 E3
+make_video "$out/bundle/LKSChapter13.mp4" "Chapter 13" "Kapitel 13" 64 "Larkspire Stories" \
+    '0x1B6F7A' '0xFFD35C' en-us+f3 D3 A3 \
+    "One night, a small tear opened in the sky above Larkspire." \
+    "Eines Nachts öffnete sich ein kleiner Riss im Himmel über Larkspire." \
+    "Through it, the stars began to slip away, one by one." \
+    "Durch ihn rutschten die Sterne davon, einer nach dem anderen." \
+    "Wren took her grandmother's silver needle from the drawer." \
+    "Wren nahm die silberne Nadel ihrer Großmutter aus der Schublade." \
+    "We can mend it by morning, she whispered." \
+    "Wir können ihn bis zum Morgen flicken, flüsterte sie."
+
+make_video "$out/bundle/XmasDocumentary.mp4" "Christmas Documentary" "Weihnachtsdokumentation" 44 \
+    "Larkspire Specials" '0x9E1B20' '0x7BD389' en-gb+m3 G3 D4 \
+    "In the snowy valleys of Larkspire, lanterns glow in every window." \
+    "In den verschneiten Tälern von Larkspire leuchten Laternen in jedem Fenster." \
+    "The bakers rise early to bake star bread for the whole town." \
+    "Die Bäcker stehen früh auf und backen Sternenbrot für die ganze Stadt." \
+    "At dusk, the children sing beneath the great fir tree." \
+    "In der Dämmerung singen die Kinder unter der großen Tanne." \
+    "And everyone listens for the bells that ring from the hill." \
+    "Und alle lauschen den Glocken, die vom Hügel läuten."
+
+make_video "$out/packs/Video/LKSChapter14.mp4" "Chapter 14" "Kapitel 14" 64 "Larkspire Stories" \
+    '0x5B2A86' '0xF9A03F' en-us+f2 E3 B3 \
+    "Wren climbed the tallest hill with a basket of thread." \
+    "Wren stieg mit einem Korb voller Garn auf den höchsten Hügel." \
+    "The moon leaned down to light her way." \
+    "Der Mond beugte sich herab, um ihr den Weg zu leuchten." \
+    "Each stitch she made shone like a tiny lantern." \
+    "Jeder Stich, den sie machte, leuchtete wie eine winzige Laterne." \
+    "Slowly, the tear in the sky grew smaller." \
+    "Langsam wurde der Riss im Himmel kleiner."
+
+make_video "$out/packs/Video/LKSChapter15.mp4" "Chapter 15" "Kapitel 15" 64 "Larkspire Stories" \
+    '0x2F6B2F' '0xF4E285' en-us+m2 F3 C4 \
+    "The night bulletin crackled over the village radio." \
+    "Die Nachtnachrichten knisterten aus dem Dorfradio." \
+    "Good evening, Larkspire. The sky is almost whole again." \
+    "Guten Abend, Larkspire. Der Himmel ist fast wieder heil." \
+    "Please leave a candle in your window for the travelling stars." \
+    "Bitte stellt eine Kerze ins Fenster, für die reisenden Sterne." \
+    "Sleep well, everyone. Tomorrow will be a bright day." \
+    "Schlaft gut, ihr alle. Morgen wird ein heller Tag."
+
+make_video "$out/packs/Video/LKSChapter16.mp4" "Chapter 16" "Kapitel 16" 64 "Larkspire Stories" \
+    '0xB0531C' '0x8FD3FF' en-gb+f4 A2 E3 \
+    "At last, Wren pulled the final stitch through the sky." \
+    "Endlich zog Wren den letzten Stich durch den Himmel." \
+    "The lost stars came drifting home on ribbons of starlight." \
+    "Die verlorenen Sterne schwebten auf Bändern aus Sternenlicht heim." \
+    "Everyone in Larkspire looked up and cheered." \
+    "Alle in Larkspire blickten nach oben und jubelten." \
+    "Wren yawned, smiled, and fell asleep beneath a mended sky." \
+    "Wren gähnte, lächelte und schlief unter dem geflickten Himmel ein."
 
 # ---------------------------------------------------------------------------
 # Songs
 # ---------------------------------------------------------------------------
+SING_SPEED=145
+SING_PITCHES=(62 44)  # lines alternate between a high and a low voice, for a sing-song lilt
+VERSE_START=0.5       # the first line starts on the first beat of the tune at least this late
+VERSE_GAP=0.4         # each further line on the first beat at least this long after the last
+VERSE_TAIL=0.8        # the tune plays at least this long after the last line
 
-# make_song OUT.mp3 TITLE VOICE WAVE BEAT_SECONDS DRONE_ROOT DRONE_FIFTH NOTES...
-# A note is a name (C5, F#4, Bb3), optionally "*N" to hold it N beats, or "-" for a rest.
+# make_song OUT.mp3 TITLE VOICE WAVE BEAT_SECONDS DRONE_ROOT DRONE_FIFTH NOTES [ENGLISH GERMAN]...
+# NOTES is a list of notes: a name (C5, F#4, Bb3), optionally "*N" to hold it N beats, or "-"
+# for a rest. The title is spoken, then the tune plays (repeated as often as the verse needs)
+# with each English line sung over it, on a beat; the lines are the song's lyrics in both
+# languages.
 make_song() {
-    local dst=$1 title=$2 voice=$3 wave=$4 beat=$5 root=$6 fifth=$7
-    shift 7
-    local parts=() i=0 note beats len
+    local dst=$1 title=$2 voice=$3 wave=$4 beat=$5 root=$6 fifth=$7 notes=$8
+    shift 8
+    local parts=() i=0 note beats len tune_at at
 
-    for note in "$@"; do
+    speak "$title" "$voice" 135 "$work/s-title.wav"
+    "${SOX[@]}" "$work/s-title.wav" "$work/s-title-pad.wav" gain -n -1
+    track_add "$work/s-title-pad.wav" 0.3
+    tune_at=$(calc "$track_end + 0.35")
+
+    at=$(awk -v t="$tune_at" -v b="$beat" -v g="$VERSE_START" \
+        'BEGIN { n = int(g / b); if (n * b < g - 1e-9) n++; printf "%.3f", t + n * b }')
+    while (($# >= 2)); do
+        speak "$1" "$voice" "$SING_SPEED" "$work/s-line-$i.wav" -g 2 \
+            -p "${SING_PITCHES[i % ${#SING_PITCHES[@]}]}"
+        "${SOX[@]}" "$work/s-line-$i.wav" "$work/s-line-$i-n.wav" gain -n -1
+        track_cue "$work/s-line-$i-n.wav" "$at" "$1" "$2"
+        at=$(awk -v t="$tune_at" -v b="$beat" -v e="$track_end" -v g="$VERSE_GAP" \
+            'BEGIN { n = int((e + g - t) / b); if (t + n * b < e + g - 1e-9) n++
+                     printf "%.3f", t + n * b }')
+        i=$((i + 1))
+        shift 2
+    done
+
+    i=0
+    for note in $notes; do
         beats=1
         if [[ $note == *'*'* ]]; then
             beats=${note#*\*}
             note=${note%%\**}
         fi
-        len=$(awk -v b="$beat" -v n="$beats" 'BEGIN { printf "%.3f", b * n }')
+        len=$(calc "$beat * $beats")
         i=$((i + 1))
         local part="$work/s-note-$i.wav"
         if [[ $note == - ]]; then
             "${SOX[@]}" -n -r "$RATE" -c 1 "$part" trim 0 "$len"
         else
             "${SOX[@]}" -n -r "$RATE" -c 1 "$part" synth "$len" "$wave" "$note" \
-                fade h 0.01 "$len" "$(awk -v l="$len" 'BEGIN { printf "%.3f", l * 0.6 }')"
+                fade h 0.01 "$len" "$(calc "$len * 0.6")"
         fi
         parts+=("$part")
     done
 
     local melody="$work/s-melody.wav" drone="$work/s-drone.wav" tune="$work/s-tune.wav"
-    "${SOX[@]}" "${parts[@]}" "$melody"
+    local speech="$work/s-speech.wav" repeats
+    "${SOX[@]}" "${parts[@]}" "$work/s-melody1.wav"
+    # As many times round as it takes to carry the verse.
+    repeats=$(awk -v m="$(seconds "$work/s-melody1.wav")" -v e="$track_end" -v t="$tune_at" \
+        -v x="$VERSE_TAIL" 'BEGIN { n = int((e + x - t) / m); if (n * m < e + x - t) n++
+                                    print n < 1 ? 0 : n - 1 }')
+    "${SOX[@]}" "$work/s-melody1.wav" "$melody" repeat "$repeats"
     len=$(seconds "$melody")
     "${SOX[@]}" -n -r "$RATE" -c 2 "$work/s-drone2.wav" synth "$len" sine "$root" sine "$fifth"
     "${SOX[@]}" "$work/s-drone2.wav" "$drone" remix - vol 0.22 fade t 0.4 "$len" 0.8
-    "${SOX[@]}" -m -v 1 "$melody" -v 1 "$drone" "$tune" gain -n -1 pad 0 0.6 fade t 0 -0 0.6
-
-    speak "$title" "$voice" 135 "$work/s-title.wav"
-    "${SOX[@]}" "$work/s-title.wav" "$work/s-title-pad.wav" pad 0.3 0.35 gain -n -1
-
-    "${SOX[@]}" "$work/s-title-pad.wav" "$tune" "$work/s-song.wav"
+    "${SOX[@]}" -m -v 1 "$melody" -v 1 "$drone" "$tune" gain -n -1 pad "$tune_at" 0.6 \
+        fade t 0 -0 0.6
     rm -f "$work"/s-note-*.wav
+
+    # The voice over the tune, the tune a little under it.
+    len=$(seconds "$tune")
+    track_write "$speech" "$len"
+    rm -f "$work"/s-line-*.wav
+    "${SOX[@]}" -m -v 1 "$speech" -v 0.55 "$tune" "$work/s-song.wav" gain -n -1
 
     "${FF[@]}" -i "$work/s-song.wav" \
         -c:a libmp3lame -b:a 96k -ar "$RATE" -ac 2 \
         -map_metadata -1 -metadata title="$title" -metadata artist="Larkspire" \
         -metadata album="Larkspire Songs" -id3v2_version 3 \
         -fflags +bitexact -flags:a +bitexact "$dst"
+    write_cues "$dst"
 }
 
 A="$out/packs/Audio"
 
 make_song "$A/Mend the Sky.mp3" "Mend the Sky" en-us+f3 pluck 0.36 C3 G3 \
-    C5 E5 G5 C6 B5 G5 E5 G5 A5 F5 D5 F5 E5 D5 C5*2 \
-    G5 E5 C5*3
+    'C5 E5 G5 C6 B5 G5 E5 G5 A5 F5 D5 F5 E5 D5 C5*2 G5 E5 C5*3' \
+    "Needle of silver, thread of gold," "Nadel aus Silber, Faden aus Gold," \
+    "mend the sky before it's cold." "flick den Himmel, bevor es kalt wird." \
+    "Stitch by stitch and star by star," "Stich um Stich und Stern um Stern," \
+    "light the way to where you are." "leuchte den Weg bis hin zu dir."
 
 make_song "$A/Night Bulletin 4.mp3" "Night Bulletin 4" en-us+m3 triangle 0.28 A2 E3 \
-    A4 C5 E5 A5 G5 E5 C5 E5 D5 F5 A5 F5 E5 C5 A4 - \
-    A4 C5 E5 D5 B4 G4 A4*2
+    'A4 C5 E5 A5 G5 E5 C5 E5 D5 F5 A5 F5 E5 C5 A4 - A4 C5 E5 D5 B4 G4 A4*2' \
+    "Here is the news from the sleepy town:" "Hier die Nachrichten aus der schläfrigen Stadt:" \
+    "the moon is up and the wind is down." "Der Mond ist auf, der Wind hat sich gelegt." \
+    "Lanterns are lit on every street," "In jeder Straße brennen die Laternen," \
+    "so close your eyes and sleep, my sweet." "also schließ die Augen und schlaf, mein Schatz."
 
 make_song "$A/Adrift on Starlight Adieu.mp3" "Adrift on Starlight Adieu" en-gb+f2 sine 0.55 D3 A3 \
-    D5 F#5 A5*2 G5 F#5 E5*2 C#5 D5*3
+    'D5 F#5 A5*2 G5 F#5 E5*2 C#5 D5*3' \
+    "Adrift on starlight, far and wide," "Auf Sternenlicht treibend, weit und breit," \
+    "we wave goodbye to the evening tide." "winken wir der Abendflut zum Abschied." \
+    "Adieu, adieu, the night is new." "Adieu, adieu, die Nacht ist neu."
 
 make_song "$A/Story Holds.mp3" "Story Holds" en-us+f4 pluck 0.32 G2 D3 \
-    G4 B4 D5 G5 D5 B4 C5 E5 D5 B4 A4 G4 F#4 A4 D5*2 \
-    G4 B4 D5 G4*3
+    'G4 B4 D5 G5 D5 B4 C5 E5 D5 B4 A4 G4 F#4 A4 D5*2 G4 B4 D5 G4*3' \
+    "Hold the story, hold it near," "Halt die Geschichte, halt sie nah," \
+    "every page brings starlight here." "jede Seite bringt Sternenlicht her." \
+    "When the book is closed at night," "Wenn abends das Buch geschlossen ist," \
+    "the story holds you, warm and bright." "hält dich die Geschichte, warm und hell."
 
 make_song "$A/Someday.mp3" "Someday" en-us+m2 triangle 0.45 Eb3 Bb3 \
-    Bb4 Eb5 G5 F5 Eb5 Bb4 C5 D5 Eb5*2 G5 Bb5 Ab5 G5 F5 Eb5*3
+    'Bb4 Eb5 G5 F5 Eb5 Bb4 C5 D5 Eb5*2 G5 Bb5 Ab5 G5 F5 Eb5*3' \
+    "Someday soon the sky will mend," "Bald schon wird der Himmel heil," \
+    "every tear will find its end." "jeder Riss findet sein Ende." \
+    "Someday soon, my little friend." "Bald schon, mein kleiner Freund."
 
 make_song "$A/Bright Morning Rising.mp3" "Bright Morning Rising" en-gb+f3 pluck 0.22 F3 C4 \
-    F4 A4 C5 F5 A4 C5 F5 A5 C5 F5 A5 C6 A5 F5 C5 A4 \
-    G4 Bb4 D5 G5 A4 C5 F5 A5 Bb4 D5 G5 Bb5 A5 C6 F6*4
+    'F4 A4 C5 F5 A4 C5 F5 A5 C5 F5 A5 C6 A5 F5 C5 A4
+     G4 Bb4 D5 G5 A4 C5 F5 A5 Bb4 D5 G5 Bb5 A5 C6 F6*4' \
+    "Bright morning rising over the hill," "Heller Morgen, steigt über den Hügel," \
+    "birds are singing, the air is still." "die Vögel singen, die Luft ist still." \
+    "Wake up, Larkspire, the night is done!" "Wach auf, Larkspire, die Nacht ist vorbei!" \
+    "Here comes the golden morning sun." "Da kommt die goldene Morgensonne."
 
 make_song "$A/Echo of Starlight.mp3" "Echo of Starlight" en-us+f2 sine 0.42 B2 F#3 \
-    B4 D5 F#5 B5 A5 F#5 D5 E5 F#5*2 D5 B4 C#5 A4 B4*3
+    'B4 D5 F#5 B5 A5 F#5 D5 E5 F#5*2 D5 B4 C#5 A4 B4*3' \
+    "Echo of starlight, soft and low," "Echo des Sternenlichts, sanft und leise," \
+    "sing me the songs of long ago." "sing mir die Lieder von einst." \
+    "Echo, echo, over the sea," "Echo, Echo, über das Meer," \
+    "carry the starlight home to me." "trag das Sternenlicht heim zu mir."
 
 echo "make-samples: done"
