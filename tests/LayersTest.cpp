@@ -116,11 +116,4 @@ TEST_F(LayersTest, NoUnitsIncludeEachOther) {
     }
 }
 
-TEST(LayersCheck, FindsACircleAndPassesAChain) {
-    Graph chain{{"a", {"b"}}, {"b", {"c"}}, {"c", {}}};
-    EXPECT_TRUE(circles(chain).empty());
-    Graph loop{{"a", {"b"}}, {"b", {"c"}}, {"c", {"a"}}, {"d", {"a"}}};
-    EXPECT_EQ(circles(loop), (std::set<std::set<std::string>>{{"a", "b", "c"}}));
-}
-
 }  // namespace
