@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class AVPlayer;
@@ -19,6 +20,16 @@ public:
     virtual ~VideoOutput() = default;
     virtual void play() = 0;
     virtual void pause() = 0;
+    // The position on the media's own clock, in seconds, and moving it (the player's slider).
+    virtual double currentTime() const = 0;
+    virtual void seekTo(double seconds) = 0;
+};
+
+// What the family chose for captions in the player: off, or a language; or nothing chosen
+// yet. Kept by the backend across runs, apart from the settings.
+struct CaptionChoice {
+    bool chosen = false;
+    std::optional<std::string> language;
 };
 
 // What a backend plays for an AVAudioPlayer.
@@ -76,7 +87,17 @@ public:
     virtual void watchPacks(const std::shared_ptr<PackLibrary>& packs);
 
     virtual std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) = 0;
+    // The last caption choice, and whether every video starts with captions on (the
+    // grown-ups' setting). The defaults keep both for the run only.
+    virtual CaptionChoice captionChoice() const { return captionChoice_; }
+    virtual void setCaptionChoice(const CaptionChoice& choice) { captionChoice_ = choice; }
+    virtual bool captionsOnByDefault() const { return captionsOnByDefault_; }
+    virtual void setCaptionsOnByDefault(bool on) { captionsOnByDefault_ = on; }
     // Null with `error` set when the file is not playable audio.
     virtual std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                          std::string& error) = 0;
+
+private:
+    CaptionChoice captionChoice_;
+    bool captionsOnByDefault_ = false;
 };

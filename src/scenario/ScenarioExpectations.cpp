@@ -1,5 +1,6 @@
 #include <cmath>
 #include <filesystem>
+#include <regex>
 
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
@@ -16,7 +17,8 @@ using Arguments = ScenarioEngine::Arguments;
 using Missing = std::optional<std::string>;
 using Wait = std::optional<ScenarioWait>;
 
-constexpr unsigned kBoth = unsigned(ScenarioBackend::headless) | unsigned(ScenarioBackend::qt);
+constexpr unsigned kHeadless = unsigned(ScenarioBackend::headless);
+constexpr unsigned kBoth = kHeadless | unsigned(ScenarioBackend::qt);
 // How long the real platform may take to show what is expected.
 constexpr double kExpectSeconds = 5.0;
 
@@ -97,6 +99,22 @@ Wait player(ScenarioEngine& engine, const Arguments& arguments) {
             return "no player is up";
         return fileOfPlayer(*shown) == file ? std::nullopt
                                             : Missing("the player plays " + fileOfPlayer(*shown));
+    });
+}
+
+// "expect caption TEXT" ("\n" between lines) and "expect no-caption": what the visible player
+// shows over its picture now.
+Wait caption(ScenarioEngine& engine, const Arguments& arguments) {
+    std::string expected =
+        arguments.size() > 1 ? std::regex_replace(arguments[1], std::regex(R"(\\n)"), "\n") : "";
+    return until([&driver = engine.driver(), expected]() -> Missing {
+        auto shown = driver.visiblePlayer();
+        if (!shown)
+            return "no player is up";
+        std::string text = shown->captionText();
+        if (text == expected)
+            return std::nullopt;
+        return Missing(text.empty() ? "no caption shows" : "the caption reads \"" + text + "\"");
     });
 }
 
@@ -200,6 +218,8 @@ void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
     steps["expect no-alert"] = {1, 1, "expect no-alert", kBoth, false, noAlert};
     steps["expect player"] = {2, 2, "expect player FILE", kBoth, false, player};
     steps["expect no-player"] = {1, 1, "expect no-player", kBoth, false, noPlayer};
+    steps["expect caption"] = {2, 2, "expect caption TEXT", kHeadless, false, caption};
+    steps["expect no-caption"] = {1, 1, "expect no-caption", kHeadless, false, caption};
     steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, log};
     steps["expect log-empty"] = {1, 1, "expect log-empty", kBoth, false, logEmpty};
     steps["expect opened"] = {2, 2, "expect opened URL", kBoth, false, opened};

@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "platform/Platform.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/resources/PackLibrary.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
@@ -187,6 +188,37 @@ Wait videoClose(ScenarioEngine& engine, const Arguments&) {
     return std::nullopt;
 }
 
+std::shared_ptr<AVPlayerViewController> playerUp(ScenarioEngine& engine) {
+    auto shown = engine.driver().visiblePlayer();
+    if (!shown || !shown->player())
+        failStep("no player is up");
+    return shown;
+}
+
+// "video pause", "video play", "video seek SECONDS": the player's own controls.
+Wait videoControl(ScenarioEngine& engine, const Arguments& arguments) {
+    auto player = playerUp(engine)->player();
+    if (arguments[0] == "pause")
+        player->pause();
+    else if (arguments[0] == "play")
+        player->play();
+    else
+        player->seekToTime(wordAsNumber(arguments[1], "SECONDS"));
+    return std::nullopt;
+}
+
+// "captions LANGUAGE" or "captions off": the player's captions control.
+Wait captions(ScenarioEngine& engine, const Arguments& arguments) {
+    auto shown = playerUp(engine);
+    const auto& languages = shown->captions().languages();
+    if (arguments[0] != "off" &&
+        std::find(languages.begin(), languages.end(), arguments[0]) == languages.end())
+        failStep("the video has no captions in '" + arguments[0] + "'");
+    shown->chooseCaptions(arguments[0] == "off" ? std::nullopt
+                                                : std::optional<std::string>(arguments[0]));
+    return std::nullopt;
+}
+
 Wait scroll(ScenarioEngine& engine, const Arguments& arguments) {
     auto view = std::dynamic_pointer_cast<UIScrollView>(engine.findView(arguments[0]));
     if (!view)
@@ -219,6 +251,10 @@ void addActingSteps(std::map<std::string, Step>& steps) {
     steps["alert choose"] = {2, 2, "alert choose TITLE", kBoth, true, alertChoose};
     steps["video finish"] = {1, 1, "video finish", kHeadless, true, videoFinish};
     steps["video close"] = {1, 1, "video close", kBoth, true, videoClose};
+    steps["video pause"] = {1, 1, "video pause", kHeadless, true, videoControl};
+    steps["video play"] = {1, 1, "video play", kHeadless, true, videoControl};
+    steps["video seek"] = {2, 2, "video seek SECONDS", kHeadless, true, videoControl};
+    steps["captions"] = {1, 1, "captions LANGUAGE|off", kHeadless, true, captions};
     steps["video wait-end"] = {1, 1, "video wait-end", kQt, true, videoWaitEnd};
     steps["scroll"] = {3, 3, "scroll SELECTOR X Y", kBoth, true, scroll};
     steps["wait"] = {1, 1, "wait SECONDS", kBoth, true, wait};

@@ -20,6 +20,8 @@ public:
 
     void play() override { player_.play(); }
     void pause() override { player_.pause(); }
+    double currentTime() const override { return double(player_.position()) / 1000.0; }
+    void seekTo(double seconds) override { player_.setPosition(qint64(seconds * 1000.0)); }
 
     QMediaPlayer& mediaPlayer() { return player_; }
     QVideoSink& videoSink() { return sink_; }

@@ -29,10 +29,32 @@ struct SimBackend::AudioClock {
 
 namespace {
 
+// A video's position on the virtual clock.
 class SimVideoOutput : public VideoOutput {
 public:
-    void play() override {}
-    void pause() override {}
+    explicit SimVideoOutput(const SimBackend& backend) : backend_(backend) {}
+    void play() override {
+        if (!playing_)
+            startedAt_ = backend_.now();
+        playing_ = true;
+    }
+    void pause() override {
+        offset_ = currentTime();
+        playing_ = false;
+    }
+    double currentTime() const override {
+        return offset_ + (playing_ ? backend_.now() - startedAt_ : 0.0);
+    }
+    void seekTo(double seconds) override {
+        offset_ = std::max(0.0, seconds);
+        startedAt_ = backend_.now();
+    }
+
+private:
+    const SimBackend& backend_;
+    bool playing_ = false;
+    double startedAt_ = 0;
+    double offset_ = 0;
 };
 
 class SimAudioOutput : public AudioOutput {
@@ -230,7 +252,7 @@ void SimBackend::queueRandomDraws(std::vector<std::uint32_t> draws) {
 }
 
 std::unique_ptr<VideoOutput> SimBackend::makeVideoOutput(AVPlayer&) {
-    return std::make_unique<SimVideoOutput>();
+    return std::make_unique<SimVideoOutput>(*this);
 }
 
 std::unique_ptr<AudioOutput> SimBackend::makeAudioOutput(const std::string& path,

@@ -56,6 +56,35 @@ void AVPlayer::pause() {
     output().pause();
 }
 
+double AVPlayer::currentTime() {
+    return output().currentTime();
+}
+
+void AVPlayer::seekToTime(double seconds) {
+    output().seekTo(seconds);
+}
+
+void AVPlayerViewController::setPlayer(const std::shared_ptr<AVPlayer>& player) {
+    player_ = player;
+    const auto& url = player ? player->currentItem()->url() : nullptr;
+    captions_ = url && url->isFileURL() ? PlayerCaptions(url->path()) : PlayerCaptions();
+    // In the language last chosen; on when last left on, and always when the grown-ups turned
+    // captions on for every video.
+    auto& backend = Platform::backend();
+    CaptionChoice choice = backend.captionChoice();
+    bool on = backend.captionsOnByDefault() || choice.language.has_value();
+    captions_.show(on ? captions_.pick(choice.language) : std::nullopt);
+}
+
+void AVPlayerViewController::chooseCaptions(const std::optional<std::string>& language) {
+    captions_.show(language);
+    Platform::backend().setCaptionChoice({true, captions_.shown()});
+}
+
+std::string AVPlayerViewController::captionText() {
+    return player_ ? captions_.textAt(player_->currentTime()) : std::string();
+}
+
 void AVPlayerViewController::done() {
     if (player_)
         player_->pause();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/foundation/NSObject.h"
+#include "platform/media/PlayerCaptions.h"
 #include "platform/ui/UIViewController.h"
 
 class NSURL;
@@ -35,6 +37,9 @@ public:
     void play();
     void pause();
     float rate() const { return rate_; }
+    // Seconds on the item's own clock; the player's slider moves it.
+    double currentTime();
+    void seekToTime(double seconds);
 
     // The backend's rendering of this player, made on first use.
     VideoOutput& output();
@@ -57,11 +62,20 @@ public:
     std::string className() const override { return "AVPlayerViewController"; }
 
     const std::shared_ptr<AVPlayer>& player() const { return player_; }
-    void setPlayer(const std::shared_ptr<AVPlayer>& player) { player_ = player; }
+    // Also finds the item's captions, and shows them as the family last chose.
+    void setPlayer(const std::shared_ptr<AVPlayer>& player);
 
     // The player's own Done control: closes the player screen.
     void done();
 
+    // The captions of the item: the languages its timed text comes in and the one shown, if
+    // any. Choosing is what the player's captions control does, and it is remembered.
+    const PlayerCaptions& captions() const { return captions_; }
+    void chooseCaptions(const std::optional<std::string>& language);
+    // The caption shown now, at the player's time; "" when off or between cues.
+    std::string captionText();
+
 private:
     std::shared_ptr<AVPlayer> player_;
+    PlayerCaptions captions_;
 };

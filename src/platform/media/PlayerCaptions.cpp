@@ -1,0 +1,32 @@
+#include "platform/media/PlayerCaptions.h"
+
+PlayerCaptions::PlayerCaptions(const std::filesystem::path& media)
+    : files_(TimedText::filesBeside(media)) {
+    for (const auto& [language, file] : files_)
+        languages_.push_back(language);
+}
+
+void PlayerCaptions::show(const std::optional<std::string>& language) {
+    shown_.reset();
+    text_.reset();
+    auto found = language ? files_.find(*language) : files_.end();
+    if (found == files_.end())
+        return;
+    text_ = TimedText::load(found->second);
+    if (text_)
+        shown_ = language;
+}
+
+std::optional<std::string> PlayerCaptions::pick(const std::optional<std::string>& wanted) const {
+    for (const auto& language : {wanted, std::optional<std::string>("en")}) {
+        if (language && files_.contains(*language))
+            return language;
+    }
+    if (languages_.empty())
+        return std::nullopt;
+    return languages_.front();
+}
+
+std::string PlayerCaptions::textAt(double seconds) const {
+    return text_ ? text_->textAt(seconds) : std::string();
+}
