@@ -330,13 +330,14 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
     // Names that would leave the pack's folder, each served where it would lead.
     for (const std::string name : {"../x", "/etc/x", "a/b", "..", ".hidden", ""}) {
         server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc", {}, {}});
-        faults.push_back({"file name", 0,
-                          R{200,
-                            "{\"format\":1,\"tag\":\"Video\",\"files\":[{\"name\":\"" + name +
-                                "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
-                            {},
-                            {}},
-                          LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
+        faults.push_back(
+            {"file name", 0,
+             R{200,
+               "{\"format\":1,\"tag\":\"Video\",\"edition\":1,\"files\":[{\"name\":\"" + name +
+                   "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
+               {},
+               {}},
+             LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
     }
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
