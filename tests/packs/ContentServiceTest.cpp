@@ -361,11 +361,13 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         EXPECT_LE(writer.written->load(), movie.size() + 25000)
             << "bytes past a file's size were kept";
         expectNothingTrusted(faulty, "Video");
-        // Only locks, and what a cut transfer keeps in staging to carry on from, may stay.
+        // Only locks, what a cut transfer keeps in staging to carry on from, and the record of
+        // the edition installed before may stay.
         auto kept = cache.path() / "staging" / "Video.resume";
         for (const auto& entry : fs::recursive_directory_iterator(cache.path())) {
             EXPECT_TRUE(entry.is_directory() || entry.path().extension() == ".lock" ||
-                        entry.path().parent_path() == kept)
+                        entry.path().parent_path() == kept ||
+                        entry.path() == cache / "editions" / "Video")
                 << entry.path() << " was left in the cache";
         }
         servePack(server, "Video", kPack);
@@ -485,7 +487,8 @@ std::map<std::string, std::string> packDigests(const fs::path& folder) {
 
 TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAPartialPack) {
     // Two versions of one pack, the installed one damaged before every run: each run replaces
-    // a pack, so kills land in downloads and in the swap of the folders alike.
+    // a pack, so kills land in downloads and in the swap of the folders alike. Each run serves
+    // its version as an edition newer than any before, so a record a kill left is read next.
     TempDirectory servers, cache;
     const std::vector<std::vector<FileContent>> versions = {
         {{"LKSChapter14.mp4", randomBytes(3000000, 31)},
@@ -504,6 +507,18 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
         ASSERT_EQ(fetchPack(service, "Video"), 0);
         intact.push_back(packDigests(service.bundleDirectory("Video")));
     }
+    auto serve = [&](std::size_t version, std::uint64_t edition) {
+        auto folder = servers / std::to_string(version) / "Video";
+        auto files = PackManifest::parse(readFile(folder / "manifest.json")).files();
+        auto json = PackManifest("Video", files, edition).toJson(),
+             sig = signatureOf("Video", json);
+        writeFile(folder / "manifest.json", json);
+        writeFile(folder / "manifest.json.sig", sig);
+        auto digests = intact[version];
+        digests[PackManifest::kInstalledFileName] = Sha256::hex(json.data(), json.size());
+        digests[PackManifest::kInstalledSignatureName] = Sha256::hex(sig.data(), sig.size());
+        return digests;
+    };
     // The helper says a line once its service exists; kill moments count from then on, not
     // from its start-up, which sanitizers make long.
     auto fetch = [&](std::size_t version) {
@@ -538,6 +553,7 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
             span * (run % 10) / 10, span * (run % 10 + 1) / 10)(random));
         SCOPED_TRACE("run " + std::to_string(run) + ", killed after " +
                      std::to_string(delay.count()) + " us");
+        auto expected = serve(version, run + 2);
         auto process = fetch(version);
         ASSERT_TRUE(process->waitForOutput(std::chrono::seconds(30)));
         std::this_thread::sleep_for(delay);
@@ -546,20 +562,21 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
         auto after = packDigests(bundle);
         killedStaging += status != 0 && after == before && !listNames(cache / "staging").empty();
         // Whatever the moment, the bundle is what it was, gone, or the whole new version.
-        ASSERT_TRUE(after == before || after.empty() || after == intact[version])
+        ASSERT_TRUE(after == before || after.empty() || after == expected)
             << "the bundle shows a partial pack";
         if (status == 0) {
-            EXPECT_EQ(after, intact[version]);
+            EXPECT_EQ(after, expected);
         }
         // And a service that can fetch nothing trusts only a whole pack.
         ContentService offline(testOptions(unreachableBaseUrl(), cache.path()));
-        EXPECT_EQ(fetchPack(offline, "Video") == 0, after == intact[version]);
+        EXPECT_EQ(fetchPack(offline, "Video") == 0, after == expected);
         EXPECT_EQ(packDigests(bundle), after);
     }
     std::cout << "[   kills  ] " << run << " runs, " << killedStaging
               << " killed downloading or installing (seed " << seed << ")\n";
     EXPECT_GT(killedStaging, 0) << "no kill landed in a download";
     fs::remove(bundle / "cover.png");
+    serve(1, run + 2);
     ContentService service(testOptions(urls[1], cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", versions[1]);
