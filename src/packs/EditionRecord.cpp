@@ -24,8 +24,8 @@ std::string edition(std::uint64_t number) {
 [[noreturn]] void damaged(const std::filesystem::path& path) {
     throw ContentError(LKSOnDemandStorageError,
                        path.string() +
-                           ": the record of the edition accepted before is damaged, so no "
-                           "edition can be told to be newer; remove it to accept the server's");
+                           ": the record of the edition accepted before is damaged, so any "
+                           "edition offered could be older; remove it to accept the server's");
 }
 
 }  // namespace
