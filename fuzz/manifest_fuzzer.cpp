@@ -59,6 +59,9 @@ bool referenceAccepts(std::string_view text) {
         return false;
     if (!document.contains("tag") || !goodName(document["tag"]))
         return false;
+    if (!document.contains("edition") || !document["edition"].is_number_unsigned() ||
+        document["edition"].get<std::uint64_t>() == 0)
+        return false;
     if (!document.contains("files") || !document["files"].is_array())
         return false;
     std::set<std::string> names;

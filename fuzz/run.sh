@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LARKSPIRE_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${LARKSPIRE_FUZZ_SECONDS:-30}
-targets=(answer_conversion screen_description manifest settings timed_text)
+targets=(answer_conversion screen_description manifest signature edition_record settings timed_text)
 
 for tool in clang clang++ cmake ninja; do
     if ! command -v "$tool" >/dev/null; then

@@ -1,7 +1,7 @@
 // larkspire-pack: makes an on-demand pack out of a folder of media files, signed by its
 // publisher, and makes the publisher's key.
 //
-//   larkspire-pack <source-folder> <output-folder> --tag <Tag> --key <private-key>
+//   larkspire-pack <source-folder> <output-folder> --tag <Tag> --edition <N> --key <private-key>
 //   larkspire-pack --new-key <private-key>
 //
 // Writes the files, manifest.json and manifest.json.sig into <output-folder>, ready to be
@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -28,14 +29,17 @@ constexpr std::uint64_t kProgressBarThreshold = 16 * 1024 * 1024;
 
 // Laid out as help2man reads it: the manual page is made from this text.
 const char* const kUsage =
-    "Usage: larkspire-pack SOURCE-FOLDER OUTPUT-FOLDER --tag TAG --key PRIVATE-KEY\n"
+    "Usage: larkspire-pack SOURCE-FOLDER OUTPUT-FOLDER --tag TAG --edition N --key PRIVATE-KEY\n"
     "  or:  larkspire-pack --new-key PRIVATE-KEY\n"
     "Makes an on-demand pack for Larkspire: copies the files of SOURCE-FOLDER into\n"
-    "OUTPUT-FOLDER and writes their manifest.json (names, sizes and SHA-256) and its\n"
-    "signature manifest.json.sig, ready to be served as <base-url>/TAG/.\n"
+    "OUTPUT-FOLDER and writes their manifest.json (edition, names, sizes and SHA-256)\n"
+    "and its signature manifest.json.sig, ready to be served as <base-url>/TAG/.\n"
     "\n"
     "Options:\n"
     "  --tag TAG              the tag the pack is served as (\"Video\", \"Audio\")\n"
+    "  --edition N            the pack's edition, a positive integer: raise it with\n"
+    "                         every change, as applications refuse an edition older\n"
+    "                         than one they installed, and the same one changed\n"
     "  --key PRIVATE-KEY      the publisher's private key, which signs the manifest\n"
     "  --new-key PRIVATE-KEY  make a key pair instead: the private key, and\n"
     "                         PRIVATE-KEY.pub for the keys folder of the\n"
@@ -49,12 +53,25 @@ struct Arguments {
     std::string tag;
     std::string key;
     std::string newKey;
+    std::string edition;
 };
+
+// Digits only: no sign, no space, nothing after them.
+std::optional<std::uint64_t> editionOf(const std::string& text) {
+    std::uint64_t edition = 0;
+    auto end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, edition);
+    if (error != std::errc() || stop != end || edition == 0)
+        return std::nullopt;
+    return edition;
+}
 
 std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
     Arguments arguments;
-    const std::map<std::string, std::string*> valued = {
-        {"--tag", &arguments.tag}, {"--key", &arguments.key}, {"--new-key", &arguments.newKey}};
+    const std::map<std::string, std::string*> valued = {{"--tag", &arguments.tag},
+                                                        {"--edition", &arguments.edition},
+                                                        {"--key", &arguments.key},
+                                                        {"--new-key", &arguments.newKey}};
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
@@ -80,14 +97,21 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
         }
     }
     if (!arguments.newKey.empty()) {
-        if (positional.empty() && arguments.tag.empty() && arguments.key.empty())
+        if (positional.empty() && arguments.tag.empty() && arguments.edition.empty() &&
+            arguments.key.empty())
             return arguments;
         std::cerr << "larkspire-pack: --new-key takes nothing else\n";
         return std::nullopt;
     }
-    if (positional.size() != 2 || arguments.tag.empty() || arguments.key.empty()) {
-        std::cerr << "larkspire-pack: expected a source folder, an output folder, --tag and "
-                     "--key\n";
+    if (positional.size() != 2 || arguments.tag.empty() || arguments.edition.empty() ||
+        arguments.key.empty()) {
+        std::cerr << "larkspire-pack: expected a source folder, an output folder, --tag, "
+                     "--edition and --key\n";
+        return std::nullopt;
+    }
+    if (!editionOf(arguments.edition)) {
+        std::cerr << "larkspire-pack: --edition takes a positive integer, not \""
+                  << arguments.edition << "\"\n";
         return std::nullopt;
     }
     arguments.source = positional[0];
@@ -154,12 +178,13 @@ int main(int argc, char** argv) {
         if (!arguments->newKey.empty())
             return makeKey(arguments->newKey);
         PublisherKey key(arguments->key);
-        auto manifest =
-            PackBuilder::build(arguments->source, arguments->output, arguments->tag, key, progress);
+        auto manifest = PackBuilder::build(arguments->source, arguments->output, arguments->tag,
+                                           key, progress, *editionOf(arguments->edition));
         bar.finish();
-        std::cout << "larkspire-pack: " << manifest.tag() << ": " << manifest.files().size()
-                  << " files, " << manifest.totalSize() << " bytes in " << arguments->output
-                  << ", signed by key " << packsignature::shortId(key.keyId()) << "\n";
+        std::cout << "larkspire-pack: " << manifest.tag() << " edition " << manifest.edition()
+                  << ": " << manifest.files().size() << " files, " << manifest.totalSize()
+                  << " bytes in " << arguments->output << ", signed by key "
+                  << packsignature::shortId(key.keyId()) << "\n";
         return 0;
     } catch (const std::exception& error) {
         bar.finish();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -63,19 +64,15 @@ bool isInside(const std::filesystem::path& path, const std::filesystem::path& fo
     return end == folder.end();
 }
 
-std::set<std::string> namesInExistingManifest(const std::filesystem::path& output) {
+// The manifest an earlier build left in `output`, if it is one.
+std::optional<PackManifest> existingManifest(const std::filesystem::path& output) {
     auto text = AtomicFile::read(output / PackManifest::kFileName);
-    if (!text)
-        return {};
     try {
-        std::set<std::string> names;
-        PackManifest manifest = PackManifest::parse(*text);
-        for (const auto& file : manifest.files())
-            names.insert(file.name);
-        return names;
+        if (text)
+            return PackManifest::parse(*text);
     } catch (const ContentError&) {
-        return {};
     }
+    return std::nullopt;
 }
 
 // Copies `from` to `to` through a temporary file, so that an interrupted build never
@@ -119,9 +116,12 @@ std::string copyHashing(const std::filesystem::path& from, const std::filesystem
 
 PackManifest PackBuilder::build(const std::filesystem::path& source,
                                 const std::filesystem::path& output, const std::string& tag,
-                                const PublisherKey& key, const Progress& progress) {
+                                const PublisherKey& key, const Progress& progress,
+                                std::uint64_t edition) {
     if (!PackManifest::isSafeName(tag))
         fail("invalid tag \"" + tag + "\": the same rules as file names apply");
+    if (edition == 0)
+        fail("the edition must be a positive integer");
     auto files = listSource(source);
 
     std::error_code error;
@@ -129,6 +129,12 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
     auto outputFolder = std::filesystem::weakly_canonical(output, error);
     if (error || isInside(outputFolder, sourceFolder) || isInside(sourceFolder, outputFolder))
         fail("the output folder must be outside the source folder and not contain it");
+    // Checked before anything is copied, so that the folder is never left half replaced.
+    auto existing = existingManifest(outputFolder);
+    if (existing && existing->tag() == tag && existing->edition() > edition)
+        fail(outputFolder.string() + " holds edition " + std::to_string(existing->edition()) +
+             " of " + tag + ": applications that installed it refuse edition " +
+             std::to_string(edition) + "; give a higher one");
     std::filesystem::create_directories(outputFolder, error);
     if (error)
         fail("cannot create " + outputFolder.string() + ": " + error.message());
@@ -149,13 +155,13 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
         packed.push_back({file.name, file.size, sha256});
     }
 
-    PackManifest manifest(tag, std::move(packed));
+    PackManifest manifest(tag, std::move(packed), edition);
     std::set<std::string> current;
     for (const auto& file : manifest.files())
         current.insert(file.name);
-    for (const auto& stale : namesInExistingManifest(outputFolder)) {
-        if (!current.count(stale))
-            std::filesystem::remove(outputFolder / stale, error);
+    for (const auto& stale : existing ? existing->files() : std::vector<PackFile>{}) {
+        if (!current.count(stale.name))
+            std::filesystem::remove(outputFolder / stale.name, error);
     }
     try {
         std::string json = manifest.toJson();

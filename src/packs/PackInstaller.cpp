@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "packs/ContentError.h"
+#include "packs/EditionRecord.h"
 #include "packs/PackManifest.h"
 #include "packs/Sha256.h"
 #include "packs/VerifiedFileWriter.h"
@@ -85,9 +86,11 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     }
 
     Fetcher fetcher(settings_.timeouts, cancelled_);
+    EditionRecord editions(store_.cacheDirectory());
     std::optional<SignedManifest> fetched;
     try {
         fetched = fetchManifest(tag, fetcher);
+        editions.check(fetched->manifest, fetched->json, manifestUrl(tag));
     } catch (const ContentError& failure) {
         // What was kept came from a source now found untrustworthy: none of it is carried on.
         if (failure.code() == LKSOnDemandUntrustedError) {
@@ -123,6 +126,9 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     std::filesystem::remove(staging / resumerecord::kFileName);
     writeManifestCopy(*fetched, staging);
     store_.writeInstallRecord(staging);
+    // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead of
+    // its record would let its older edition back in.
+    editions.accept(manifest, fetched->json);
     store_.install(tag, staging);
     guard.release();
     return true;

@@ -17,8 +17,9 @@
 
 // Makes one pack installed: fetches its manifest and checks its signature before anything else
 // of it is read, checks free space, streams every file into a staging folder while verifying
-// it, then installs the folder. A manifest no trusted publisher signed is refused before any
-// file is fetched, and what a cut transfer of the tag kept goes too. On failure throws
+// it, then installs the folder. A manifest no trusted publisher signed, or of an edition older
+// than the one installed before (EditionRecord.h), is refused before any file is fetched, and
+// what a cut transfer of the tag kept goes too. On failure throws
 // ContentError and leaves the installed pack unchanged. A transfer cut by the network (or a
 // cancelled request) keeps its verified files and prefixes in staging, and the next install
 // asks only for the rest with HTTP range requests; any other failure leaves nothing behind.

@@ -78,10 +78,12 @@ bool PackManifest::isSafeName(std::string_view name) {
     return isValidUtf8(name);
 }
 
-PackManifest::PackManifest(std::string tag, std::vector<PackFile> files)
-    : tag_(std::move(tag)), files_(std::move(files)) {
+PackManifest::PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition)
+    : tag_(std::move(tag)), edition_(edition), files_(std::move(files)) {
     if (!isSafeName(tag_))
         reject("invalid tag \"" + tag_ + "\"");
+    if (edition_ == 0)
+        reject("\"edition\" is not a positive integer");
     std::set<std::string> seen;
     for (auto& file : files_) {
         if (!isSafeName(file.name))
@@ -113,6 +115,10 @@ PackManifest PackManifest::parse(std::string_view json) {
     const auto& tag = member(document, "tag");
     if (!tag.is_string())
         reject("\"tag\" is not a string");
+    // Unsigned only, as sizes are; 0 is refused with the rest of the manifest's checks.
+    const auto& edition = member(document, "edition");
+    if (!edition.is_number_unsigned())
+        reject("\"edition\" is not a positive integer");
     const auto& list = member(document, "files");
     if (!list.is_array())
         reject("\"files\" is not an array");
@@ -135,13 +141,14 @@ PackManifest PackManifest::parse(std::string_view json) {
         files.push_back(
             {name.get<std::string>(), size.get<std::uint64_t>(), sha256.get<std::string>()});
     }
-    return PackManifest(tag.get<std::string>(), std::move(files));
+    return PackManifest(tag.get<std::string>(), std::move(files), edition.get<std::uint64_t>());
 }
 
 std::string PackManifest::toJson() const {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& file : files_)
         list.push_back({{"name", file.name}, {"size", file.size}, {"sha256", file.sha256}});
-    nlohmann::json document = {{"format", kFormat}, {"tag", tag_}, {"files", std::move(list)}};
+    nlohmann::json document = {
+        {"format", kFormat}, {"tag", tag_}, {"edition", edition_}, {"files", std::move(list)}};
     return document.dump(2) + "\n";
 }

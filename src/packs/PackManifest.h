@@ -13,7 +13,11 @@ struct PackFile {
 };
 
 // The list of files of an on-demand pack:
-//   {"format": 1, "tag": ..., "files": [{"name", "size", "sha256"}]}.
+//   {"format": 1, "tag": ..., "edition": N, "files": [{"name", "size", "sha256"}]}.
+// The edition, a positive integer the publisher raises with every change, orders the signed
+// manifests of a tag, so an application can refuse one older than what it accepted before
+// (EditionRecord.h). A manifest without one is refused: it could not be told apart from any
+// other manifest signed before editions existed.
 // A manifest only exists in validated form, so nothing downstream re-checks names or sizes.
 // Every failure throws ContentError with LKSOnDemandBadManifestError.
 class PackManifest {
@@ -33,12 +37,14 @@ public:
     // these rules never vouches for a manifest read under others.
     static constexpr unsigned kFormat = 1;
 
-    PackManifest(std::string tag, std::vector<PackFile> files);
+    // Edition 1 unless said: a pack's first.
+    PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition = 1);
 
     static PackManifest parse(std::string_view json);
     std::string toJson() const;
 
     const std::string& tag() const { return tag_; }
+    std::uint64_t edition() const { return edition_; }
     const std::vector<PackFile>& files() const { return files_; }
     std::uint64_t totalSize() const { return totalSize_; }
 
@@ -49,6 +55,7 @@ public:
 
 private:
     std::string tag_;
+    std::uint64_t edition_;
     std::vector<PackFile> files_;
     std::uint64_t totalSize_ = 0;
 };

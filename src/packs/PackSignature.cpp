@@ -107,13 +107,15 @@ void writeNewFile(const std::filesystem::path& path, const std::string& text, mo
     throw ContentError(LKSOnDemandUntrustedError, where + ": " + why);
 }
 
-struct SignatureFile {
-    std::string format, keyId, signature;
-};
+}  // namespace
 
-// The three lines of a signature file, or nothing when it is not one.
-std::optional<SignatureFile> parseSignature(std::string_view text) {
-    if (text.size() > packsignature::kMaxFileSize)
+std::string packsignature::signedMessage(const std::string& tag, std::string_view manifest) {
+    return "larkspire pack format " + std::to_string(PackManifest::kFormat) + ", tag " + tag +
+           "\n" + std::string(manifest);
+}
+
+std::optional<packsignature::SignatureFile> packsignature::parse(std::string_view text) {
+    if (text.size() > kMaxFileSize)
         return std::nullopt;
     std::vector<std::string_view> lines;
     while (!text.empty()) {
@@ -141,11 +143,10 @@ std::optional<SignatureFile> parseSignature(std::string_view text) {
     return SignatureFile{*format, *key, *bytes};
 }
 
-}  // namespace
-
-std::string packsignature::signedMessage(const std::string& tag, std::string_view manifest) {
-    return "larkspire pack format " + std::to_string(PackManifest::kFormat) + ", tag " + tag +
-           "\n" + std::string(manifest);
+std::string packsignature::text(const SignatureFile& file) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.signature.data());
+    return kHeader + file.format + "\nkey " + file.keyId + "\ned25519 " +
+           toHex(bytes, file.signature.size()) + "\n";
 }
 
 std::string packsignature::shortId(const std::string& keyId) {
@@ -192,8 +193,8 @@ std::string PublisherKey::sign(const std::string& tag, std::string_view manifest
         EVP_DigestSign(context.get(), signature, &size,
                        reinterpret_cast<const unsigned char*>(message.data()), message.size()) != 1)
         throw std::runtime_error("cannot sign the manifest of " + tag);
-    return kHeader + std::to_string(PackManifest::kFormat) + "\nkey " + keyId_ + "\ned25519 " +
-           toHex(signature, size) + "\n";
+    return packsignature::text({std::to_string(PackManifest::kFormat), keyId_,
+                                std::string(reinterpret_cast<char*>(signature), size)});
 }
 
 TrustedKeys TrustedKeys::load(const std::filesystem::path& folder) {
@@ -227,7 +228,7 @@ std::string TrustedKeys::add(std::string_view pem) {
 void TrustedKeys::verify(const std::string& tag, std::string_view manifest,
                          std::string_view signature, const std::string& where) const {
     const std::string untrusted = "not signed by a trusted publisher (";
-    auto parsed = parseSignature(signature);
+    auto parsed = packsignature::parse(signature);
     if (!parsed)
         refuse(where, untrusted + "the signature is malformed)");
     if (parsed->format != std::to_string(PackManifest::kFormat))

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,16 @@ inline constexpr std::size_t kMaxFileSize = 1024;
 
 // The bytes a signature covers.
 std::string signedMessage(const std::string& tag, std::string_view manifest);
+
+// The three lines of a signature file: the format as written, the key id in hex, and the
+// signature's 64 raw bytes.
+struct SignatureFile {
+    std::string format, keyId, signature;
+};
+// What `text` says, or nothing when it is not a signature file. Each file has one spelling:
+// text(*parse(t)) == t.
+std::optional<SignatureFile> parse(std::string_view text);
+std::string text(const SignatureFile& file);
 // Short form of a key id, for messages.
 std::string shortId(const std::string& keyId);
 

@@ -1,6 +1,6 @@
-// Only packs whose manifest a trusted publisher signed install: anything else is refused before
-// a single file is fetched, with its cause on one line, nothing in the pack folder and nothing
-// kept of an earlier cut transfer of the tag.
+// Only packs whose manifest a trusted publisher signed install, and only editions that go
+// forward: anything else is refused before a single file is fetched, with its cause on one
+// line, nothing in the pack folder and nothing kept of an earlier cut transfer of the tag.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -8,8 +8,10 @@
 
 #include "PackFixtures.h"
 #include "TempDirectory.h"
+#include "packs/EditionRecord.h"
 
 using namespace packfixtures;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -46,6 +48,9 @@ TEST(ContentServiceSignatureTest, OnlyManifestsSignedByATrustedKeyAreReadAndThei
          "signature does not match"},
         {"truncated signature", kVideo, manifest, signature.substr(0, signature.size() - 9),
          "not signed by a trusted publisher (the signature is malformed)"},
+        {"signature for another pack format", kVideo, manifest,
+         "larkspire-pack-signature 2" + signature.substr(signature.find('\n')),
+         "signed as pack format 2, this application reads format 1"},
         {"signature of an older manifest", kVideo, manifest,
          signatureOf("Video", manifestOf("Video", older)), "signature does not match"},
         {"second trusted key", kVideo, manifest, signatureOf("Video", manifest, Signer::rotated),
@@ -90,4 +95,84 @@ TEST(ContentServiceSignatureTest, OnlyManifestsSignedByATrustedKeyAreReadAndThei
         EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{})
             << "what the cut transfer kept was not dropped";
     }
+}
+
+TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack) {
+    auto other = kVideo, older = kVideo;
+    other[1].bytes = randomBytes(160000, 75);
+    older[0].bytes = randomBytes(180000, 76);  // a chapter the publisher withdrew since
+    const struct {
+        const char* what;
+        std::uint64_t edition;
+        const std::vector<FileContent>& files;
+        bool removeFirst;        // else a file of the installed pack is lost, so it is fetched
+        std::string says;        // after the manifest's URL; empty: installs
+        std::uint64_t recorded;  // the edition recorded after the request
+    } rows[] = {
+        {"first edition", 3, kVideo, true, "", 3},
+        {"same edition and bytes, removed first", 3, kVideo, true, "", 3},
+        {"same edition, other files", 3, other, false,
+         "edition 3 differs from the edition 3 accepted before", 3},
+        {"a mirror serving an older signed edition after a newer one was installed and removed", 2,
+         older, true, "edition 2 is older than edition 3 accepted before", 3},
+        {"newer edition", 4, other, false, "", 4},
+        {"the edition it replaced", 3, kVideo, false,
+         "edition 3 is older than edition 4 accepted before", 4},
+    };
+    FaultyHttpServer server;
+    TempDirectory cache;
+    const auto record = cache / "editions" / "Video";
+    auto serve = [&](std::uint64_t edition, const std::vector<FileContent>& files) {
+        auto paths = servePack(server, "Video", files);
+        auto listed = PackManifest::parse(paths[0].second).files();
+        auto json = PackManifest("Video", listed, edition).toJson();
+        server.route(paths[0].first, {200, json});
+        server.route("/Video/manifest.json.sig", {200, signatureOf("Video", json)});
+        return paths;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ContentService service(testOptions(server.url(), cache.path()));
+        auto bundle = fs::path(service.bundleDirectory("Video"));
+        row.removeFirst ? service.removePack("Video") : (void)fs::remove(bundle / kVideo[0].name);
+        auto before = snapshotOf(bundle);
+        auto paths = serve(row.edition, row.files);
+        const int fetches = server.requestCount(paths[1].first);
+        std::string said;
+        long code = fetchPack(service, "Video", &said);
+        if (row.says.empty()) {
+            EXPECT_EQ(code, 0) << said;
+            expectPackInstalled(service, "Video", row.files);
+        } else {
+            std::cout << "[  refused ] " << row.what << ": " << said << "\n";
+            EXPECT_EQ(code, LKSOnDemandUntrustedError);
+            EXPECT_EQ(said, server.url() + "/Video/manifest.json: " + row.says);
+            EXPECT_EQ(server.requestCount(paths[1].first), fetches) << "a file was fetched";
+            expectNothingTrusted(service, "Video", before);
+        }
+        EXPECT_EQ(EditionRecord::parse(readFile(record)).value().edition, row.recorded);
+    }
+
+    // A record that cannot be read refuses every edition and stays as it is until a person
+    // removes it; one that links elsewhere, even to a sound record, is not followed.
+    TempDirectory outside;
+    writeFile(outside / "record", readFile(record));
+    for (const auto& damage : {std::string(), readFile(record) + " ", "edition 4\n"s, "link"s}) {
+        SCOPED_TRACE(damage);
+        fs::remove(record);
+        damage == "link" ? fs::create_symlink(outside / "record", record)
+                         : writeFile(record, damage);
+        ContentService service(testOptions(server.url(), cache.path()));
+        service.removePack("Video");
+        serve(5, kVideo);
+        std::string said;
+        EXPECT_EQ(fetchPack(service, "Video", &said), LKSOnDemandStorageError);
+        EXPECT_TRUE(said.starts_with(record.string() + ": the record of the edition accepted"))
+            << said;
+        EXPECT_TRUE(damage == "link" ? fs::is_symlink(record) : readFile(record) == damage);
+    }
+    fs::remove(record);
+    ContentService service(testOptions(server.url(), cache.path()));
+    EXPECT_EQ(fetchPack(service, "Video"), 0);
+    EXPECT_EQ(EditionRecord::parse(readFile(record)).value().edition, 5u);
 }

@@ -330,13 +330,14 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
     // Names that would leave the pack's folder, each served where it would lead.
     for (const std::string name : {"../x", "/etc/x", "a/b", "..", ".hidden", ""}) {
         server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc", {}, {}});
-        faults.push_back({"file name", 0,
-                          R{200,
-                            "{\"format\":1,\"tag\":\"Video\",\"files\":[{\"name\":\"" + name +
-                                "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
-                            {},
-                            {}},
-                          LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
+        faults.push_back(
+            {"file name", 0,
+             R{200,
+               "{\"format\":1,\"tag\":\"Video\",\"edition\":1,\"files\":[{\"name\":\"" + name +
+                   "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
+               {},
+               {}},
+             LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
     }
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -360,11 +361,13 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         EXPECT_LE(writer.written->load(), movie.size() + 25000)
             << "bytes past a file's size were kept";
         expectNothingTrusted(faulty, "Video");
-        // Only locks, and what a cut transfer keeps in staging to carry on from, may stay.
+        // Only locks, what a cut transfer keeps in staging to carry on from, and the record of
+        // the edition installed before may stay.
         auto kept = cache.path() / "staging" / "Video.resume";
         for (const auto& entry : fs::recursive_directory_iterator(cache.path())) {
             EXPECT_TRUE(entry.is_directory() || entry.path().extension() == ".lock" ||
-                        entry.path().parent_path() == kept)
+                        entry.path().parent_path() == kept ||
+                        entry.path() == cache / "editions" / "Video")
                 << entry.path() << " was left in the cache";
         }
         servePack(server, "Video", kPack);
@@ -484,7 +487,8 @@ std::map<std::string, std::string> packDigests(const fs::path& folder) {
 
 TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAPartialPack) {
     // Two versions of one pack, the installed one damaged before every run: each run replaces
-    // a pack, so kills land in downloads and in the swap of the folders alike.
+    // a pack, so kills land in downloads and in the swap of the folders alike. Each run serves
+    // its version as an edition newer than any before, so a record a kill left is read next.
     TempDirectory servers, cache;
     const std::vector<std::vector<FileContent>> versions = {
         {{"LKSChapter14.mp4", randomBytes(3000000, 31)},
@@ -494,15 +498,22 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
          {"LKSChapter16.mp4", randomBytes(1500000, 35)},
          {"cover.png", randomBytes(12000, 36)}}};
     std::vector<std::string> urls;
-    std::vector<std::map<std::string, std::string>> intact;
     for (std::size_t v = 0; v < versions.size(); ++v) {
         writePack(servers / std::to_string(v), "Video", versions[v]);
         urls.push_back(fileUrl(servers / std::to_string(v)));
-        TempDirectory reference;
-        ContentService service(testOptions(urls.back(), reference.path()));
-        ASSERT_EQ(fetchPack(service, "Video"), 0);
-        intact.push_back(packDigests(service.bundleDirectory("Video")));
     }
+    // Serves a version as `edition`; returns the digests of the pack it installs as.
+    auto serve = [&](std::size_t version, std::uint64_t edition) {
+        auto folder = servers / std::to_string(version) / "Video";
+        auto files = PackManifest::parse(readFile(folder / "manifest.json")).files();
+        auto json = PackManifest("Video", files, edition).toJson();
+        writeFile(folder / "manifest.json", json);
+        writeFile(folder / "manifest.json.sig", signatureOf("Video", json));
+        std::map<std::string, std::string> digests;
+        for (const auto& [name, digest] : packDigests(folder))
+            digests[name.starts_with("manifest.json") ? "." + name : name] = digest;
+        return digests;
+    };
     // The helper says a line once its service exists; kill moments count from then on, not
     // from its start-up, which sanitizers make long.
     auto fetch = [&](std::size_t version) {
@@ -537,6 +548,7 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
             span * (run % 10) / 10, span * (run % 10 + 1) / 10)(random));
         SCOPED_TRACE("run " + std::to_string(run) + ", killed after " +
                      std::to_string(delay.count()) + " us");
+        auto expected = serve(version, run + 2);
         auto process = fetch(version);
         ASSERT_TRUE(process->waitForOutput(std::chrono::seconds(30)));
         std::this_thread::sleep_for(delay);
@@ -545,20 +557,21 @@ TEST(ContentServiceKillTest, AProcessKilledMidDownloadOrInstallNeverLeavesAParti
         auto after = packDigests(bundle);
         killedStaging += status != 0 && after == before && !listNames(cache / "staging").empty();
         // Whatever the moment, the bundle is what it was, gone, or the whole new version.
-        ASSERT_TRUE(after == before || after.empty() || after == intact[version])
+        ASSERT_TRUE(after == before || after.empty() || after == expected)
             << "the bundle shows a partial pack";
         if (status == 0) {
-            EXPECT_EQ(after, intact[version]);
+            EXPECT_EQ(after, expected);
         }
         // And a service that can fetch nothing trusts only a whole pack.
         ContentService offline(testOptions(unreachableBaseUrl(), cache.path()));
-        EXPECT_EQ(fetchPack(offline, "Video") == 0, after == intact[version]);
+        EXPECT_EQ(fetchPack(offline, "Video") == 0, after == expected);
         EXPECT_EQ(packDigests(bundle), after);
     }
     std::cout << "[   kills  ] " << run << " runs, " << killedStaging
               << " killed downloading or installing (seed " << seed << ")\n";
     EXPECT_GT(killedStaging, 0) << "no kill landed in a download";
     fs::remove(bundle / "cover.png");
+    serve(1, run + 2);
     ContentService service(testOptions(urls[1], cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", versions[1]);
