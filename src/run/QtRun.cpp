@@ -77,13 +77,13 @@ bool loadTour(Tour& tour, QtBackend& backend, const RunOptions& options) {
     return true;
 }
 
-// The window's own state, apart from the settings: $XDG_STATE_HOME/larkspire, by default
-// ~/.local/state/larkspire.
-std::string windowStateFile() {
+// The window's and the player's own state, apart from the settings: $XDG_STATE_HOME/larkspire,
+// by default ~/.local/state/larkspire.
+std::string stateFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
     std::string folder =
         state && *state == '/' ? std::string(state) : homeDirectory() + "/.local/state";
-    return folder + "/larkspire/window-state.json";
+    return folder + "/larkspire";
 }
 
 }  // namespace
@@ -118,10 +118,12 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
             tour.engine->urlOpened(url);
         };
         backendOptions.launchScreenShown = [&tour] { tour.driver->captureLaunchScreen(); };
+        backendOptions.captionStateFile = (tour.scratch->path() / "captions.json").string();
     }
     if (!touring) {
         // The tour keeps its fixed window and stays off the desktop's bus: it is no player.
-        backendOptions.windowStateFile = windowStateFile();
+        backendOptions.windowStateFile = stateFolder() + "/window-state.json";
+        backendOptions.captionStateFile = stateFolder() + "/captions.json";
         backendOptions.desktopServices = true;
         if (options.launchScreenShown)
             backendOptions.launchScreenShown = options.launchScreenShown;

@@ -1,6 +1,7 @@
 #include "scenario/QtScenarioDriver.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtViewPeer.h"
 #include "backends/qt/QtWindow.h"
+#include "platform/media/AVPlayer.h"
 #include "platform/ui/UIView.h"
 #include "scenario/ScenarioEngine.h"
 #include "scenario/ViewQuery.h"
@@ -108,6 +110,29 @@ bool QtScenarioDriver::closePlayer() {
         return false;
     window->playerScreen()->doneButton()->click();
     return true;
+}
+
+bool QtScenarioDriver::chooseCaptions(const std::optional<std::string>& language) {
+    QtWindow* window = backend_.window();
+    QtPlayerScreen* screen = window ? window->playerScreen() : nullptr;
+    if (!screen || !screen->captionsButton()->isVisible())
+        return false;
+    // Off, then each language: at most one round of presses.
+    for (std::size_t press = 0; press <= screen->controller()->captions().languages().size();
+         ++press) {
+        if (screen->controller()->captions().shown() == language)
+            return true;
+        screen->captionsButton()->click();
+    }
+    return screen->controller()->captions().shown() == language;
+}
+
+std::string QtScenarioDriver::shownCaption() const {
+    QtWindow* window = backend_.window();
+    QtPlayerScreen* screen = window ? window->playerScreen() : nullptr;
+    if (!screen || !screen->captionLabel()->isVisible())
+        return "";
+    return screen->captionLabel()->text().toStdString();
 }
 
 void QtScenarioDriver::scroll(const std::shared_ptr<UIScrollView>& view, CGPoint offset) {

@@ -30,6 +30,8 @@ public:
     void typeIntoAlert(const std::string& text, std::size_t field) override;
     bool chooseAlertAction(const std::string& title) override;
     bool closePlayer() override;
+    bool chooseCaptions(const std::optional<std::string>& language) override;
+    std::string shownCaption() const override;
     void scroll(const std::shared_ptr<UIScrollView>& view, CGPoint offset) override;
     bool await(const ScenarioWait& wait) override;
     bool settle(const ScenarioStep& step) override;

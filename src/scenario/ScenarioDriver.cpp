@@ -1,5 +1,6 @@
 #include "scenario/ScenarioDriver.h"
 
+#include "platform/media/AVPlayer.h"
 #include "scenario/ScenarioScript.h"
 
 namespace {
@@ -9,6 +10,19 @@ namespace {
 }
 
 }  // namespace
+
+bool ScenarioDriver::chooseCaptions(const std::optional<std::string>& language) {
+    auto player = visiblePlayer();
+    if (!player)
+        return false;
+    player->chooseCaptions(language);
+    return player->captions().shown() == language;
+}
+
+std::string ScenarioDriver::shownCaption() const {
+    auto player = visiblePlayer();
+    return player ? player->captionText() : std::string();
+}
 
 void ScenarioDriver::installPack(const std::string&) {
     refuse();

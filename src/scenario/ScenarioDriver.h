@@ -51,6 +51,11 @@ public:
     virtual bool chooseAlertAction(const std::string& title) = 0;
     virtual bool closePlayer() = 0;
     virtual void scroll(const std::shared_ptr<UIScrollView>& view, CGPoint offset) = 0;
+    // The visible player's captions control, used until it shows `language` (nothing: off);
+    // false when it cannot. And the caption it shows now ("" for none). The defaults act on
+    // the player's own state, which the headless backend shows as it is.
+    virtual bool chooseCaptions(const std::optional<std::string>& language);
+    virtual std::string shownCaption() const;
 
     // Each returns true when already done, or false when the driver resumes the
     // engine later (or aborts it when the wait gives up).

@@ -209,13 +209,13 @@ Wait videoControl(ScenarioEngine& engine, const Arguments& arguments) {
 
 // "captions LANGUAGE" or "captions off": the player's captions control.
 Wait captions(ScenarioEngine& engine, const Arguments& arguments) {
-    auto shown = playerUp(engine);
-    const auto& languages = shown->captions().languages();
+    const auto& languages = playerUp(engine)->captions().languages();
     if (arguments[0] != "off" &&
         std::find(languages.begin(), languages.end(), arguments[0]) == languages.end())
         failStep("the video has no captions in '" + arguments[0] + "'");
-    shown->chooseCaptions(arguments[0] == "off" ? std::nullopt
-                                                : std::optional<std::string>(arguments[0]));
+    if (!engine.driver().chooseCaptions(
+            arguments[0] == "off" ? std::nullopt : std::optional<std::string>(arguments[0])))
+        failStep("the player's captions control did not come to '" + arguments[0] + "'");
     return std::nullopt;
 }
 
@@ -254,7 +254,7 @@ void addActingSteps(std::map<std::string, Step>& steps) {
     steps["video pause"] = {1, 1, "video pause", kHeadless, true, videoControl};
     steps["video play"] = {1, 1, "video play", kHeadless, true, videoControl};
     steps["video seek"] = {2, 2, "video seek SECONDS", kHeadless, true, videoControl};
-    steps["captions"] = {1, 1, "captions LANGUAGE|off", kHeadless, true, captions};
+    steps["captions"] = {1, 1, "captions LANGUAGE|off", kBoth, true, captions};
     steps["video wait-end"] = {1, 1, "video wait-end", kQt, true, videoWaitEnd};
     steps["scroll"] = {3, 3, "scroll SELECTOR X Y", kBoth, true, scroll};
     steps["wait"] = {1, 1, "wait SECONDS", kBoth, true, wait};

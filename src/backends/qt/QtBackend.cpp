@@ -61,7 +61,8 @@ bool onMainThread() {
 QtBackend::QtBackend(QtBackendOptions options)
     : options_(std::move(options)),
       queue_(std::make_shared<MainQueue>()),
-      nowPlaying_(std::make_unique<QtNowPlaying>()) {
+      nowPlaying_(std::make_unique<QtNowPlaying>()),
+      captions_(options_.captionStateFile) {
     if (!onMainThread())
         throw std::logic_error("the Qt backend is made on the thread of the QApplication");
     queue_->receiver = new QObject();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "backends/qt/QtCaptionPreferences.h"
 #include "platform/PlatformBackend.h"
 
 class QTimer;
@@ -33,6 +34,8 @@ struct QtBackendOptions {
     std::function<void()> launchScreenShown;
     // Where the window's size, place and full screen are kept between runs; empty keeps none.
     std::string windowStateFile;
+    // Where the caption choice is kept between runs (QtCaptionPreferences); empty keeps none.
+    std::string captionStateFile;
     // Whether the window tells the desktop what plays and keeps the screen awake for a video,
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;
@@ -72,6 +75,10 @@ public:
     void requestReview() override;
     void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
+    CaptionChoice captionChoice() const override { return captions_.choice(); }
+    void setCaptionChoice(const CaptionChoice& choice) override { captions_.setChoice(choice); }
+    bool captionsOnByDefault() const override { return captions_.everyVideo(); }
+    void setCaptionsOnByDefault(bool on) override { captions_.setEveryVideo(on); }
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                  std::string& error) override;
 
@@ -105,4 +112,5 @@ private:
     std::unique_ptr<QtMediaControls> controls_;
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
     std::unique_ptr<QtMprisService> mpris_;
+    QtCaptionPreferences captions_;
 };

@@ -1,9 +1,12 @@
 #include "backends/qt/QtPlayerScreen.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+#include <QLocale>
 #include <QMediaPlayer>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -16,6 +19,17 @@
 #include "platform/media/AVPlayer.h"
 
 namespace {
+
+// A cue shows within this of its times on the media's clock.
+constexpr int kCaptionTickMs = 50;
+
+// "English", "Deutsch": a language as its own speakers name it, else its tag.
+QString languageName(const std::string& tag) {
+    QString name = QLocale(QString::fromStdString(tag)).nativeLanguageName();
+    if (name.isEmpty() || QLocale(QString::fromStdString(tag)).language() == QLocale::C)
+        return QString::fromStdString(tag);
+    return name.left(1).toUpper() + name.mid(1);
+}
 
 QString clock(qint64 milliseconds) {
     qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
@@ -44,7 +58,21 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     playPause_->setText("Play");
     slider_ = new QSlider(Qt::Horizontal, bottomBar_);
     time_ = new QLabel(clock(0) + " / " + clock(0), bottomBar_);
-    for (QPushButton* button : {done_, playPause_})
+    captions_ = new QtKeyButton(bottomBar_);
+    captions_->setCheckable(true);
+    captions_->setAccessibleName("Captions");
+    captions_->setVisible(!controller_->captions().languages().empty());
+    caption_ = new QLabel(this);
+    caption_->setObjectName("caption");
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setWordWrap(true);
+    caption_->setTextFormat(Qt::PlainText);
+    caption_->hide();
+    captionTimer_ = new QTimer(this);
+    captionTimer_->setInterval(kCaptionTickMs);
+    connect(captionTimer_, &QTimer::timeout, this, [this] { showCaption(); });
+    connect(captions_, &QPushButton::clicked, this, [this] { nextCaptions(); });
+    for (QPushButton* button : {done_, playPause_, captions_})
         button->setCursor(Qt::PointingHandCursor);
     slider_->setAccessibleName("Position");
 
@@ -58,7 +86,10 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
         if (auto* output = dynamic_cast<QtVideoOutput*>(&player->output())) {
             media_ = &output->mediaPlayer();
             video_->setSink(&output->videoSink());
-            connect(media_, &QMediaPlayer::positionChanged, this, [this] { updateControls(); });
+            connect(media_, &QMediaPlayer::positionChanged, this, [this] {
+                updateControls();
+                showCaption();
+            });
             connect(media_, &QMediaPlayer::durationChanged, this, [this] { updateControls(); });
             connect(media_, &QMediaPlayer::playbackStateChanged, this,
                     [this] { updateControls(); });
@@ -95,6 +126,75 @@ void QtPlayerScreen::updateControls() {
     if (!slider_->isSliderDown())
         slider_->setValue(int(std::min<qint64>(position, std::numeric_limits<int>::max())));
     time_->setText(clock(position) + " / " + clock(duration));
+    // Ticks only while a video plays with captions on; a pause or a seek shows its caption
+    // through the position it reports.
+    bool ticking = media_->playbackState() == QMediaPlayer::PlayingState &&
+                   controller_->captions().shown().has_value();
+    if (ticking != captionTimer_->isActive())
+        ticking ? captionTimer_->start() : captionTimer_->stop();
+    const auto& shown = controller_->captions().shown();
+    captions_->setChecked(shown.has_value());
+    captions_->setText(shown ? "CC " + QString::fromStdString(*shown).toUpper() : "CC");
+    captions_->setAccessibleDescription(shown ? "On, " + languageName(*shown) : "Off");
+}
+
+void QtPlayerScreen::nextCaptions() {
+    const auto& languages = controller_->captions().languages();
+    const auto& shown = controller_->captions().shown();
+    std::optional<std::string> next;
+    if (!shown) {
+        next = controller_->captions().pick(std::nullopt);
+    } else {
+        auto at = std::find(languages.begin(), languages.end(), *shown);
+        if (at != languages.end() && ++at != languages.end())
+            next = *at;
+    }
+    runGuarded([&] { controller_->chooseCaptions(next); });
+    updateControls();
+    showCaption();
+}
+
+void QtPlayerScreen::showCaption() {
+    QString text = QString::fromStdString(controller_->captionText());
+    bool moved = video_->pictureRect() != captionPicture_;
+    if (text != caption_->text() || text.isEmpty() == caption_->isVisible() || moved) {
+        caption_->setText(text);
+        caption_->setVisible(!text.isEmpty());
+        placeCaption();
+    }
+}
+
+// Over the bottom of the picture, centred, clear of the controls where they cover it, and
+// always inside the picture, however the window letterboxes it.
+void QtPlayerScreen::placeCaption() {
+    if (!caption_->isVisible())
+        return;
+    captionPicture_ = video_->pictureRect();
+    QRect picture = captionPicture_.translated(video_->pos());
+    // The screen's own style sets every label's font, so the caption's size is set there too.
+    QFont font = caption_->font();
+    font.setPixelSize(std::max(12, int(std::ceil(picture.height() / 16.0))));
+    int padding = std::max(2, font.pixelSize() / 4);
+    caption_->setStyleSheet(QString("QLabel#caption { color: #fdfdfd; background: rgba(0, 0, 0, "
+                                    "170); border-radius: %1px; padding: %2px %3px; "
+                                    "font-size: %4px; }")
+                                .arg(padding)
+                                .arg(padding / 2)
+                                .arg(padding)
+                                .arg(font.pixelSize()));
+    // As wide as its longest line, up to nine tenths of the picture, where it wraps.
+    int widest = 0;
+    for (const QString& line : caption_->text().split('\n'))
+        widest = std::max(widest, QFontMetrics(font).horizontalAdvance(line));
+    QSize size;
+    size.setWidth(std::min(widest + 2 * padding + 2, picture.width() * 9 / 10));
+    size.setHeight(std::min(caption_->heightForWidth(size.width()), picture.height()));
+    int bottom = picture.bottom() - padding;
+    if (bottomBar_->geometry().intersects(picture))
+        bottom = std::max(picture.top() + size.height(), bottomBar_->geometry().top() - padding);
+    caption_->setGeometry(picture.center().x() - size.width() / 2, bottom - size.height(),
+                          size.width(), size.height());
+    caption_->raise();
 }
 
 void QtPlayerScreen::resizeEvent(QResizeEvent*) {
@@ -131,7 +231,13 @@ void QtPlayerScreen::resizeEvent(QResizeEvent*) {
     int timeWidth = px(180);
     time_->setGeometry(width() - margin - timeWidth, margin, timeWidth, buttonHeight);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    int timeLeft = time_->geometry().left();
+    if (!captions_->isHidden()) {
+        captions_->setGeometry(timeLeft - px(24) - px(120), margin, px(120), buttonHeight);
+        time_->setGeometry(width() - margin - timeWidth, margin, timeWidth, buttonHeight);
+        timeLeft = captions_->geometry().left();
+    }
     int sliderLeft = playPause_->geometry().right() + px(24);
-    slider_->setGeometry(sliderLeft, margin, time_->geometry().left() - px(24) - sliderLeft,
-                         buttonHeight);
+    slider_->setGeometry(sliderLeft, margin, timeLeft - px(24) - sliderLeft, buttonHeight);
+    placeCaption();
 }

@@ -10,11 +10,14 @@ class QLabel;
 
 class QPushButton;
 class QSlider;
+class QTimer;
 class QtVideoView;
 
 // The screen of an AVPlayerViewController: the video over the whole stage,
 // with the player's own controls: Done (closes the player screen), play and
-// pause, and a position slider with the elapsed and total time.
+// pause, a position slider with the elapsed and total time, and, when the video
+// has timed text beside it, a captions control and the captions over the bottom
+// of the picture.
 class QtPlayerScreen : public QWidget {
 public:
     QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controller, QWidget* parent);
@@ -23,6 +26,9 @@ public:
     QMediaPlayer* mediaPlayer() const { return media_; }
     QPushButton* doneButton() const { return done_; }
     QPushButton* playPauseButton() const { return playPause_; }
+    QPushButton* captionsButton() const { return captions_; }
+    // The caption shown now; hidden between cues and while captions are off.
+    QLabel* captionLabel() const { return caption_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -30,6 +36,10 @@ protected:
 private:
     void togglePlayback();
     void updateControls();
+    // Off, then each language the video has, then off again.
+    void nextCaptions();
+    void showCaption();
+    void placeCaption();
 
     std::shared_ptr<AVPlayerViewController> controller_;
     QPointer<QMediaPlayer> media_;
@@ -40,4 +50,9 @@ private:
     QPushButton* playPause_;
     QSlider* slider_;
     QLabel* time_;
+    QPushButton* captions_;
+    QLabel* caption_;
+    QTimer* captionTimer_;
+    // The picture the caption was last placed over: a first frame or a resize moves it.
+    QRect captionPicture_;
 };

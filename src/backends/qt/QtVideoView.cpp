@@ -22,14 +22,21 @@ void QtVideoView::setSink(QVideoSink* sink) {
     update();
 }
 
+QRect QtVideoView::pictureRect() const {
+    if (!frame_.isValid())
+        return rect();
+    QRect target(QPoint(0, 0), frame_.size().scaled(size(), Qt::KeepAspectRatio));
+    target.moveCenter(rect().center());
+    return target;
+}
+
 void QtVideoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!frame_.isValid())
         return;
-    QSize fitted = frame_.size().scaled(size(), Qt::KeepAspectRatio);
-    QRect target(QPoint(0, 0), fitted);
-    target.moveCenter(rect().center());
+    QRect target = pictureRect();
+    QSize fitted = target.size();
     // Converted only when painted, so frames that are never shown cost nothing, and at the
     // size shown in device pixels, so a high-density screen stays sharp.
     const qreal ratio = devicePixelRatioF();

@@ -17,6 +17,9 @@ public:
     void setSink(QVideoSink* sink);
     // Whether a frame of the video has been painted (rather than only the black behind it).
     bool showsFrame() const { return !picture_.isNull(); }
+    // Where the picture is painted: the frame fitted into the widget, or the whole widget
+    // before the first frame.
+    QRect pictureRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
