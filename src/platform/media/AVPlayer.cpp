@@ -7,6 +7,7 @@
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/PlayingMedia.h"
+#include "platform/ui/UIAccessibility.h"
 
 namespace {
 std::atomic<std::size_t> gLivePlayers{0};
@@ -70,9 +71,8 @@ void AVPlayerViewController::setPlayer(const std::shared_ptr<AVPlayer>& player) 
     captions_ = url && url->isFileURL() ? PlayerCaptions(url->path()) : PlayerCaptions();
     // In the language last chosen; on when last left on, and always when the grown-ups turned
     // captions on for every video.
-    auto& backend = Platform::backend();
-    CaptionChoice choice = backend.captionChoice();
-    bool on = backend.captionsOnByDefault() || choice.language.has_value();
+    CaptionChoice choice = Platform::backend().captionChoice();
+    bool on = UIAccessibility::isClosedCaptioningEnabled() || choice.language.has_value();
     captions_.show(on ? captions_.pick(choice.language) : std::nullopt);
 }
 

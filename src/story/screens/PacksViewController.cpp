@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/resources/PackLibrary.h"
+#include "platform/ui/UIAccessibility.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIClassRegistry.h"
 #include "platform/ui/UIView.h"
@@ -46,6 +47,18 @@ void PacksViewController::viewDidLoad() {
     for (const auto& row : rows_)
         show(row, packs_->status(row.tag));
     showFreeSpace();
+    showCaptionsSetting();
+}
+
+void PacksViewController::captionsPressed(UIButton&) {
+    UIAccessibility::setClosedCaptioningEnabled(!UIAccessibility::isClosedCaptioningEnabled());
+    showCaptionsSetting();
+}
+
+void PacksViewController::showCaptionsSetting() {
+    if (auto button = captionsButton.lock())
+        button->setTitle(std::string("Captions on every video: ") +
+                         (UIAccessibility::isClosedCaptioningEnabled() ? "On" : "Off"));
 }
 
 void PacksViewController::findRows() {
@@ -171,7 +184,9 @@ void PacksViewController::registerClass(std::weak_ptr<PackLibrary> packs) {
                                                    coder, packs.lock());
                                            })
         .outlet("freeSpaceLabel", &PacksViewController::freeSpaceLabel)
+        .outlet("captionsButton", &PacksViewController::captionsButton, OutletUse::optional)
         .action("packButtonPressed:", &PacksViewController::packButtonPressed)
         .action("downloadAllPressed:", &PacksViewController::downloadAllPressed)
+        .action("captionsPressed:", &PacksViewController::captionsPressed)
         .registerClass();
 }

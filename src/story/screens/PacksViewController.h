@@ -22,6 +22,9 @@ class UILabel;
 // saying what it holds tag N + kContentsLabelOffset. The button's title in the description is
 // what its actions are said of ("Download chapters", "Remove songs"), so that a screen reader
 // tells the rows' buttons apart.
+//
+// A button of the description with the outlet "captionsButton" turns captions on or off for
+// every video, a family's choice that the platform keeps.
 class PacksViewController : public UIViewController {
 public:
     static constexpr const char* kClassName = "PacksViewController";
@@ -36,6 +39,8 @@ public:
     void viewDidLoad() override;
     void packButtonPressed(UIButton& sender);
     void downloadAllPressed(UIButton& sender);
+    // Turns captions on or off for every video.
+    void captionsPressed(UIButton& sender);
 
     // Its screens show `packs`, which must outlive them.
     static void registerClass(std::weak_ptr<PackLibrary> packs);
@@ -43,6 +48,7 @@ public:
     static std::string describeBytes(std::uint64_t bytes);
 
     std::weak_ptr<UILabel> freeSpaceLabel;
+    std::weak_ptr<UIButton> captionsButton;
 
 private:
     struct Row {
@@ -56,6 +62,7 @@ private:
     void show(const PackStatus& status);
     void show(const Row& row, const PackStatus& status);
     void showFreeSpace();
+    void showCaptionsSetting();
     void confirmRemoval(const Row& row, std::uint64_t bytes);
     void remove(const Row& row);
     void tell(const std::string& title, const std::string& message);
