@@ -4,6 +4,7 @@
 
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/UILyricsView.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -117,6 +118,32 @@ Wait caption(ScenarioEngine& engine, const Arguments& arguments) {
     });
 }
 
+// "expect lyrics CURRENT [NEXT]" ("\n" between lines; without NEXT, the next line is not
+// checked) and "expect no-lyrics": the sing-along lines of the visible screen now.
+Wait lyrics(ScenarioEngine&, const Arguments& arguments) {
+    auto line = [&](std::size_t index) -> std::optional<std::string> {
+        if (index >= arguments.size())
+            return std::nullopt;
+        return std::regex_replace(arguments[index], std::regex(R"(\\n)"), "\n");
+    };
+    bool none = arguments[0] == "no-lyrics";
+    std::string current = line(1).value_or("");
+    auto next = none ? std::optional<std::string>("") : line(2);
+    return until([current, next]() -> Missing {
+        auto screen = topScreen();
+        std::shared_ptr<UILyricsView> view;
+        for (const auto& found : screen ? viewsOf(*screen) : std::vector<FoundView>()) {
+            if (auto lyrics = std::dynamic_pointer_cast<UILyricsView>(found.view))
+                view = lyrics;
+        }
+        if (!view)
+            return current.empty() ? std::nullopt : Missing("the screen has no lyrics");
+        if (view->currentLine() == current && (!next || view->nextLine() == *next))
+            return std::nullopt;
+        return "the lyrics read \"" + view->currentLine() + "\", next \"" + view->nextLine() + "\"";
+    });
+}
+
 Wait noPlayer(ScenarioEngine& engine, const Arguments&) {
     return until([&driver = engine.driver()]() -> Missing {
         auto shown = driver.visiblePlayer();
@@ -219,6 +246,8 @@ void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
     steps["expect no-player"] = {1, 1, "expect no-player", kBoth, false, noPlayer};
     steps["expect caption"] = {2, 2, "expect caption TEXT", kBoth, false, caption};
     steps["expect no-caption"] = {1, 1, "expect no-caption", kBoth, false, caption};
+    steps["expect lyrics"] = {2, 3, "expect lyrics CURRENT [NEXT]", kBoth, false, lyrics};
+    steps["expect no-lyrics"] = {1, 1, "expect no-lyrics", kBoth, false, lyrics};
     steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, log};
     steps["expect log-empty"] = {1, 1, "expect log-empty", kBoth, false, logEmpty};
     steps["expect opened"] = {2, 2, "expect opened URL", kBoth, false, opened};

@@ -5,6 +5,7 @@
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/UILyricsView.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIViewController.h"
@@ -47,6 +48,9 @@ std::string describe(const UIView& view) {
     }
     if (auto image = dynamic_cast<const UIImageView*>(&view))
         return "image" + nameOf(view) + " " + quoted(image->imageName());
+    if (auto lyrics = dynamic_cast<const UILyricsView*>(&view))
+        return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) + " next " +
+               quoted(lyrics->nextLine());
     return {};
 }
 

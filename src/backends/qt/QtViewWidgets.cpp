@@ -13,6 +13,7 @@
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtScrollView.h"
 #include "platform/Platform.h"
+#include "platform/media/UILyricsView.h"
 #include "platform/resources/ResourceService.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIClassRegistry.h"
@@ -85,6 +86,8 @@ QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent) {
         widget = make<QtProgressBar, UIProgressView>(view, parent);
     else if (dynamic_cast<UIImageView*>(view.get()))
         widget = make<QtImageView, UIImageView>(view, parent);
+    else if (dynamic_cast<UILyricsView*>(view.get()))
+        widget = make<QtLyricsView, UILyricsView>(view, parent);
     else
         widget = new QtPlainView(view, parent);
     auto* peer = QtViewPeer::peerOf(widget);
@@ -259,6 +262,47 @@ void QtTextField::syncContent() {
     QFont font = this->font();
     font.setPixelSize(pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));
     setFont(font);
+}
+
+QtLyricsView::QtLyricsView(std::shared_ptr<UILyricsView> lyrics, QWidget* parent)
+    : QWidget(parent), QtViewPeer(std::move(lyrics), *this) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void QtLyricsView::syncContent() {
+    QString current =
+        QString::fromStdString(static_cast<const UILyricsView&>(*view()).currentLine());
+    if (accessibleName() != current)
+        setAccessibleName(current);
+    update();
+}
+
+void QtLyricsView::paintEvent(QPaintEvent*) {
+    const auto& lyrics = static_cast<const UILyricsView&>(*view());
+    double s = scale();
+    double height = lyrics.frame().size.height;
+    // Three fifths of the height for the line being sung, the rest for the next one.
+    QRect area = rect();
+    QRect currentBox(area.left(), area.top(), area.width(), area.height() * 3 / 5);
+    QRect nextBox(area.left(), currentBox.bottom() + 1, area.width(),
+                  area.height() - currentBox.height());
+    QColor bright = textColourOn(backdropWhite());
+    QColor dim = bright;
+    dim.setAlphaF(0.6f);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    auto draw = [&](const std::string& line, const QRect& box, double points, bool bold,
+                    const QColor& colour) {
+        QFont font = this->font();
+        font.setPixelSize(pixels(points, s));
+        font.setBold(bold);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
+                         QString::fromStdString(line));
+    };
+    draw(lyrics.currentLine(), currentBox, std::clamp(height * 0.4, 14.0, 40.0), true, bright);
+    draw(lyrics.nextLine(), nextBox, std::clamp(height * 0.26, 12.0, 26.0), false, dim);
 }
 
 void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio) {

@@ -9,6 +9,7 @@
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtViewPeer.h"
 
+class UILyricsView;
 struct ViewDescription;
 
 // Makes the widget of a view and of every view below it, each following its view.
@@ -74,6 +75,17 @@ public:
 
 protected:
     void syncContent() override;
+};
+
+// A UILyricsView: the line being sung large and bright, the next one beneath it smaller and
+// dimmer, both centred and wrapped. A screen reader reads the line being sung.
+class QtLyricsView : public QWidget, public QtViewPeer {
+public:
+    QtLyricsView(std::shared_ptr<UILyricsView> lyrics, QWidget* parent);
+
+protected:
+    void syncContent() override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // Decodes the pictures of a screen description into the picture cache, and loads the fonts of

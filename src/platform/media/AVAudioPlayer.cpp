@@ -6,12 +6,24 @@
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
 #include "platform/foundation/NSError.h"
+#include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/PlayingMedia.h"
 
 namespace {
 std::atomic<std::size_t> gPlaying{0};
+
+// The raw pointer names the player even while it is being destroyed, when the weak one no
+// longer can.
+std::weak_ptr<AVAudioPlayer> gNowPlaying;
+const AVAudioPlayer* gNowPlayingAddress = nullptr;
+
+void postNowPlayingDidChange() {
+    NSNotificationCenter::defaultCenter().postNotificationName(AVAudioPlayer::kNowPlayingDidChange,
+                                                               nullptr);
 }
+
+}  // namespace
 
 std::shared_ptr<AVAudioPlayer> AVAudioPlayer::init() {
     return std::make_shared<AVAudioPlayer>();
@@ -31,11 +43,36 @@ std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfURL(
     auto player = std::make_shared<AVAudioPlayer>();
     player->url_ = url;
     player->output_ = std::move(output);
+    // The end is heard here first, so that the song stops being the one playing now before
+    // the owner's handler runs.
+    player->output_->setDidFinishPlaying([weak = std::weak_ptr<AVAudioPlayer>(player)] {
+        if (auto strong = weak.lock())
+            strong->didFinish();
+    });
     return player;
 }
 
 AVAudioPlayer::~AVAudioPlayer() {
     setPlaying(false);
+    leaveNowPlaying();
+}
+
+std::shared_ptr<AVAudioPlayer> AVAudioPlayer::nowPlaying() {
+    return gNowPlaying.lock();
+}
+
+void AVAudioPlayer::leaveNowPlaying() {
+    if (gNowPlayingAddress != this)
+        return;
+    gNowPlaying.reset();
+    gNowPlayingAddress = nullptr;
+    postNowPlayingDidChange();
+}
+
+void AVAudioPlayer::didFinish() {
+    leaveNowPlaying();
+    if (didFinishPlaying_)
+        didFinishPlaying_();
 }
 
 void AVAudioPlayer::setPlaying(bool playing) {
@@ -56,6 +93,11 @@ bool AVAudioPlayer::play() {
         return false;
     output_->play();
     setPlaying(true);
+    if (gNowPlayingAddress != this) {
+        gNowPlaying = sharedFrom(this);
+        gNowPlayingAddress = this;
+        postNowPlayingDidChange();
+    }
     return true;
 }
 
@@ -63,6 +105,7 @@ void AVAudioPlayer::stop() {
     if (output_)
         output_->stop();
     setPlaying(false);
+    leaveNowPlaying();
 }
 
 double AVAudioPlayer::currentTime() const {
@@ -76,8 +119,7 @@ void AVAudioPlayer::setCurrentTime(double seconds) {
 }
 
 void AVAudioPlayer::setDidFinishPlaying(std::function<void()> handler) {
-    if (output_)
-        output_->setDidFinishPlaying(std::move(handler));
+    didFinishPlaying_ = std::move(handler);
 }
 
 std::size_t AVAudioPlayer::playingCount() {

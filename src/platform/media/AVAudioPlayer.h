@@ -34,10 +34,19 @@ public:
 
     static std::size_t playingCount();
 
+    // The player started last, while it plays and has not played to its end; null when none.
+    // Whenever it changes, kNowPlayingDidChange is posted on the main thread (players are
+    // started and stopped there), with no object: observers ask nowPlaying().
+    static std::shared_ptr<AVAudioPlayer> nowPlaying();
+    static constexpr const char* kNowPlayingDidChange = "AVAudioPlayerNowPlayingDidChange";
+
 private:
     void setPlaying(bool playing);
+    void leaveNowPlaying();
+    void didFinish();
 
     std::shared_ptr<NSURL> url_;
     std::unique_ptr<AudioOutput> output_;
     bool playing_ = false;
+    std::function<void()> didFinishPlaying_;
 };

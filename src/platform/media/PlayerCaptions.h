@@ -28,6 +28,8 @@ public:
     std::optional<std::string> pick(const std::optional<std::string>& wanted) const;
 
     std::string textAt(double seconds) const;
+    // The cues of the language shown; nothing while captions are off.
+    const std::optional<TimedText>& timedText() const { return text_; }
 
 private:
     std::map<std::string, std::filesystem::path> files_;

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "platform/media/UILyricsView.h"
+
 UIClassRegistry& UIClassRegistry::shared() {
     static UIClassRegistry registry;
     return registry;
@@ -15,6 +17,7 @@ UIClassRegistry::UIClassRegistry() {
     views_["UIImageView"] = [] { return std::make_shared<UIImageView>(); };
     views_["UIScrollView"] = [] { return std::make_shared<UIScrollView>(); };
     views_["UITextField"] = [] { return std::make_shared<UITextField>(); };
+    views_["UILyricsView"] = [] { return UILyricsView::make(); };
     ControllerClass plain;
     plain.name = "UIViewController";
     plain.make = [](NSCoder& coder) { return std::make_shared<UIViewController>(coder); };
