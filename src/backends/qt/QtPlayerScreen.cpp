@@ -23,12 +23,11 @@ namespace {
 // A cue shows within this of its times on the media's clock.
 constexpr int kCaptionTickMs = 50;
 
-// "English", "Deutsch": a language as its own speakers name it, else its tag.
+// "English", "German": a language by its name, else its tag.
 QString languageName(const std::string& tag) {
-    QString name = QLocale(QString::fromStdString(tag)).nativeLanguageName();
-    if (name.isEmpty() || QLocale(QString::fromStdString(tag)).language() == QLocale::C)
-        return QString::fromStdString(tag);
-    return name.left(1).toUpper() + name.mid(1);
+    QLocale::Language language = QLocale(QString::fromStdString(tag)).language();
+    return language == QLocale::C ? QString::fromStdString(tag)
+                                  : QLocale::languageToString(language);
 }
 
 QString clock(qint64 milliseconds) {
@@ -139,16 +138,22 @@ void QtPlayerScreen::updateControls() {
 }
 
 void QtPlayerScreen::nextCaptions() {
-    const auto& languages = controller_->captions().languages();
-    const auto& shown = controller_->captions().shown();
-    std::optional<std::string> next;
-    if (!shown) {
-        next = controller_->captions().pick(std::nullopt);
-    } else {
-        auto at = std::find(languages.begin(), languages.end(), *shown);
-        if (at != languages.end() && ++at != languages.end())
-            next = *at;
+    // The language captions come on in first, then the others in the order of their tags.
+    const auto& captions = controller_->captions();
+    std::vector<std::string> order;
+    if (auto first = captions.pick(std::nullopt))
+        order.push_back(*first);
+    for (const auto& language : captions.languages()) {
+        if (order.empty() || language != order.front())
+            order.push_back(language);
     }
+    std::optional<std::string> next;
+    auto at =
+        captions.shown() ? std::find(order.begin(), order.end(), *captions.shown()) : order.end();
+    if (!captions.shown() && !order.empty())
+        next = order.front();
+    else if (at != order.end() && ++at != order.end())
+        next = *at;
     runGuarded([&] { controller_->chooseCaptions(next); });
     updateControls();
     showCaption();

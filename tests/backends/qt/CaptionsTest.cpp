@@ -1,0 +1,73 @@
+#include <QAccessible>
+#include <QLabel>
+#include <QPushButton>
+
+#include "QtFixture.h"
+#include "backends/qt/QtCaptionPreferences.h"
+#include "backends/qt/QtPlayerScreen.h"
+#include "backends/qt/QtVideoView.h"
+#include "backends/qt/QtViewWidgets.h"
+#include "backends/qt/QtWindow.h"
+#include "platform/media/AVPlayer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CaptionsTest : public QtFixture {
+protected:
+    void configure(QtBackendOptions& options) override {
+        options.captionStateFile = (scratch / "state" / "captions.json").string();
+    }
+    void SetUp() override {
+        QtFixture::SetUp();
+        for (const char* file : {"LKSChapter13.mp4", "LKSChapter13.en.vtt", "LKSChapter13.de.vtt"})
+            fs::copy_file(fs::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
+                          scratch / "bundle" / file);
+    }
+};
+
+}  // namespace
+
+// Chapter 13 as a deaf child's family finds it: a captions control a screen reader names with
+// its state, the caption over the bottom of the picture whatever the window's shape, at least
+// an eighteenth of the picture high, and the choice still there at the next start.
+TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoiceIsKept) {
+    showScreen("chapters");
+    button("chapter13")->click();
+    ASSERT_TRUE(waitUntil([&] { return window().playerScreen() != nullptr; }, 5000));
+    QtPlayerScreen& screen = *window().playerScreen();
+    QPushButton* control = screen.captionsButton();
+    auto said = [&] {
+        auto* spoken = QAccessible::queryAccessibleInterface(control);
+        return (spoken->text(QAccessible::Name) + ", " + spoken->text(QAccessible::Description) +
+                (spoken->state().checked ? ", checked" : ""))
+            .toStdString();
+    };
+    EXPECT_EQ(said(), "Captions, Off");
+    control->click();
+    EXPECT_EQ(said(), "Captions, On, English, checked");
+
+    QtVideoView* video = widgetsIn<QtVideoView>(&screen).front();
+    screen.controller()->player()->seekToTime(2.5);
+    for (QSize size : {QSize(1024, 768), QSize(700, 900)}) {
+        window().resize(size);
+        ASSERT_TRUE(waitUntil(
+            [&] { return video->showsFrame() && screen.captionLabel()->isVisible(); }, 10000));
+        spin(200);
+        QRect picture = video->pictureRect().translated(video->pos());
+        QRect box = screen.captionLabel()->geometry();
+        EXPECT_TRUE(picture.contains(box)) << size.width() << "x" << size.height();
+        EXPECT_GT(box.center().y(), picture.center().y());
+        EXPECT_GE(screen.captionLabel()->font().pixelSize() * 18, picture.height());
+        QColor behind =
+            screen.grab(QRect(box.left() + 2, box.top() + 2, 1, 1)).toImage().pixel(0, 0);
+        EXPECT_LT(behind.lightness(), 100) << "the box is dark";
+    }
+
+    control->click();
+    EXPECT_EQ(said(), "Captions, On, German, checked");
+    EXPECT_EQ(
+        QtCaptionPreferences((scratch / "state" / "captions.json").string()).choice().language,
+        "de");
+}
