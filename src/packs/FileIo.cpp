@@ -102,46 +102,9 @@ std::optional<std::string> readRegular(const std::filesystem::path& path, std::s
     return readAll(openRegular(path, O_RDONLY), maxBytes);
 }
 
-bool isRealDirectory(const std::filesystem::path& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-void makeRealDirectory(const std::filesystem::path& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
-            return;
-        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-            throwStorageError(errno, "replace", path);
-    } else if (errno != ENOENT) {
-        throwStorageError(errno, "open", path);
-    }
-    if (::mkdir(path.c_str(), 0755) != 0) {
-        int error = errno;
-        if (error != EEXIST || !isRealDirectory(path))
-            throwStorageError(error, "create", path);
-    }
-}
-
 void syncFd(int fd, const std::filesystem::path& what) {
     if (::fsync(fd) != 0)
         throwStorageError(errno, "sync", what);
-}
-
-void syncDirectory(const std::filesystem::path& directory) {
-    UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd)
-        throwStorageError(errno, "open", directory);
-    syncFd(fd.get(), directory);
-}
-
-void syncFileSystem(const std::filesystem::path& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
-        throwStorageError(errno, "open", path);
-    if (::syncfs(fd.get()) != 0)
-        throwStorageError(errno, "sync", path);
 }
 
 namespace {

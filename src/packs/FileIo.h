@@ -113,9 +113,6 @@ void writeAll(const WriteFunction& write, int fd, const void* data, std::size_t 
               const std::filesystem::path& what);
 // fsync(2) of a file or folder; throws ContentError (storage) on failure.
 void syncFd(int fd, const std::filesystem::path& what);
-void syncDirectory(const std::filesystem::path& directory);
-// syncfs(2) of the file system holding `path`.
-void syncFileSystem(const std::filesystem::path& path);
 // Opens `path` only if it is a regular file, never through a symbolic link (O_NOFOLLOW) and
 // never blocking on a FIFO or a device (O_NONBLOCK, which a regular file ignores). Returns an
 // invalid descriptor with errno set otherwise (EINVAL for a file of another type).
@@ -123,12 +120,6 @@ UniqueFd openRegular(const std::filesystem::path& path, int flags, int mode = 06
 // The contents of the regular file at `path`, or nothing when it is missing, of another type,
 // or larger than `maxBytes`: what is read back from the cache is never trusted to be small.
 std::optional<std::string> readRegular(const std::filesystem::path& path, std::size_t maxBytes);
-// Makes `path` a real folder. Something else there (a link, a file) is removed first, the
-// link itself and never what it points to, so the cache never writes outside itself.
-// Throws ContentError (storage).
-void makeRealDirectory(const std::filesystem::path& path);
-// True when `path` itself (not what a link there points to) is a folder.
-bool isRealDirectory(const std::filesystem::path& path);
 // Throws ContentError with the code matching errno (out of space or storage).
 [[noreturn]] void throwStorageError(int error, const std::string& action,
                                     const std::filesystem::path& what);
