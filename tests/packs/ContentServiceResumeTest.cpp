@@ -138,10 +138,13 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
 // sound, in bounded time, and reads, changes or links to nothing outside the cache.
 TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
     const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
-    // A pack folder as an install leaves it, made by hand.
+    // A pack folder as an install leaves it, made by hand: sound and signed, so only the link
+    // checks keep a request from trusting it.
     auto installAt = [](const fs::path& folder) {
         writePack(folder.parent_path(), folder.filename().string(), kPack);
-        fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
+        fs::rename(folder / PackManifest::kFileName, folder / PackManifest::kInstalledFileName);
+        fs::rename(folder / PackManifest::kSignatureFileName,
+                   folder / PackManifest::kInstalledSignatureName);
         writeFile(folder / PackStore::kInstallRecordName, "verified");
     };
     enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
