@@ -9,7 +9,6 @@
 #include "packs/ContentError.h"
 #include "packs/FileIo.h"
 #include "packs/Sha256.h"
-#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NSError.h"
 
 namespace {
@@ -60,19 +59,22 @@ EditionRecord::Accepted EditionRecord::of(const PackManifest& manifest, std::str
 }
 
 EditionRecord::EditionRecord(const std::filesystem::path& cacheDirectory)
-    : folder_(cacheDirectory / kFolderName) {}
+    : cache_(cacheDirectory), folder_(cacheDirectory / kFolderName) {}
 
 std::optional<EditionRecord::Accepted> EditionRecord::load(const std::string& tag) const {
     struct stat info {};
-    if (::lstat(folder_.c_str(), &info) != 0 && errno == ENOENT)
+    if (::stat(cache_.c_str(), &info) != 0 && errno == ENOENT)
+        return std::nullopt;
+    auto root = DirectoryHandle::openRoot(cache_);
+    if (!root.status(kFolderName, info) && errno == ENOENT)
         return std::nullopt;
     // Read only inside a real folder: a link in its place could point anywhere.
-    if (!fileio::isRealDirectory(folder_))
+    auto folder = root.find(kFolderName);
+    if (!folder)
         damaged(folder_);
-    errno = 0;
-    auto text = fileio::readRegular(path(tag), kMaxSize);
-    if (!text && errno == ENOENT)
+    if (!folder->status(tag, info) && errno == ENOENT)
         return std::nullopt;
+    auto text = folder->readFile(tag, kMaxSize);
     auto accepted = text ? parse(*text) : std::nullopt;
     if (!accepted)
         damaged(path(tag));
@@ -99,11 +101,7 @@ void EditionRecord::accept(const PackManifest& manifest, std::string_view json) 
     // Never lowered, and left as it is for the edition it already holds.
     if (before && before->edition >= manifest.edition())
         return;
-    fileio::makeRealDirectory(folder_);
-    auto file = path(manifest.tag());
-    try {
-        AtomicFile::replace(file, text(of(manifest, json)));
-    } catch (const std::system_error& error) {
-        fileio::throwStorageError(error.code().value(), "write", file);
-    }
+    DirectoryHandle::openRoot(cache_)
+        .make(kFolderName)
+        .replaceFile(manifest.tag(), text(of(manifest, json)));
 }

@@ -49,5 +49,6 @@ private:
     // Nothing when no edition of `tag` was accepted; throws for a damaged record.
     std::optional<Accepted> load(const std::string& tag) const;
 
+    std::filesystem::path cache_;
     std::filesystem::path folder_;
 };

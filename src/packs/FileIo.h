@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -8,6 +9,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Writes like write(2): returns the count written, or -1 with errno set. Injectable so that
 // tests can make a disk "fill up" in the middle of a file.
@@ -44,6 +47,59 @@ private:
     int fd_ = -1;
 };
 
+// An open folder of the cache. Each one is opened from its parent's handle without following a
+// link, and everything inside it is made, renamed and removed relative to that handle: a folder
+// swapped for a link on the way can make an operation fail, never make it reach outside.
+// Names given to it are single entries (no '/', not "." or ".."); a path is kept for messages.
+// Throwing members throw ContentError (out of space or storage).
+class DirectoryHandle {
+public:
+    // The cache folder itself: it may be a link, the user's choice, so it alone is followed.
+    static DirectoryHandle openRoot(const std::filesystem::path& path);
+    // The real folder `name` inside this one; nothing when it is missing, a link or no folder.
+    std::optional<DirectoryHandle> find(const std::string& name) const;
+    // The real folder `name` inside this one; throws when it is missing, a link or no folder.
+    DirectoryHandle open(const std::string& name) const;
+    // Makes `name` a real folder and opens it. Something else there (a link, a file) is removed
+    // first, the link itself and never what it points to.
+    DirectoryHandle make(const std::string& name) const;
+
+    int fd() const { return fd_.get(); }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+    // lstat(2) of the entry; false with errno set when there is none.
+    bool status(const std::string& name, struct stat& info) const;
+    // True when the entry `name` is the very folder `folder` holds open.
+    bool holds(const std::string& name, const DirectoryHandle& folder) const;
+    // Opens the entry only if it is a regular file, as fileio::openRegular does.
+    UniqueFd openFile(const std::string& name, int flags, int mode = 0644) const;
+    // As fileio::readRegular, for an entry of this folder.
+    std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) const;
+    // Replaces the file in one rename of a synced temporary file beside it.
+    void replaceFile(const std::string& name, std::string_view text) const;
+    // The entries, without "." and "..".
+    std::vector<std::string> names() const;
+    // Removes the entry, a folder with everything in it; a link inside is removed itself, never
+    // followed. Nothing when it is missing.
+    void remove(const std::string& name) const;
+    // remove() for clean-up after a failure that is reported instead: errors are ignored.
+    void removeQuietly(const std::string& name) const noexcept;
+    // Renames the entry into `to` (which may be this folder).
+    void rename(const std::string& name, const DirectoryHandle& to,
+                const std::string& newName) const;
+    // Makes a new empty folder "<prefix>XXXXXX", as mkdtemp(3) does, and returns its name.
+    std::string makeUnique(const std::string& prefix) const;
+    void sync() const;
+
+private:
+    DirectoryHandle(UniqueFd fd, std::filesystem::path path)
+        : fd_(std::move(fd)), path_(std::move(path)) {}
+
+    UniqueFd fd_;
+    std::filesystem::path path_;
+};
+
 namespace fileio {
 
 // write(2) from the default WriteFunction.
@@ -57,9 +113,6 @@ void writeAll(const WriteFunction& write, int fd, const void* data, std::size_t 
               const std::filesystem::path& what);
 // fsync(2) of a file or folder; throws ContentError (storage) on failure.
 void syncFd(int fd, const std::filesystem::path& what);
-void syncDirectory(const std::filesystem::path& directory);
-// syncfs(2) of the file system holding `path`.
-void syncFileSystem(const std::filesystem::path& path);
 // Opens `path` only if it is a regular file, never through a symbolic link (O_NOFOLLOW) and
 // never blocking on a FIFO or a device (O_NONBLOCK, which a regular file ignores). Returns an
 // invalid descriptor with errno set otherwise (EINVAL for a file of another type).
@@ -67,12 +120,6 @@ UniqueFd openRegular(const std::filesystem::path& path, int flags, int mode = 06
 // The contents of the regular file at `path`, or nothing when it is missing, of another type,
 // or larger than `maxBytes`: what is read back from the cache is never trusted to be small.
 std::optional<std::string> readRegular(const std::filesystem::path& path, std::size_t maxBytes);
-// Makes `path` a real folder. Something else there (a link, a file) is removed first, the
-// link itself and never what it points to, so the cache never writes outside itself.
-// Throws ContentError (storage).
-void makeRealDirectory(const std::filesystem::path& path);
-// True when `path` itself (not what a link there points to) is a folder.
-bool isRealDirectory(const std::filesystem::path& path);
 // Throws ContentError with the code matching errno (out of space or storage).
 [[noreturn]] void throwStorageError(int error, const std::string& action,
                                     const std::filesystem::path& what);

@@ -1,6 +1,7 @@
 #include "packs/PackInstaller.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,30 +32,35 @@ namespace {
     }
 }
 
-// Removes the staging folder unless the install took it.
+// Removes the staging folder `name` unless the install took it.
 class StagingGuard {
 public:
-    explicit StagingGuard(std::filesystem::path path) : path_(std::move(path)) {}
+    StagingGuard(const DirectoryHandle& folder, std::string name)
+        : folder_(folder), name_(std::move(name)) {}
     ~StagingGuard() {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(path_, ignored);
-        }
+        if (!name_.empty())
+            folder_.removeQuietly(name_);
     }
     StagingGuard(const StagingGuard&) = delete;
     StagingGuard& operator=(const StagingGuard&) = delete;
-    void release() { path_.clear(); }
+    void release() { name_.clear(); }
 
 private:
-    std::filesystem::path path_;
+    const DirectoryHandle& folder_;
+    std::string name_;
 };
 
 // Thrown from a response head that carries on from somewhere else than the kept prefix.
 struct ResumeRefused {};
 
-bool hashesMatch(const std::filesystem::path& directory, const PackManifest& manifest) {
+std::optional<std::string> hashOf(const DirectoryHandle& folder, const std::string& name) {
+    UniqueFd fd = folder.openFile(name, O_RDONLY);
+    return fd ? Sha256::ofFile(fd.get()) : std::nullopt;
+}
+
+bool hashesMatch(const DirectoryHandle& folder, const PackManifest& manifest) {
     return std::all_of(manifest.files().begin(), manifest.files().end(), [&](const PackFile& file) {
-        return Sha256::ofRegularFile(directory / file.name) == file.sha256;
+        return hashOf(folder, file.name) == file.sha256;
     });
 }
 
@@ -79,9 +85,12 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     store_.prepare();
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
-    auto staging = store_.resumeDirectory(tag);
+    // Opened once: the staging folder is written through this handle to the end, whatever is
+    // swapped in under its name meanwhile.
+    const auto stagingRoot = store_.open("staging");
+    const std::string stagingName = tag + PackStore::kResumeSuffix;
     if (installedIntact(tag)) {
-        StagingGuard stale(staging);
+        stagingRoot.removeQuietly(stagingName);
         return false;
     }
 
@@ -93,10 +102,8 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         editions.check(fetched->manifest, fetched->json, manifestUrl(tag));
     } catch (const ContentError& failure) {
         // What was kept came from a source now found untrustworthy: none of it is carried on.
-        if (failure.code() == LKSOnDemandUntrustedError) {
-            std::error_code ignored;
-            std::filesystem::remove_all(staging, ignored);
-        }
+        if (failure.code() == LKSOnDemandUntrustedError)
+            stagingRoot.removeQuietly(stagingName);
         throw;
     }
     const PackManifest& manifest = fetched->manifest;
@@ -110,8 +117,8 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         }
     }
 
-    StagingGuard guard(staging);
-    keepOnlyPackFiles(staging, manifest);
+    StagingGuard guard(stagingRoot, stagingName);
+    auto staging = keepOnlyPackFiles(stagingRoot, stagingName, manifest);
     kept_.clear();
     try {
         download(manifest, staging, fetcher, onBytes);
@@ -123,23 +130,25 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         }
         throw;
     }
-    std::filesystem::remove(staging / resumerecord::kFileName);
+    staging.remove(resumerecord::kFileName);
     writeManifestCopy(*fetched, staging);
     store_.writeInstallRecord(staging);
     // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead of
     // its record would let its older edition back in.
     editions.accept(manifest, fetched->json);
-    store_.install(tag, staging);
+    store_.install(tag, stagingName, staging);
     guard.release();
     return true;
 }
 
 bool PackInstaller::installedIntact(const std::string& tag) const {
     // A copy changed in the cache, or signed by a key no longer trusted, is fetched anew.
+    auto folder = store_.openPack(tag);
+    if (!folder)
+        return false;
     auto trusted = [&](std::string_view json) {
         auto signature =
-            fileio::readRegular(store_.packDirectory(tag) / PackManifest::kInstalledSignatureName,
-                                packsignature::kMaxFileSize);
+            folder->readFile(PackManifest::kInstalledSignatureName, packsignature::kMaxFileSize);
         try {
             settings_.trustedKeys.verify(tag, json, signature.value_or(""), tag);
             return true;
@@ -152,7 +161,7 @@ bool PackInstaller::installedIntact(const std::string& tag) const {
         return false;
     if (store_.isRecordedSound(tag))
         return true;
-    if (!hashesMatch(store_.packDirectory(tag), pack->manifest))
+    if (!hashesMatch(*folder, pack->manifest))
         return false;
     try {
         store_.recordVerified(tag);
@@ -214,7 +223,7 @@ void PackInstaller::Progress::set(std::uint64_t bytes) {
         onBytes(done, total);
 }
 
-void PackInstaller::download(const PackManifest& manifest, const std::filesystem::path& staging,
+void PackInstaller::download(const PackManifest& manifest, const DirectoryHandle& staging,
                              Fetcher& fetcher, const ByteProgress& onBytes) {
     auto kept = resumerecord::load(staging);
     // A kept file counts only if it was fetched for the very same manifest entry.
@@ -264,15 +273,15 @@ void PackInstaller::download(const PackManifest& manifest, const std::filesystem
 // with its hash perhaps still running. Returns nothing when the server will not carry on from
 // the kept part (it sent another file's range), so that the caller fetches the file whole.
 std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
-    const std::string& tag, const PackFile& file, const std::filesystem::path& staging,
-    Fetcher& fetcher, const KeptFile* kept, Progress& progress) {
+    const std::string& tag, const PackFile& file, const DirectoryHandle& staging, Fetcher& fetcher,
+    const KeptFile* kept, Progress& progress) {
     VerifiedFileWriter::Prefix prefix;
     if (kept)
         prefix = {kept->bytes, kept->prefixSha256};
     auto transfer = std::make_unique<Transfer>(
         Transfer{file,
                  kept,
-                 std::make_unique<VerifiedFileWriter>(staging / file.name, file, settings_.write,
+                 std::make_unique<VerifiedFileWriter>(staging, file.name, file, settings_.write,
                                                       kept ? &prefix : nullptr),
                  {}});
     VerifiedFileWriter& writer = *transfer->writer;
@@ -317,7 +326,7 @@ std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
 // Waits for the file's hash and keeps the file if it is sound. A file carried on from a kept
 // part that fails its check is fetched again whole, as the kept part may have been the fault.
 void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
-                                       const std::filesystem::path& staging, Fetcher& fetcher,
+                                       const DirectoryHandle& staging, Fetcher& fetcher,
                                        Progress& progress) {
     try {
         transfer->writer->finish();
@@ -354,39 +363,29 @@ bool PackInstaller::resumable() const {
 
 // Files a new download may carry on from stay; whatever else an earlier attempt left goes, and
 // so does anything that is not a regular file (a link goes itself, never what it points to).
-void PackInstaller::keepOnlyPackFiles(const std::filesystem::path& staging,
-                                      const PackManifest& manifest) {
-    fileio::makeRealDirectory(staging);
-    std::error_code error;
-    std::vector<std::filesystem::path> stale;
-    for (const auto& entry : std::filesystem::directory_iterator(staging, error)) {
-        auto name = entry.path().filename().string();
-        bool wanted = name == resumerecord::kFileName ||
+DirectoryHandle PackInstaller::keepOnlyPackFiles(const DirectoryHandle& stagingRoot,
+                                                 const std::string& name,
+                                                 const PackManifest& manifest) {
+    auto staging = stagingRoot.make(name);
+    for (const auto& entry : staging.names()) {
+        bool wanted = entry == resumerecord::kFileName ||
                       std::any_of(manifest.files().begin(), manifest.files().end(),
-                                  [&](const PackFile& file) { return file.name == name; });
-        std::error_code typeError;
-        if (!wanted ||
-            entry.symlink_status(typeError).type() != std::filesystem::file_type::regular)
-            stale.push_back(entry.path());
+                                  [&](const PackFile& file) { return file.name == entry; });
+        struct stat info {};
+        if (!wanted || !staging.status(entry, info) || !S_ISREG(info.st_mode))
+            staging.remove(entry);
     }
-    if (error)
-        fileio::throwStorageError(error.value(), "list", staging);
-    for (const auto& path : stale) {
-        std::filesystem::remove_all(path, error);
-        if (error)
-            fileio::throwStorageError(error.value(), "clear", path);
-    }
+    return staging;
 }
 
 // The manifest and its signature as they were served, so the signature can be checked again.
 void PackInstaller::writeManifestCopy(const SignedManifest& fetched,
-                                      const std::filesystem::path& staging) {
+                                      const DirectoryHandle& staging) {
     for (const auto& [name, text] :
          {std::pair{PackManifest::kInstalledFileName, &fetched.json},
           std::pair{PackManifest::kInstalledSignatureName, &fetched.signature}}) {
         auto path = staging / name;
-        UniqueFd fd(
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        UniqueFd fd = staging.openFile(name, O_WRONLY | O_CREAT | O_EXCL);
         if (!fd)
             fileio::throwStorageError(errno, "create", path);
         fileio::writeAll(settings_.write, fd.get(), text->data(), text->size(), path);

@@ -63,8 +63,8 @@ private:
         const ByteProgress& onBytes;
         void set(std::uint64_t bytes);
     };
-    void download(const PackManifest& manifest, const std::filesystem::path& staging,
-                  Fetcher& fetcher, const ByteProgress& onBytes);
+    void download(const PackManifest& manifest, const DirectoryHandle& staging, Fetcher& fetcher,
+                  const ByteProgress& onBytes);
     // A file whose transfer has ended: its writer, and the response it came in.
     struct Transfer {
         const PackFile& file;
@@ -77,16 +77,15 @@ private:
         }
     };
     std::unique_ptr<Transfer> transferFile(const std::string& tag, const PackFile& file,
-                                           const std::filesystem::path& staging, Fetcher& fetcher,
+                                           const DirectoryHandle& staging, Fetcher& fetcher,
                                            const KeptFile* kept, Progress& progress);
     void verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
-                            const std::filesystem::path& staging, Fetcher& fetcher,
-                            Progress& progress);
+                            const DirectoryHandle& staging, Fetcher& fetcher, Progress& progress);
     void keepIfSound(Transfer& transfer);
     bool resumable() const;
-    static void keepOnlyPackFiles(const std::filesystem::path& staging,
-                                  const PackManifest& manifest);
-    void writeManifestCopy(const SignedManifest& fetched, const std::filesystem::path& staging);
+    static DirectoryHandle keepOnlyPackFiles(const DirectoryHandle& stagingRoot,
+                                             const std::string& name, const PackManifest& manifest);
+    void writeManifestCopy(const SignedManifest& fetched, const DirectoryHandle& staging);
 
     const PackStore& store_;
     Settings settings_;

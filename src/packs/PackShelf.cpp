@@ -34,10 +34,14 @@ std::filesystem::path PackShelf::defaultCacheDirectory() {
 
 std::vector<PackOnDisk> PackShelf::installedPacks() const {
     std::vector<PackOnDisk> packs;
-    std::error_code ignored;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(store_.cacheDirectory() / "packs", ignored)) {
-        std::string tag = entry.path().filename().string();
+    std::vector<std::string> tags;
+    try {
+        if (auto folder = store_.find("packs"))
+            tags = folder->names();
+    } catch (const ContentError&) {
+        // A folder that cannot be listed holds no pack anyone can use.
+    }
+    for (const auto& tag : tags) {
         if (!PackManifest::isSafeName(tag))
             continue;
         if (auto bytes = store_.installedBytes(tag))

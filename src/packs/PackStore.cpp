@@ -41,33 +41,13 @@ void makeDirectory(const std::filesystem::path& path) {
         fileio::throwStorageError(error.value(), "create", path);
 }
 
-void removeTree(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::remove_all(path, error);
-    if (error)
-        fileio::throwStorageError(error.value(), "remove", path);
-}
-
-// The new pack is in place by then; what could not be removed goes with the next leftovers.
-void removeQuietly(const std::filesystem::path& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-// The lock file of a tag. Anything else in its place (a link, a FIFO, a folder) is nobody's
-// lock: it is removed, a link itself and never its target, and a lock file made instead.
-UniqueFd openLockFile(const std::filesystem::path& path) {
-    UniqueFd fd = fileio::openRegular(path, O_RDWR | O_CREAT);
-    if (!fd && (errno == ELOOP || errno == EINVAL || errno == ENXIO || errno == EISDIR)) {
-        removeQuietly(path);
-        fd = fileio::openRegular(path, O_RDWR | O_CREAT);
-    }
-    return fd;
-}
-
 constexpr const char* kVerifiedRecord = "verified";
 constexpr const char* kBootRecordPrefix = "installed in boot ";
 constexpr std::size_t kMaxRecordSize = 256;
+
+void writeRecord(const DirectoryHandle& folder, const std::string& text) {
+    folder.replaceFile(PackStore::kInstallRecordName, text);
+}
 
 }  // namespace
 
@@ -79,18 +59,39 @@ std::filesystem::path PackStore::packDirectory(const std::string& tag) const {
 
 void PackStore::prepare() const {
     makeDirectory(cache_);
-    fileio::makeRealDirectory(cache_ / "packs");
-    fileio::makeRealDirectory(stagingDirectory());
-    fileio::makeRealDirectory(cache_ / "locks");
+    auto root = DirectoryHandle::openRoot(cache_);
+    for (const char* name : {"packs", "staging", "locks"})
+        root.make(name);
+}
+
+std::optional<DirectoryHandle> PackStore::root() const {
+    try {
+        return DirectoryHandle::openRoot(cache_);
+    } catch (const ContentError&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<DirectoryHandle> PackStore::find(const std::string& name) const {
+    auto cache = root();
+    return cache ? cache->find(name) : std::nullopt;
+}
+
+DirectoryHandle PackStore::open(const std::string& name) const {
+    return DirectoryHandle::openRoot(cache_).open(name);
+}
+
+std::optional<DirectoryHandle> PackStore::openPack(const std::string& tag) const {
+    auto packs = find("packs");
+    return packs ? packs->find(tag) : std::nullopt;
 }
 
 std::optional<PackStore::Installed> PackStore::installed(const std::string& tag,
                                                          const Vouch& vouch) const {
-    auto directory = packDirectory(tag);
-    if (!fileio::isRealDirectory(cache_ / "packs") || !fileio::isRealDirectory(directory))
+    auto folder = openPack(tag);
+    if (!folder)
         return std::nullopt;
-    auto text = fileio::readRegular(directory / PackManifest::kInstalledFileName,
-                                    PackManifest::kMaxJsonSize);
+    auto text = folder->readFile(PackManifest::kInstalledFileName, PackManifest::kMaxJsonSize);
     if (!text || text->empty() || (vouch && !vouch(*text)))
         return std::nullopt;
     try {
@@ -98,13 +99,12 @@ std::optional<PackStore::Installed> PackStore::installed(const std::string& tag,
         if (pack.manifest.tag() != tag)
             return std::nullopt;
         struct stat signature {};
-        auto signaturePath = directory / PackManifest::kInstalledSignatureName;
-        if (::lstat(signaturePath.c_str(), &signature) == 0 && S_ISREG(signature.st_mode))
+        if (folder->status(PackManifest::kInstalledSignatureName, signature) &&
+            S_ISREG(signature.st_mode))
             pack.manifestBytes += static_cast<std::uint64_t>(signature.st_size);
         for (const auto& file : pack.manifest.files()) {
             struct stat info {};
-            auto path = directory / file.name;
-            if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            if (!folder->status(file.name, info) || !S_ISREG(info.st_mode) ||
                 static_cast<std::uint64_t>(info.st_size) != file.size)
                 return std::nullopt;
         }
@@ -122,8 +122,10 @@ std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) c
 }
 
 bool PackStore::isRecordedSound(const std::string& tag) const {
-    auto record =
-        fileio::readRegular(packDirectory(tag) / kInstallRecordName, kMaxRecordSize).value_or("");
+    auto folder = openPack(tag);
+    if (!folder)
+        return false;
+    auto record = folder->readFile(kInstallRecordName, kMaxRecordSize).value_or("");
     if (record == kVerifiedRecord)
         return true;
     std::string boot = currentBootId();
@@ -131,44 +133,38 @@ bool PackStore::isRecordedSound(const std::string& tag) const {
 }
 
 void PackStore::recordVerified(const std::string& tag) const {
-    writeRecord(packDirectory(tag), kVerifiedRecord);
+    writeRecord(open("packs").open(tag), kVerifiedRecord);
 }
 
 void PackStore::remove(const std::string& tag) const {
-    auto target = packDirectory(tag);
+    auto packs = open("packs");
     struct stat info {};
-    if (::lstat(target.c_str(), &info) != 0) {
+    if (!packs.status(tag, info)) {
         if (errno == ENOENT)
             return;
-        fileio::throwStorageError(errno, "remove", target);
+        fileio::throwStorageError(errno, "remove", packs / tag);
     }
     // Readers see the whole pack or none: it leaves the packs folder in one rename.
-    auto aside = createStaging(tag);
-    if (::rename(target.c_str(), aside.c_str()) != 0) {
-        int error = errno;
-        removeQuietly(aside);
-        fileio::throwStorageError(error, "remove", target);
+    auto staging = open("staging");
+    auto aside = staging.makeUnique(tag + ".");
+    try {
+        packs.rename(tag, staging, aside);
+    } catch (const ContentError&) {
+        staging.removeQuietly(aside);
+        throw;
     }
-    removeTree(aside);
+    staging.remove(aside);
 }
 
-void PackStore::writeInstallRecord(const std::filesystem::path& staging) const {
+void PackStore::writeInstallRecord(const DirectoryHandle& staging) const {
     std::string boot = currentBootId();
     if (!boot.empty()) {
         writeRecord(staging, kBootRecordPrefix + boot);
         return;
     }
-    fileio::syncFileSystem(staging);
+    if (::syncfs(staging.fd()) != 0)
+        fileio::throwStorageError(errno, "sync", staging.path());
     writeRecord(staging, kVerifiedRecord);
-}
-
-void PackStore::writeRecord(const std::filesystem::path& directory, const std::string& text) const {
-    auto path = directory / kInstallRecordName;
-    try {
-        AtomicFile::replace(path, text);
-    } catch (const std::system_error& error) {
-        fileio::throwStorageError(error.code().value(), "write", path);
-    }
 }
 
 std::string PackStore::currentBootId() {
@@ -179,82 +175,91 @@ std::string PackStore::currentBootId() {
 }
 
 void PackStore::removeLeftovers(const std::string& heldTag) const {
-    std::error_code error;
-    std::vector<std::filesystem::path> entries;
-    for (const auto& entry : std::filesystem::directory_iterator(stagingDirectory(), error))
-        entries.push_back(entry.path());
-    if (error)
-        fileio::throwStorageError(error.value(), "list", stagingDirectory());
-    for (const auto& entry : entries) {
-        std::string name = entry.filename().string();
+    auto staging = open("staging");
+    for (const auto& name : staging.names()) {
         if (name.ends_with(kResumeSuffix) &&
             PackManifest::isSafeName(name.substr(0, name.size() - std::strlen(kResumeSuffix))))
             continue;
         std::string tag = stagingTagOf(name);
         if (tag == heldTag) {
-            removeTree(entry);
+            staging.remove(name);
         } else if (!PackManifest::isSafeName(tag)) {
             // Nothing of ours has such a name: not a download anyone could be running.
-            removeTree(entry);
+            staging.remove(name);
         } else if (auto lock = tryLock(tag)) {
-            removeTree(entry);
+            staging.remove(name);
         }
     }
 }
 
-std::filesystem::path PackStore::createStaging(const std::string& tag) const {
-    std::string pattern = (stagingDirectory() / (tag + ".XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        fileio::throwStorageError(errno, "create", pattern);
-    return pattern;
-}
-
-void PackStore::install(const std::string& tag, const std::filesystem::path& staging) const {
-    auto target = packDirectory(tag);
-    if (::rename(staging.c_str(), target.c_str()) != 0) {
+void PackStore::install(const std::string& tag, const std::string& name,
+                        const DirectoryHandle& staging) const {
+    auto stagingFolder = open("staging");
+    auto packs = open("packs");
+    // Whatever was swapped in under the staging name since is not what was verified.
+    if (!stagingFolder.holds(name, staging))
+        throw ContentError(LKSOnDemandStorageError,
+                           "cannot install " + staging.path().string() +
+                               ": it was replaced while the pack was written into it");
+    const char* from = name.c_str();
+    if (::renameat(stagingFolder.fd(), from, packs.fd(), tag.c_str()) != 0) {
         if (errno != EEXIST && errno != ENOTEMPTY && errno != ENOTDIR)
-            fileio::throwStorageError(errno, "install", target);
+            fileio::throwStorageError(errno, "install", packs / tag);
         // An older pack is installed: swap the two folders atomically, then drop the old one,
-        // which now sits at the staging path.
-        if (::renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) ==
-            0) {
-            removeQuietly(staging);
+        // which now sits at the staging name.
+        if (::renameat2(stagingFolder.fd(), from, packs.fd(), tag.c_str(), RENAME_EXCHANGE) == 0) {
+            stagingFolder.removeQuietly(name);
         } else if (errno == EINVAL || errno == ENOSYS) {
             // No atomic exchange on this file system: move the old pack aside first.
-            auto aside = createStaging(tag);
-            if (::rename(target.c_str(), aside.c_str()) != 0)
-                fileio::throwStorageError(errno, "replace", target);
-            if (::rename(staging.c_str(), target.c_str()) != 0) {
+            auto aside = stagingFolder.makeUnique(tag + ".");
+            packs.rename(tag, stagingFolder, aside);
+            if (::renameat(stagingFolder.fd(), from, packs.fd(), tag.c_str()) != 0) {
                 int error = errno;
-                ::rename(aside.c_str(), target.c_str());
-                fileio::throwStorageError(error, "install", target);
+                ::renameat(stagingFolder.fd(), aside.c_str(), packs.fd(), tag.c_str());
+                fileio::throwStorageError(error, "install", packs / tag);
             }
-            removeQuietly(aside);
+            stagingFolder.removeQuietly(aside);
         } else {
-            fileio::throwStorageError(errno, "install", target);
+            fileio::throwStorageError(errno, "install", packs / tag);
         }
     }
-    fileio::syncDirectory(target.parent_path());
+    packs.sync();
+}
+
+// The lock file of a tag. Anything else in its place (a link, a FIFO, a folder) is nobody's
+// lock: it is removed, a link itself and never its target, and a lock file made instead.
+UniqueFd PackStore::openLockFile(const std::string& tag) const {
+    auto locks = open("locks");
+    const std::string name = tag + ".lock";
+    UniqueFd fd = locks.openFile(name, O_RDWR | O_CREAT);
+    if (!fd && (errno == ELOOP || errno == EINVAL || errno == ENXIO || errno == EISDIR)) {
+        locks.removeQuietly(name);
+        fd = locks.openFile(name, O_RDWR | O_CREAT);
+    }
+    if (!fd)
+        fileio::throwStorageError(errno, "open", locks / name);
+    return fd;
 }
 
 std::optional<PackStore::TagLock> PackStore::tryLock(const std::string& tag) const {
-    auto path = cache_ / "locks" / (tag + ".lock");
-    UniqueFd fd = openLockFile(path);
-    if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+    UniqueFd fd;
+    try {
+        fd = openLockFile(tag);
+    } catch (const ContentError&) {
+        return std::nullopt;  // a lock that cannot be taken: what it guards is left alone
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return std::nullopt;
     return TagLock(std::move(fd));
 }
 
 PackStore::TagLock PackStore::lock(const std::string& tag,
                                    const std::atomic<bool>& cancelled) const {
-    auto path = cache_ / "locks" / (tag + ".lock");
-    UniqueFd fd = openLockFile(path);
-    if (!fd)
-        fileio::throwStorageError(errno, "open", path);
+    UniqueFd fd = openLockFile(tag);
     // Polled, so that a service shutting down is not stuck behind another process's download.
     while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
-            fileio::throwStorageError(errno, "lock", path);
+            fileio::throwStorageError(errno, "lock", cache_ / "locks" / (tag + ".lock"));
         if (cancelled.load())
             throw ContentError(LKSOnDemandNetworkError, "the request was cancelled");
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -16,6 +16,8 @@
 //                                   for the next request to carry on from (checked before use)
 //   <cache>/staging/<Tag>.XXXXXX/   an old pack moved aside while a new one is installed
 //   <cache>/locks/<Tag>.lock        held while a process works on <Tag>
+//   <cache>/editions/<Tag>          the newest edition of <Tag> accepted (EditionRecord.h)
+// Every folder below the cache folder is reached through DirectoryHandle, never through a link.
 // Tags given here must already be safe names (PackManifest::isSafeName).
 class PackStore {
 public:
@@ -24,9 +26,6 @@ public:
     const std::filesystem::path& cacheDirectory() const { return cache_; }
     std::filesystem::path packDirectory(const std::string& tag) const;
     std::filesystem::path stagingDirectory() const { return cache_ / "staging"; }
-    std::filesystem::path resumeDirectory(const std::string& tag) const {
-        return stagingDirectory() / (tag + kResumeSuffix);
-    }
     static constexpr const char* kResumeSuffix = ".resume";
 
     // Creates the cache folders if needed, each a real folder: a link or a file where one
@@ -45,6 +44,13 @@ public:
     // link), each file has its announced size, and `vouch` (when given) accepts the copy's text
     // before anything in it is read. Reads no file's contents.
     std::optional<Installed> installed(const std::string& tag, const Vouch& vouch = {}) const;
+    // The folder of the installed <Tag>, or nothing when it, or a folder on the way, is
+    // missing or not a real folder.
+    std::optional<DirectoryHandle> openPack(const std::string& tag) const;
+    // The real cache folder `name` ("packs", "staging", "locks"), or nothing.
+    std::optional<DirectoryHandle> find(const std::string& name) const;
+    // The real cache folder `name`; throws ContentError (storage) when there is none.
+    DirectoryHandle open(const std::string& name) const;
 
     // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when
     // installed() finds no sound pack.
@@ -64,7 +70,7 @@ public:
 
     // Writes the install record into a staging folder about to be installed: the current boot,
     // or, where boots cannot be told apart, that the data was synced (it syncs it first).
-    void writeInstallRecord(const std::filesystem::path& staging) const;
+    void writeInstallRecord(const DirectoryHandle& staging) const;
 
     // This boot's identity, or "" where the system does not tell.
     static std::string currentBootId();
@@ -76,12 +82,11 @@ public:
     // resume folders stay, for their tag's next request.
     void removeLeftovers(const std::string& heldTag) const;
 
-    // A new empty staging folder for <Tag>.
-    std::filesystem::path createStaging(const std::string& tag) const;
-
-    // Replaces the installed <Tag> with the verified `staging` folder in one rename, so
-    // readers see either the old pack or the new one, and removes the old one.
-    void install(const std::string& tag, const std::filesystem::path& staging) const;
+    // Replaces the installed <Tag> with the verified staging folder `name`, which `staging`
+    // holds open, in one rename, so readers see either the old pack or the new one, and removes
+    // the old one. Throws ContentError (storage) when `name` is no longer that folder.
+    void install(const std::string& tag, const std::string& name,
+                 const DirectoryHandle& staging) const;
 
     // Exclusive lock on <Tag> across threads and processes; released on destruction.
     class TagLock {
@@ -98,7 +103,8 @@ public:
     std::optional<TagLock> tryLock(const std::string& tag) const;
 
 private:
-    void writeRecord(const std::filesystem::path& directory, const std::string& text) const;
+    std::optional<DirectoryHandle> root() const;
+    UniqueFd openLockFile(const std::string& tag) const;
 
     std::filesystem::path cache_;
 };

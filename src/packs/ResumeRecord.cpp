@@ -1,10 +1,6 @@
 #include "packs/ResumeRecord.h"
 
 #include <nlohmann/json.hpp>
-#include <system_error>
-
-#include "packs/FileIo.h"
-#include "platform/foundation/AtomicFile.h"
 
 KeptFile KeptFile::from(const PackFile& file, const VerifiedFileWriter::Prefix& prefix,
                         const Fetcher::Head& head, const KeptFile* earlier) {
@@ -26,8 +22,8 @@ bool KeptFile::sameServerFile(const Fetcher::Head& head) const {
 
 namespace resumerecord {
 
-std::vector<KeptFile> load(const std::filesystem::path& folder) {
-    auto text = fileio::readRegular(folder / kFileName, kMaxSize);
+std::vector<KeptFile> load(const DirectoryHandle& folder) {
+    auto text = folder.readFile(kFileName, kMaxSize);
     if (!text)
         return {};
     auto document = nlohmann::json::parse(*text, nullptr, false);
@@ -58,7 +54,7 @@ std::vector<KeptFile> load(const std::filesystem::path& folder) {
     return kept;
 }
 
-void save(const std::filesystem::path& folder, const std::vector<KeptFile>& kept) {
+void save(const DirectoryHandle& folder, const std::vector<KeptFile>& kept) {
     auto document = nlohmann::json::array();
     for (const auto& file : kept) {
         document.push_back({{"name", file.file.name},
@@ -69,12 +65,7 @@ void save(const std::filesystem::path& folder, const std::vector<KeptFile>& kept
                             {"etag", file.etag},
                             {"lastModified", file.lastModified}});
     }
-    auto path = folder / kFileName;
-    try {
-        AtomicFile::replace(path, document.dump());
-    } catch (const std::system_error& error) {
-        fileio::throwStorageError(error.code().value(), "write", path);
-    }
+    folder.replaceFile(kFileName, document.dump());
 }
 
 }  // namespace resumerecord

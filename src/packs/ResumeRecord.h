@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "packs/Fetcher.h"
+#include "packs/FileIo.h"
 #include "packs/PackManifest.h"
 #include "packs/VerifiedFileWriter.h"
 
@@ -40,8 +41,8 @@ inline constexpr std::size_t kMaxSize = 1024 * 1024;
 
 // The sound entries of the record in `folder`; nothing when it is missing, not a regular file,
 // larger than kMaxSize or not a record.
-std::vector<KeptFile> load(const std::filesystem::path& folder);
+std::vector<KeptFile> load(const DirectoryHandle& folder);
 // Replaces the record atomically; throws ContentError (storage).
-void save(const std::filesystem::path& folder, const std::vector<KeptFile>& kept);
+void save(const DirectoryHandle& folder, const std::vector<KeptFile>& kept);
 
 }  // namespace resumerecord

@@ -1,14 +1,11 @@
 #include "packs/Sha256.h"
 
-#include <fcntl.h>
 #include <openssl/evp.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <stdexcept>
 #include <vector>
-
-#include "packs/FileIo.h"
 
 Sha256::Sha256() : context_(EVP_MD_CTX_new()) {
     if (context_ == nullptr || EVP_DigestInit_ex(context_, EVP_sha256(), nullptr) != 1) {
@@ -59,14 +56,11 @@ std::string Sha256::hex(const void* data, std::size_t size) {
     return hasher.finishHex();
 }
 
-std::optional<std::string> Sha256::ofRegularFile(const std::filesystem::path& path) {
-    UniqueFd fd = fileio::openRegular(path, O_RDONLY);
-    if (!fd)
-        return std::nullopt;
+std::optional<std::string> Sha256::ofFile(int fd) {
     std::vector<char> buffer(1024 * 1024);
     Sha256 hasher;
     for (;;) {
-        ssize_t got = ::read(fd.get(), buffer.data(), buffer.size());
+        ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)

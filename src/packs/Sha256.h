@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -24,9 +23,9 @@ public:
     void reset();
 
     static std::string hex(const void* data, std::size_t size);
-    // The digest of the regular file at `path`, or nothing when it is missing, of another type
-    // or unreadable.
-    static std::optional<std::string> ofRegularFile(const std::filesystem::path& path);
+    // The digest of what is left to read of the open file `fd`, or nothing when it cannot be
+    // read.
+    static std::optional<std::string> ofFile(int fd);
 
 private:
     evp_md_ctx_st* context_;

@@ -11,13 +11,14 @@
 #include "packs/ContentError.h"
 #include "platform/foundation/NSError.h"
 
-VerifiedFileWriter::VerifiedFileWriter(std::filesystem::path path, const PackFile& expected,
-                                       WriteFunction write, const Prefix* kept)
-    : path_(std::move(path)), expected_(expected), write_(std::move(write)) {
-    fd_ = fileio::openRegular(path_, O_WRONLY | O_CREAT);
+VerifiedFileWriter::VerifiedFileWriter(const DirectoryHandle& folder, const std::string& name,
+                                       const PackFile& expected, WriteFunction write,
+                                       const Prefix* kept)
+    : path_(folder / name), expected_(expected), write_(std::move(write)) {
+    fd_ = folder.openFile(name, O_WRONLY | O_CREAT);
     if (!fd_)
         fileio::throwStorageError(errno, "create", path_);
-    readFd_ = fileio::openRegular(path_, O_RDONLY);
+    readFd_ = folder.openFile(name, O_RDONLY);
     if (!readFd_)
         fileio::throwStorageError(errno, "open", path_);
     if (!kept || !adopt(*kept)) {

@@ -28,10 +28,10 @@ public:
         std::string sha256;
     };
 
-    // Opens `path` (a regular file or nothing). With a `kept` prefix that the file still starts
-    // with, writing carries on after it; anything else starts the file over from nothing.
-    VerifiedFileWriter(std::filesystem::path path, const PackFile& expected, WriteFunction write,
-                       const Prefix* kept = nullptr);
+    // Opens `name` in `folder` (a regular file or nothing). With a `kept` prefix that the file
+    // still starts with, writing carries on after it; anything else starts the file over.
+    VerifiedFileWriter(const DirectoryHandle& folder, const std::string& name,
+                       const PackFile& expected, WriteFunction write, const Prefix* kept = nullptr);
     ~VerifiedFileWriter();
     VerifiedFileWriter(const VerifiedFileWriter&) = delete;
     VerifiedFileWriter& operator=(const VerifiedFileWriter&) = delete;
@@ -62,7 +62,7 @@ private:
     // without a thread, hashes what is written here unless abandoning.
     void stopHashing(bool abandon);
 
-    std::filesystem::path path_;
+    std::filesystem::path path_;  // for messages
     const PackFile& expected_;
     WriteFunction write_;
     UniqueFd fd_;

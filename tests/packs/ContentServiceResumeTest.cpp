@@ -138,10 +138,13 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
 // sound, in bounded time, and reads, changes or links to nothing outside the cache.
 TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
     const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
-    // A pack folder as an install leaves it, made by hand.
+    // A pack folder as an install leaves it, made by hand: sound and signed, so only the link
+    // checks keep a request from trusting it.
     auto installAt = [](const fs::path& folder) {
         writePack(folder.parent_path(), folder.filename().string(), kPack);
-        fs::rename(folder / "manifest.json", folder / PackManifest::kInstalledFileName);
+        fs::rename(folder / PackManifest::kFileName, folder / PackManifest::kInstalledFileName);
+        fs::rename(folder / PackManifest::kSignatureFileName,
+                   folder / PackManifest::kInstalledSignatureName);
         writeFile(folder / PackStore::kInstallRecordName, "verified");
     };
     enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
@@ -201,5 +204,49 @@ TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTou
         EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
         for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
             EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
+    }
+}
+
+// A cache folder swapped, from a call the service makes, for a link to a folder holding what a
+// request following it would write into, install or delete: the request fails and touches
+// nothing outside; the next one replaces the link and installs the pack.
+TEST(ContentServiceResumeTest, AFolderSwappedForALinkMidRequestLeadsNowhereOutsideTheCache) {
+    const struct {
+        const char *folder, *target;  // in the cache, and what it links to outside
+        bool whileWriting;            // else when the free space is asked
+    } rows[] = {{"staging", "", false},
+                {"staging", "", true},
+                {"staging/Video.resume", "Video.resume", true},
+                {"packs", "", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.folder) + (row.whileWriting ? ", writing" : ", probing"));
+        FaultyHttpServer server;
+        TempDirectory cache, outside;
+        writePack(outside.path(), "Video.resume", kPack);
+        writePack(outside.path(), "Video", kPack);
+        const auto before = snapshotOf(outside.path());
+        std::atomic<bool> swapped{false};
+        auto swap = [&](bool writing) {
+            if (writing != row.whileWriting || swapped.exchange(true))
+                return;
+            fs::rename(cache / row.folder, cache / "moved");
+            fs::create_directory_symlink(outside / row.target, cache / row.folder);
+        };
+        auto options = patientOptions(server, cache);
+        options.write = [&](int fd, const void* data, std::size_t size) {
+            swap(true);
+            return ::write(fd, data, size);
+        };
+        options.spaceProbe = [&](const fs::path&) -> std::optional<std::uint64_t> {
+            swap(false);
+            return 1 << 30;
+        };
+        ContentService service(options);
+        servePack(server, "Video", kPack);
+        EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandStorageError);
+        EXPECT_TRUE(swapped.load());
+        ASSERT_EQ(fetchPack(service, "Video"), 0);
+        expectPackInstalled(service, "Video", kPack);
+        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
     }
 }

@@ -19,6 +19,7 @@
 #include "packs/Fetcher.h"
 #include "packs/PackStore.h"
 #include "packs/Sha256.h"
+#include "platform/foundation/NSBundle.h"
 #include "run/LazyContentService.h"
 
 using namespace packfixtures;
@@ -127,32 +128,52 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     EXPECT_EQ(fetchPack(offlineService, "Video"), 0);
     EXPECT_EQ(writer.written->load(), 0u);
 
-    // Damaged in ways a size check sees, or (after a reboot) only the checksum does.
-    const std::pair<const char*, std::function<void()>> damages[] = {
-        {"file removed", [&] { fs::remove(folder / "Ünïcödé.mp3"); }},
-        {"record garbled", [&] { writeFile(folder / ".manifest.json", "garbage"); }},
+    // Damaged in ways a size check sees, or (after a reboot) only the checksum does; whether
+    // the pack is still listed (which reads no contents) and the chapter still looked up.
+    const auto outside = root_ / "outside.mp4";
+    const struct {
+        const char* what;
+        std::function<void()> damage;
+        bool listed, found;
+    } damages[] = {
+        {"file removed", [&] { fs::remove(folder / "Ünïcödé.mp3"); }, false, true},
+        {"record garbled", [&] { writeFile(folder / ".manifest.json", "garbage"); }, false, true},
+        // The very bytes, but outside the cache: neither trusted nor handed to a player.
+        {"file links outside",
+         [&] {
+             writeFile(outside, kVideo[0].bytes);
+             fs::remove(folder / "LKSChapter14.mp4");
+             fs::create_symlink(outside, folder / "LKSChapter14.mp4");
+         },
+         false, false},
         {"file swapped, copy rewritten to match",
          [&] {
              auto swapped = kVideo;
              swapped[2].bytes = "TINY";
              writeFile(folder / swapped[2].name, swapped[2].bytes);
              writeFile(folder / PackManifest::kInstalledFileName, manifestOf("Video", swapped));
-         }},
+         },
+         true, true},
         {"bytes lost in a crash",
          [&] {
              auto bytes = kVideo[0].bytes;
              bytes[123] ^= 0x10;
              writeFile(folder / "LKSChapter14.mp4", bytes);
              writeFile(record, earlierBoot);
-         }},
+         },
+         true, true},
     };
-    for (const auto& [what, damage] : damages) {
+    for (const auto& [what, damage, listed, found] : damages) {
         SCOPED_TRACE(what);
         damage();
+        EXPECT_EQ(service.installedPacks().size(), listed ? 1u : 0u);
+        EXPECT_EQ(NSBundle(folder.string()).pathForResource("LKSChapter14", "mp4").has_value(),
+                  found);
         EXPECT_NE(fetchPack(offlineService, "Video"), 0);
         EXPECT_EQ(fetchPack(service, "Video"), 0);
         expectPackInstalled(service, "Video", kVideo);
     }
+    EXPECT_EQ(readFile(outside), kVideo[0].bytes) << "the file a link pointed to was touched";
 
     // Sound data from an earlier boot: checked without network, then recorded as verified.
     writeFile(record, earlierBoot);

@@ -65,7 +65,8 @@ TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
         const PackFile expected{"part.bin", row.size, sha256Of(bytes)};
         const auto path = folder / "part.bin";
         std::filesystem::remove(path);
-        VerifiedFileWriter writer(path, expected, ::write);
+        VerifiedFileWriter writer(DirectoryHandle::openRoot(folder.path()), "part.bin", expected,
+                                  ::write);
         streamIn(writer, bytes, path, row.damage);
         if (row.damage) {
             try {

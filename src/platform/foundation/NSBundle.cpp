@@ -19,8 +19,11 @@ std::optional<std::string> NSBundle::pathForResource(const std::string& name,
         file.find_first_of(std::string("/\0", 2)) != std::string::npos)
         return std::nullopt;
     std::string path = directory_ + "/" + file;
+    // The bundle's own folder may be reached through a link (installed data often is), but a
+    // file inside it is handed to a player only if it really is there: a link in a pack's
+    // folder would hand out whatever it points to.
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     return path;
 }
