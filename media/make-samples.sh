@@ -113,21 +113,18 @@ cue_lines() {
 # write_cues MEDIA -- "<base name>.en.vtt" and "<base name>.de.vtt" beside MEDIA from the
 # cues gathered since the last call
 write_cues() {
-    local base=${1%.*} i
-    {
-        printf 'WEBVTT\n'
-        for i in "${!cue_start[@]}"; do
-            printf '\n%s --> %s\n%s\n' "$(vtt_time "${cue_start[i]}")" \
-                "$(vtt_time "${cue_end[i]}")" "$(cue_lines "${cue_en[i]}")"
-        done
-    } >"$base.en.vtt"
-    {
-        printf 'WEBVTT\n'
-        for i in "${!cue_start[@]}"; do
-            printf '\n%s --> %s\n%s\n' "$(vtt_time "${cue_start[i]}")" \
-                "$(vtt_time "${cue_end[i]}")" "$(cue_lines "${cue_de[i]}")"
-        done
-    } >"$base.de.vtt"
+    local base=${1%.*} language i
+    for language in en de; do
+        local -n texts="cue_$language"
+        {
+            printf 'WEBVTT\n'
+            for i in "${!cue_start[@]}"; do
+                printf '\n%s --> %s\n%s\n' "$(vtt_time "${cue_start[i]}")" \
+                    "$(vtt_time "${cue_end[i]}")" "$(cue_lines "${texts[i]}")"
+            done
+        } >"$base.$language.vtt"
+        unset -n texts
+    done
     cue_start=() cue_end=() cue_en=() cue_de=()
 }
 
