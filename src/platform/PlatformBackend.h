@@ -25,13 +25,6 @@ public:
     virtual void seekTo(double seconds) = 0;
 };
 
-// What the family chose for captions in the player: off, or a language; or nothing chosen
-// yet. Kept by the backend across runs, apart from the settings.
-struct CaptionChoice {
-    bool chosen = false;
-    std::optional<std::string> language;
-};
-
 // What a backend plays for an AVAudioPlayer.
 class AudioOutput {
 public:
@@ -87,10 +80,13 @@ public:
     virtual void watchPacks(const std::shared_ptr<PackLibrary>& packs);
 
     virtual std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) = 0;
-    // The last caption choice, and whether every video starts with captions on (the
-    // grown-ups' setting). The defaults keep both for the run only.
-    virtual CaptionChoice captionChoice() const { return captionChoice_; }
-    virtual void setCaptionChoice(const CaptionChoice& choice) { captionChoice_ = choice; }
+    // The language the family last chose for captions in the player (none: off, or never
+    // chosen), and whether every video starts with captions on (the grown-ups' setting). Kept
+    // apart from the settings; the defaults keep both for the run only.
+    virtual std::optional<std::string> captionLanguage() const { return captionLanguage_; }
+    virtual void setCaptionLanguage(const std::optional<std::string>& language) {
+        captionLanguage_ = language;
+    }
     virtual bool captionsOnByDefault() const { return captionsOnByDefault_; }
     virtual void setCaptionsOnByDefault(bool on) { captionsOnByDefault_ = on; }
     // Null with `error` set when the file is not playable audio.
@@ -98,6 +94,6 @@ public:
                                                          std::string& error) = 0;
 
 private:
-    CaptionChoice captionChoice_;
+    std::optional<std::string> captionLanguage_;
     bool captionsOnByDefault_ = false;
 };

@@ -75,8 +75,10 @@ public:
     void requestReview() override;
     void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
-    CaptionChoice captionChoice() const override { return captions_.choice(); }
-    void setCaptionChoice(const CaptionChoice& choice) override { captions_.setChoice(choice); }
+    std::optional<std::string> captionLanguage() const override { return captions_.language(); }
+    void setCaptionLanguage(const std::optional<std::string>& language) override {
+        captions_.setLanguage(language);
+    }
     bool captionsOnByDefault() const override { return captions_.everyVideo(); }
     void setCaptionsOnByDefault(bool on) override { captions_.setEveryVideo(on); }
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,

@@ -14,21 +14,18 @@ QtCaptionPreferences::QtCaptionPreferences(std::string file) : file_(std::move(f
         return;
     try {
         auto json = nlohmann::json::parse(*text);
-        if (json.contains("captions")) {
-            const auto& captions = json.at("captions");
-            choice_ = {true, captions.is_null() ? std::nullopt
-                                                : std::optional(captions.get<std::string>())};
-        }
+        if (json.contains("captions") && !json.at("captions").is_null())
+            language_ = json.at("captions").get<std::string>();
         everyVideo_ = json.value("everyVideo", false);
     } catch (const nlohmann::json::exception& error) {
-        choice_ = {};
+        language_.reset();
         everyVideo_ = false;
         print("Caption preferences " + file_ + " ignored: " + error.what());
     }
 }
 
-void QtCaptionPreferences::setChoice(const CaptionChoice& choice) {
-    choice_ = choice;
+void QtCaptionPreferences::setLanguage(const std::optional<std::string>& language) {
+    language_ = language;
     save();
 }
 
@@ -40,9 +37,8 @@ void QtCaptionPreferences::setEveryVideo(bool on) {
 void QtCaptionPreferences::save() const {
     if (file_.empty())
         return;
-    nlohmann::json json{{"everyVideo", everyVideo_}};
-    if (choice_.chosen)
-        json["captions"] = choice_.language ? nlohmann::json(*choice_.language) : nullptr;
+    nlohmann::json json{{"captions", language_ ? nlohmann::json(*language_) : nullptr},
+                        {"everyVideo", everyVideo_}};
     try {
         std::filesystem::create_directories(std::filesystem::path(file_).parent_path());
         AtomicFile::replace(file_, json.dump() + "\n");

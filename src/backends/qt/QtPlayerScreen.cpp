@@ -138,22 +138,7 @@ void QtPlayerScreen::updateControls() {
 }
 
 void QtPlayerScreen::nextCaptions() {
-    // The language captions come on in first, then the others in the order of their tags.
-    const auto& captions = controller_->captions();
-    std::vector<std::string> order;
-    if (auto first = captions.pick(std::nullopt))
-        order.push_back(*first);
-    for (const auto& language : captions.languages()) {
-        if (order.empty() || language != order.front())
-            order.push_back(language);
-    }
-    std::optional<std::string> next;
-    auto at =
-        captions.shown() ? std::find(order.begin(), order.end(), *captions.shown()) : order.end();
-    if (!captions.shown() && !order.empty())
-        next = order.front();
-    else if (at != order.end() && ++at != order.end())
-        next = *at;
+    auto next = controller_->captions().after(controller_->captions().shown());
     runGuarded([&] { controller_->chooseCaptions(next); });
     updateControls();
     showCaption();

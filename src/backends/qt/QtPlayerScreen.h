@@ -36,7 +36,7 @@ protected:
 private:
     void togglePlayback();
     void updateControls();
-    // Off, then each language the video has, then off again.
+    // One step of the captions control (PlayerCaptions::after).
     void nextCaptions();
     void showCaption();
     void placeCaption();

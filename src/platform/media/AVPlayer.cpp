@@ -71,14 +71,14 @@ void AVPlayerViewController::setPlayer(const std::shared_ptr<AVPlayer>& player) 
     captions_ = url && url->isFileURL() ? PlayerCaptions(url->path()) : PlayerCaptions();
     // In the language last chosen; on when last left on, and always when the grown-ups turned
     // captions on for every video.
-    CaptionChoice choice = Platform::backend().captionChoice();
-    bool on = UIAccessibility::isClosedCaptioningEnabled() || choice.language.has_value();
-    captions_.show(on ? captions_.pick(choice.language) : std::nullopt);
+    auto chosen = Platform::backend().captionLanguage();
+    bool on = UIAccessibility::isClosedCaptioningEnabled() || chosen.has_value();
+    captions_.show(on ? captions_.pick(chosen) : std::nullopt);
 }
 
 void AVPlayerViewController::chooseCaptions(const std::optional<std::string>& language) {
     captions_.show(language);
-    Platform::backend().setCaptionChoice({true, captions_.shown()});
+    Platform::backend().setCaptionLanguage(captions_.shown());
 }
 
 std::string AVPlayerViewController::captionText() {

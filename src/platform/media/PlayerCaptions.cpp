@@ -1,5 +1,7 @@
 #include "platform/media/PlayerCaptions.h"
 
+#include <algorithm>
+
 PlayerCaptions::PlayerCaptions(const std::filesystem::path& media)
     : files_(TimedText::filesBeside(media)) {
     for (const auto& [language, file] : files_)
@@ -25,6 +27,19 @@ std::optional<std::string> PlayerCaptions::pick(const std::optional<std::string>
     if (languages_.empty())
         return std::nullopt;
     return languages_.front();
+}
+
+std::optional<std::string> PlayerCaptions::after(const std::optional<std::string>& shown) const {
+    auto first = pick(std::nullopt);
+    if (!first || !shown)
+        return first;
+    std::vector<std::string> order{*first};
+    for (const auto& language : languages_) {
+        if (language != *first)
+            order.push_back(language);
+    }
+    auto at = std::find(order.begin(), order.end(), *shown);
+    return at != order.end() && ++at != order.end() ? std::optional(*at) : std::nullopt;
 }
 
 std::string PlayerCaptions::textAt(double seconds) const {

@@ -26,6 +26,9 @@ public:
     // The language to show when captions come on: `wanted` when the file has it, else
     // English, else the first there is.
     std::optional<std::string> pick(const std::optional<std::string>& wanted) const;
+    // Where the player's captions control goes from what is shown: off, then pick(nothing),
+    // then the other languages in the order of their tags, then off again.
+    std::optional<std::string> after(const std::optional<std::string>& shown) const;
 
     std::string textAt(double seconds) const;
     // The cues of the language shown; nothing while captions are off.

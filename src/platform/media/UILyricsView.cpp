@@ -35,7 +35,7 @@ void UILyricsView::follow(const std::shared_ptr<AVAudioPlayer>& player) {
     stopTimer();
     if (player && player->url()) {
         lyrics_ = PlayerCaptions(player->url()->path());
-        lyrics_.show(lyrics_.pick(Platform::backend().captionChoice().language));
+        lyrics_.show(lyrics_.pick(Platform::backend().captionLanguage()));
     }
     if (!lyrics_.timedText()) {
         setLines({}, {});
