@@ -102,11 +102,17 @@ Wait player(ScenarioEngine& engine, const Arguments& arguments) {
     });
 }
 
-// "expect caption TEXT" ("\n" between lines) and "expect no-caption": what the visible player
-// shows over its picture now.
+// The shown text an argument names, "\n" between its lines; nothing past the arguments.
+std::optional<std::string> shownText(const Arguments& arguments, std::size_t index) {
+    if (index >= arguments.size())
+        return std::nullopt;
+    return std::regex_replace(arguments[index], std::regex(R"(\\n)"), "\n");
+}
+
+// "expect caption TEXT" and "expect no-caption": what the visible player shows over its picture
+// now.
 Wait caption(ScenarioEngine& engine, const Arguments& arguments) {
-    std::string expected =
-        arguments.size() > 1 ? std::regex_replace(arguments[1], std::regex(R"(\\n)"), "\n") : "";
+    std::string expected = shownText(arguments, 1).value_or("");
     return until([&driver = engine.driver(), expected]() -> Missing {
         auto shown = driver.visiblePlayer();
         if (!shown)
@@ -121,14 +127,9 @@ Wait caption(ScenarioEngine& engine, const Arguments& arguments) {
 // "expect lyrics CURRENT [NEXT]" ("\n" between lines; without NEXT, the next line is not
 // checked) and "expect no-lyrics": the sing-along lines of the visible screen now.
 Wait lyrics(ScenarioEngine&, const Arguments& arguments) {
-    auto line = [&](std::size_t index) -> std::optional<std::string> {
-        if (index >= arguments.size())
-            return std::nullopt;
-        return std::regex_replace(arguments[index], std::regex(R"(\\n)"), "\n");
-    };
     bool none = arguments[0] == "no-lyrics";
-    std::string current = line(1).value_or("");
-    auto next = none ? std::optional<std::string>("") : line(2);
+    std::string current = shownText(arguments, 1).value_or("");
+    auto next = none ? std::optional<std::string>("") : shownText(arguments, 2);
     return until([current, next]() -> Missing {
         auto screen = topScreen();
         std::shared_ptr<UILyricsView> view;

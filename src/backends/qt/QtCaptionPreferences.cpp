@@ -6,39 +6,42 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DebugLog.h"
 
-QtCaptionPreferences::QtCaptionPreferences(std::string file) : file_(std::move(file)) {
-    if (file_.empty())
-        return;
-    auto text = AtomicFile::read(file_);
+const QtCaptionPreferences::Stored& QtCaptionPreferences::load() const {
+    if (read_)
+        return *read_;
+    read_.emplace();
+    auto text = file_.empty() ? std::nullopt : AtomicFile::read(file_);
     if (!text)
-        return;
+        return *read_;
     try {
         auto json = nlohmann::json::parse(*text);
         if (json.contains("captions") && !json.at("captions").is_null())
-            language_ = json.at("captions").get<std::string>();
-        everyVideo_ = json.value("everyVideo", false);
+            read_->language = json.at("captions").get<std::string>();
+        read_->everyVideo = json.value("everyVideo", false);
     } catch (const nlohmann::json::exception& error) {
-        language_.reset();
-        everyVideo_ = false;
+        read_.emplace();
         print("Caption preferences " + file_ + " ignored: " + error.what());
     }
+    return *read_;
 }
 
 void QtCaptionPreferences::setLanguage(const std::optional<std::string>& language) {
-    language_ = language;
+    load();
+    read_->language = language;
     save();
 }
 
 void QtCaptionPreferences::setEveryVideo(bool on) {
-    everyVideo_ = on;
+    load();
+    read_->everyVideo = on;
     save();
 }
 
 void QtCaptionPreferences::save() const {
     if (file_.empty())
         return;
-    nlohmann::json json{{"captions", language_ ? nlohmann::json(*language_) : nullptr},
-                        {"everyVideo", everyVideo_}};
+    nlohmann::json json{{"captions", read_->language ? nlohmann::json(*read_->language) : nullptr},
+                        {"everyVideo", read_->everyVideo}};
     try {
         std::filesystem::create_directories(std::filesystem::path(file_).parent_path());
         AtomicFile::replace(file_, json.dump() + "\n");

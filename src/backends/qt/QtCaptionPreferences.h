@@ -11,18 +11,23 @@
 // named in one debug line and read as captions off.
 class QtCaptionPreferences {
 public:
-    // An empty `file` keeps the preferences for the run only.
-    explicit QtCaptionPreferences(std::string file);
+    // An empty `file` keeps the preferences for the run only. The file is read when they are
+    // first asked for, at the first video or panel, never on the way to the first screen.
+    explicit QtCaptionPreferences(std::string file) : file_(std::move(file)) {}
 
-    const std::optional<std::string>& language() const { return language_; }
-    bool everyVideo() const { return everyVideo_; }
+    const std::optional<std::string>& language() const { return load().language; }
+    bool everyVideo() const { return load().everyVideo; }
     void setLanguage(const std::optional<std::string>& language);
     void setEveryVideo(bool on);
 
 private:
+    struct Stored {
+        std::optional<std::string> language;
+        bool everyVideo = false;
+    };
+    const Stored& load() const;
     void save() const;
 
     std::string file_;
-    std::optional<std::string> language_;
-    bool everyVideo_ = false;
+    mutable std::optional<Stored> read_;
 };
