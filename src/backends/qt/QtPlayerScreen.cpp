@@ -134,7 +134,10 @@ void QtPlayerScreen::updateControls() {
     const auto& shown = controller_->captions().shown();
     captions_->setChecked(shown.has_value());
     captions_->setText(shown ? "CC " + QString::fromStdString(*shown).toUpper() : "CC");
-    captions_->setAccessibleDescription(shown ? "On, " + languageName(*shown) : "Off");
+    // Told to a screen reader only when it changes, not at every step of the position.
+    QString state = shown ? "On, " + languageName(*shown) : "Off";
+    if (captions_->accessibleDescription() != state)
+        captions_->setAccessibleDescription(state);
 }
 
 void QtPlayerScreen::nextCaptions() {
