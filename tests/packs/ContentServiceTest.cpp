@@ -28,9 +28,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const std::string kCaptions = "WEBVTT\n\n00:01.000 --> 00:03.000\nOnce upon a time.\n";
 const std::vector<FileContent> kPack = {{"movie.mp4", randomBytes(400000, 11)},
                                         {"song one.mp3", randomBytes(20000, 12)},
-                                        {"cover.png", randomBytes(5000, 13)}};
+                                        {"movie.en.vtt", kCaptions}};
 
 // Random draws are seeded per run and the seed is printed with any failure; setting
 // LARKSPIRE_FAULT_SEED to it replays the same run.
@@ -341,6 +342,9 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
          "\"movie.mp4\" does not match its checksum: SHA-256 " +
              Sha256::hex(flipped.data(), flipped.size()) + " instead of " +
              Sha256::hex(movie.data(), movie.size())},
+        {"captions changed after signing", 3,
+         R{200, "WEBVTT\n\n00:01.000 --> 00:03.000\nOnce upon a tide.\n"},
+         LKSOnDemandChecksumMismatchError, "\"movie.en.vtt\" does not match its checksum"},
         {"honest short body", 1, R{200, movie.substr(1)}, LKSOnDemandSizeMismatchError,
          "\"movie.mp4\" has 399999 bytes instead of 400000"},
         {"oversized body", 2, R{200, std::string(8 << 20, 'x')}, LKSOnDemandSizeMismatchError,
