@@ -1,17 +1,20 @@
-// Fetches one pack into a cache and exits: the process the kill tests stop at random moments.
-//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder>
+// Fetches one pack into a cache, or removes it, and exits: the process the kill tests stop at
+// random moments.
+//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder> [remove]
 // Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
-// once the pack is installed, 1 otherwise.
+// once the pack is installed (or removed), 1 otherwise.
 #include <cstdio>
 #include <future>
+#include <string_view>
 
 #include "packs/ContentService.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS\n", argv[0]);
+    const bool remove = argc == 6 && std::string_view(argv[5]) == "remove";
+    if (argc != 5 && !remove) {
+        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS [remove]\n", argv[0]);
         return 2;
     }
     ContentService::Options options;
@@ -19,6 +22,15 @@ int main(int argc, char** argv) {
     options.cacheDirectory = argv[2];
     options.trustedKeys = argv[4];
     ContentService service(options);
+    if (remove) {
+        try {
+            service.removePack(argv[3]);
+            return 0;
+        } catch (const std::exception& failure) {
+            std::fprintf(stderr, "%s\n", failure.what());
+            return 1;
+        }
+    }
     std::promise<long> code;
     std::fputs("fetching\n", stdout);
     std::fflush(stdout);

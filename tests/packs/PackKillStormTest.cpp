@@ -1,0 +1,137 @@
+// A thousand processes of the real service, each killed at a random moment of a download, a
+// resume, an install or a removal, against a server that publishes a new edition now and then.
+// After each kill the next run must find every pack it lists as installed whole and signed,
+// nothing outside the cache changed, and the edition record never gone back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <random>
+#include <thread>
+
+#include "PackFixtures.h"
+#include "Process.h"
+#include "TempDirectory.h"
+#include "packs/EditionRecord.h"
+#include "packs/PackShelf.h"
+#include "packs/PackSignature.h"
+#include "packs/Sha256.h"
+
+using namespace packfixtures;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Serves edition `edition` of "Video": files of its own, ranges answered, as a mirror would.
+void serveEdition(FaultyHttpServer& server, std::uint64_t edition) {
+    const std::vector<FileContent> files = {
+        {"LKSChapter14.mp4", randomBytes(600000, static_cast<std::uint32_t>(edition * 2))},
+        {"LKSChapter14.en.vtt",
+         "WEBVTT\n\n00:01.000 --> 00:02.000\nEdition " + std::to_string(edition) + "\n"}};
+    auto paths = servePack(server, "Video", files);
+    auto json =
+        PackManifest("Video", PackManifest::parse(paths[0].second).files(), edition).toJson();
+    server.route(paths[0].first, {200, json});
+    server.route("/Video/manifest.json.sig", {200, signatureOf("Video", json)});
+    const std::string etag = "e" + std::to_string(edition);
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        server.route(paths[i].first, {200, paths[i].second, {}, {}, etag, true});
+}
+
+// What the next run relies on: each pack listed as installed verifies against the trusted keys
+// and its files hash as its manifest copy says. Returns the edition of the one installed.
+std::uint64_t expectListedPacksSound(const fs::path& cache, const TrustedKeys& keys) {
+    std::uint64_t edition = 0;
+    for (const auto& pack : PackShelf(cache).installedPacks()) {
+        auto folder = cache / "packs" / pack.tag;
+        auto json = readFile(folder / PackManifest::kInstalledFileName);
+        EXPECT_NO_THROW(keys.verify(
+            pack.tag, json, readFile(folder / PackManifest::kInstalledSignatureName), pack.tag));
+        auto manifest = PackManifest::parse(json);
+        for (const auto& file : manifest.files()) {
+            auto bytes = readFile(folder / file.name);
+            EXPECT_EQ(Sha256::hex(bytes.data(), bytes.size()), file.sha256) << file.name;
+        }
+        edition = manifest.edition();
+    }
+    return edition;
+}
+
+}  // namespace
+
+TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoBack) {
+    FaultyHttpServer server;
+    TempDirectory root;
+    const fs::path cache = root / "cache", outside = root / "outside";
+    fs::create_directories(outside / "keep");
+    writeFile(outside / "keep" / "family-photo.png", randomBytes(4000, 5));
+    const auto outsideBefore = snapshotOf(outside);
+    const auto keys = TrustedKeys::load(trustedKeys());
+    auto run = [&](bool remove) {
+        std::vector<std::string> argv = {LARKSPIRE_FETCH_PROCESS, server.url(), cache.string(),
+                                         "Video", trustedKeys().string()};
+        if (remove)
+            argv.push_back("remove");
+        return std::make_unique<Process>(argv, std::vector<std::string>{}, false);
+    };
+
+    // The kills fall anywhere in a whole fetch, from start-up to the installed pack: the
+    // median of five, each from an empty cache.
+    std::uint64_t edition = 1;
+    serveEdition(server, edition);
+    std::vector<long> fetches;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(run(true)->wait(), 0);
+        auto started = Clock::now();
+        ASSERT_EQ(run(false)->wait(), 0);
+        fetches.push_back(
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
+    }
+    std::nth_element(fetches.begin(), fetches.begin() + 2, fetches.end());
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long> moment(0, fetches[2]);
+
+    struct {
+        int killed = 0, fetches = 0, resumes = 0, removals = 0, editions = 1;
+    } counts;
+    std::uint64_t recorded = 1;
+    for (int i = 0; i < 1000; ++i) {
+        SCOPED_TRACE("kill " + std::to_string(i) + ", seed " + std::to_string(seed));
+        if (i % 100 == 99) {
+            serveEdition(server, ++edition);
+            ++counts.editions;
+        }
+        const bool remove = random() % 4 == 0;
+        counts.removals += remove;
+        counts.fetches += !remove;
+        counts.resumes += !remove && fs::exists(cache / "staging" / "Video.resume");
+        auto child = run(remove);
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        child->kill();
+        counts.killed += child->wait() == 128 + 9;
+
+        const auto installed = expectListedPacksSound(cache, keys);
+        auto record = EditionRecord::parse(readFile(cache / "editions" / "Video"));
+        ASSERT_TRUE(record.has_value()) << "the edition record is damaged";
+        ASSERT_GE(record->edition, recorded) << "the edition record went back";
+        ASSERT_LE(installed, record->edition);
+        recorded = record->edition;
+        ASSERT_EQ(snapshotOf(outside), outsideBefore) << "something outside the cache changed";
+        ASSERT_EQ(listNames(root.path()), (std::vector<std::string>{"cache", "outside"}));
+        if (HasFailure())
+            break;
+    }
+    std::cout << "[  storm   ] " << counts.killed << " killed before their end, " << counts.fetches
+              << " fetches (" << counts.resumes << " carrying on a cut one), " << counts.removals
+              << " removals, " << counts.editions << " editions\n";
+    // The storm only proves something if most runs really were cut short.
+    EXPECT_GT(counts.killed, 300);
+    EXPECT_GT(counts.resumes, 50);
+
+    // Whatever the storm left, the next whole fetch installs the newest edition.
+    ASSERT_EQ(run(false)->wait(), 0);
+    EXPECT_EQ(expectListedPacksSound(cache, keys), edition);
+}
