@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -90,12 +91,13 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
     }
     std::nth_element(fetches.begin(), fetches.begin() + 2, fetches.end());
-    const unsigned seed = std::random_device{}();
+    const char* replay = std::getenv("LARKSPIRE_FAULT_SEED");
+    const unsigned seed = replay ? std::stoul(replay) : std::random_device{}();
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> moment(0, fetches[2]);
 
     struct {
-        int killed = 0, fetches = 0, resumes = 0, removals = 0, editions = 1;
+        int killed = 0, fetches = 0, resumes = 0, removals = 0, replacements = 0, editions = 1;
     } counts;
     std::uint64_t recorded = 1;
     for (int i = 0; i < 1000; ++i) {
@@ -104,7 +106,15 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
             serveEdition(server, ++edition);
             ++counts.editions;
         }
-        const bool remove = random() % 4 == 0;
+        // A quarter remove the pack; a quarter find it damaged and replace it, so kills also land
+        // in the swap of an old pack for a new one.
+        const auto draw = random() % 4;
+        const bool remove = draw == 0;
+        const auto captions = cache / "packs" / "Video" / "LKSChapter14.en.vtt";
+        if (draw == 1 && fs::exists(captions)) {
+            fs::resize_file(captions, 1);
+            ++counts.replacements;
+        }
         counts.removals += remove;
         counts.fetches += !remove;
         counts.resumes += !remove && fs::exists(cache / "staging" / "Video.resume");
@@ -120,12 +130,16 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
         ASSERT_LE(installed, record->edition);
         recorded = record->edition;
         ASSERT_EQ(snapshotOf(outside), outsideBefore) << "something outside the cache changed";
+        // A service that can fetch nothing finds the pack exactly when it is listed.
+        ContentService offline(testOptions(unreachableBaseUrl(), cache));
+        ASSERT_EQ(fetchPack(offline, "Video") == 0, installed != 0);
         ASSERT_EQ(listNames(root.path()), (std::vector<std::string>{"cache", "outside"}));
         if (HasFailure())
             break;
     }
     std::cout << "[  storm   ] " << counts.killed << " killed before their end, " << counts.fetches
-              << " fetches (" << counts.resumes << " carrying on a cut one), " << counts.removals
+              << " fetches (" << counts.resumes << " finding a cut one to carry on from, "
+              << counts.replacements << " replacing a damaged pack), " << counts.removals
               << " removals, " << counts.editions << " editions\n";
     // The storm only proves something if most runs really were cut short.
     EXPECT_GT(counts.killed, 300);
