@@ -28,6 +28,8 @@ DataFolders findDataFolders() {
     DataFolders folders;
     folders.interfaceDirectory = fromEnvironment("LARKSPIRE_UI_DIR", root / "ui");
     folders.bundleDirectory = fromEnvironment("LARKSPIRE_BUNDLE_DIR", root / "bundle");
+    folders.translationsDirectory =
+        fromEnvironment("LARKSPIRE_TRANSLATIONS_DIR", root / "translations");
     folders.packsDirectory = fromEnvironment("LARKSPIRE_PACKS_DIR", root / "packs");
     folders.tourScript = fromEnvironment("LARKSPIRE_TOUR_SCRIPT", root / "tour.scenario");
     folders.keysDirectory = fromEnvironment("LARKSPIRE_KEYS_DIR", root / "keys");

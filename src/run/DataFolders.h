@@ -10,6 +10,8 @@
 struct DataFolders {
     std::filesystem::path interfaceDirectory;  // LARKSPIRE_UI_DIR
     std::filesystem::path bundleDirectory;     // LARKSPIRE_BUNDLE_DIR
+    // The compiled translation catalogues, larkspire_<language>.qm.
+    std::filesystem::path translationsDirectory;  // LARKSPIRE_TRANSLATIONS_DIR
     // The built on-demand packs, one folder per tag: the default content
     // source, and what a scripted run installs.
     std::filesystem::path packsDirectory;  // LARKSPIRE_PACKS_DIR

@@ -75,14 +75,18 @@ void usage(std::ostream& out) {
            "  LARKSPIRE_CACHE_DIR       where downloaded packs are kept (default:\n"
            "                            $XDG_CACHE_HOME/larkspire)\n"
            "  LARKSPIRE_SETTINGS        the settings file\n"
+           "  LANGUAGE, LC_ALL, LC_MESSAGES, LANG\n"
+           "                            the window's language, in this order (English when\n"
+           "                            there is no catalogue for it)\n"
            "  XDG_CONFIG_HOME           holds larkspire/settings.json (default: ~/.config)\n"
            "  XDG_CACHE_HOME            holds the larkspire cache (default: ~/.cache)\n"
            "  XDG_STATE_HOME            holds larkspire/window-state.json, where the window\n"
            "                            keeps its size and place (default: ~/.local/state)\n"
            "  LARKSPIRE_DATA_DIR        the data folder (default: ../share/larkspire beside\n"
-           "                            the executable); the next five name one part each\n"
+           "                            the executable); the next six name one part each\n"
            "  LARKSPIRE_UI_DIR          ui/, the interface descriptions\n"
            "  LARKSPIRE_BUNDLE_DIR      bundle/, the bundled videos and their posters\n"
+           "  LARKSPIRE_TRANSLATIONS_DIR  translations/, the window's texts in other languages\n"
            "  LARKSPIRE_PACKS_DIR       packs/, the packs served by default\n"
            "  LARKSPIRE_KEYS_DIR        keys/, the public keys a pack must be signed by\n"
            "  LARKSPIRE_TOUR_SCRIPT     tour.scenario, the guided tour\n"
@@ -102,6 +106,7 @@ RunOptions defaultRunOptions() {
     DataFolders data = findDataFolders();
     options.interfaceDirectory = data.interfaceDirectory.string();
     options.bundleDirectory = data.bundleDirectory.string();
+    options.translationsDirectory = data.translationsDirectory.string();
     options.packSources = data.packsDirectory.string();
     options.buildVersion = LARKSPIRE_BUILD_VERSION;
     options.contentURL = data.contentURL;

@@ -28,6 +28,7 @@ struct RunOptions {
     std::string settingsPath;
     bool settingsGiven = false;
     std::string interfaceDirectory;
+    std::string translationsDirectory;  // the catalogues of the window's texts
     std::string bundleDirectory;
     // The folders of the packs a scripted run installs, one per tag.
     std::string packSources;

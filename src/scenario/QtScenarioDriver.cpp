@@ -15,6 +15,7 @@
 #include "backends/qt/QtViewPeer.h"
 #include "backends/qt/QtWindow.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "scenario/ScenarioEngine.h"
 #include "scenario/ViewQuery.h"
@@ -94,14 +95,16 @@ void QtScenarioDriver::typeIntoAlert(const std::string& text, std::size_t field)
 }
 
 bool QtScenarioDriver::chooseAlertAction(const std::string& title) {
-    auto& buttons = backend_.window()->alertDialog()->buttons();
-    auto found = std::find_if(buttons.begin(), buttons.end(), [&](QPushButton* button) {
-        return button->text().toStdString() == title;
-    });
-    if (found == buttons.end())
-        return false;
-    (*found)->click();
-    return true;
+    // By the title the story gave, whatever language the button shows it in.
+    auto* dialog = backend_.window()->alertDialog();
+    const auto& actions = dialog->alert()->actions();
+    for (std::size_t i = 0; i < actions.size() && i < dialog->buttons().size(); ++i) {
+        if (actions[i]->title() == title) {
+            dialog->buttons()[i]->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 bool QtScenarioDriver::closePlayer() {

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "backends/qt/QtGuard.h"
+#include "backends/qt/QtTexts.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 
@@ -47,10 +48,10 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), alert_(std::move(alert)) {
     auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
     setWindowModality(Qt::WindowModal);
-    setWindowTitle(QString::fromStdString(alert_->title().value_or("")));
+    setWindowTitle(qttexts::shown(alert_->title().value_or("")));
     // A screen reader announces the alert by its title and message.
     setAccessibleName(windowTitle());
-    setAccessibleDescription(QString::fromStdString(alert_->message().value_or("")));
+    setAccessibleDescription(qttexts::shown(alert_->message().value_or("")));
     setObjectName("alert");
     setStyleSheet(paletteStyleSheet(px));
     setFixedWidth(px(440));
@@ -59,7 +60,7 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
     layout->setContentsMargins(px(24), px(20), px(24), px(20));
     layout->setSpacing(px(12));
     auto addLabel = [&](const std::optional<std::string>& text, const char* name) {
-        auto* label = new QLabel(QString::fromStdString(text.value_or("")), this);
+        auto* label = new QLabel(qttexts::shown(text.value_or("")), this);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(true);
@@ -79,12 +80,11 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
 void QtAlertDialog::addFields(QVBoxLayout* layout) {
     for (const auto& field : alert_->textFields()) {
         auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
-        edit->setPlaceholderText(QString::fromStdString(field->placeholder()));
+        edit->setPlaceholderText(qttexts::shown(field->placeholder()));
         // The field answers the alert's question (the parental gate's is its title).
-        QString question = QString::fromStdString(alert_->title().value_or(""));
+        QString question = windowTitle();
         if (alert_->message() && !alert_->message()->empty())
-            question +=
-                (question.isEmpty() ? "" : " ") + QString::fromStdString(*alert_->message());
+            question += (question.isEmpty() ? "" : " ") + accessibleDescription();
         edit->setAccessibleName(question);
         edit->setAccessibleDescription(edit->placeholderText());
         layout->addWidget(edit);
@@ -101,7 +101,7 @@ void QtAlertDialog::addButtons(QVBoxLayout* layout, int spacing) {
     layout->addLayout(row);
     std::optional<std::size_t> enterChooses;
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        auto* button = new QPushButton(QString::fromStdString(actions[i]->title()), this);
+        auto* button = new QPushButton(qttexts::shown(actions[i]->title()), this);
         button->setProperty("actionStyle", actionStyleName(actions[i]->style()));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });

@@ -62,7 +62,8 @@ QtBackend::QtBackend(QtBackendOptions options)
     : options_(std::move(options)),
       queue_(std::make_shared<MainQueue>()),
       nowPlaying_(std::make_unique<QtNowPlaying>()),
-      captions_(options_.captionStateFile) {
+      captions_(options_.captionStateFile),
+      language_(QString::fromStdString(options_.translationsDirectory)) {
     if (!onMainThread())
         throw std::logic_error("the Qt backend is made on the thread of the QApplication");
     queue_->receiver = new QObject();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "backends/qt/QtCaptionPreferences.h"
+#include "backends/qt/QtLanguage.h"
 #include "platform/PlatformBackend.h"
 
 class QTimer;
@@ -36,6 +37,8 @@ struct QtBackendOptions {
     std::string windowStateFile;
     // Where the caption choice is kept between runs (QtCaptionPreferences); empty keeps none.
     std::string captionStateFile;
+    // The folder of the translation catalogues; empty speaks English.
+    std::string translationsDirectory;
     // Whether the window tells the desktop what plays and keeps the screen awake for a video,
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;
@@ -51,6 +54,7 @@ public:
 
     // The application's window; made when the first screen is shown.
     QtWindow* window() const { return window_.get(); }
+    QtLanguage& language() { return language_; }
     // Runs once, on the main queue, after the first screen of the main interface is painted.
     void setFirstScreenShownHandler(std::function<void()> handler);
     // Runs inside runApplication once the main interface is loaded, before the event loop.
@@ -115,4 +119,5 @@ private:
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
     std::unique_ptr<QtMprisService> mpris_;
     QtCaptionPreferences captions_;
+    QtLanguage language_;
 };

@@ -14,6 +14,7 @@
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtStage.h"
+#include "backends/qt/QtTexts.h"
 #include "backends/qt/QtVideoOutput.h"
 #include "backends/qt/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
@@ -23,11 +24,17 @@ namespace {
 // A cue shows within this of its times on the media's clock.
 constexpr int kCaptionTickMs = 50;
 
-// "English", "German": a language by its name, else its tag.
+// The languages of the catalogues and captions, by their English names.
+[[maybe_unused]] const char* const kLanguageNames[] = {
+    QT_TRID_NOOP("English"), QT_TRID_NOOP("German"), QT_TRID_NOOP("Spanish"),
+    QT_TRID_NOOP("French"), QT_TRID_NOOP("Arabic")};
+
+// "English", "German": a language by its name in the language spoken, else its tag.
 QString languageName(const std::string& tag) {
     QLocale::Language language = QLocale(QString::fromStdString(tag)).language();
-    return language == QLocale::C ? QString::fromStdString(tag)
-                                  : QLocale::languageToString(language);
+    return language == QLocale::C
+               ? QString::fromStdString(tag)
+               : qtTrId(QLocale::languageToString(language).toUtf8().constData());
 }
 
 QString clock(qint64 milliseconds) {
@@ -52,14 +59,14 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
         bar->setAttribute(Qt::WA_StyledBackground);
     }
     done_ = new QtKeyButton(topBar_);
-    done_->setText("Done");
+    done_->setText(qtTrId("Done"));
     playPause_ = new QtKeyButton(bottomBar_);
-    playPause_->setText("Play");
+    playPause_->setText(qtTrId("Play"));
     slider_ = new QSlider(Qt::Horizontal, bottomBar_);
     time_ = new QLabel(clock(0) + " / " + clock(0), bottomBar_);
     captions_ = new QtKeyButton(bottomBar_);
     captions_->setCheckable(true);
-    captions_->setAccessibleName("Captions");
+    captions_->setAccessibleName(qtTrId("Captions"));
     captions_->setVisible(!controller_->captions().languages().empty());
     caption_ = new QLabel(this);
     caption_->setObjectName("caption");
@@ -73,7 +80,7 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     connect(captions_, &QPushButton::clicked, this, [this] { nextCaptions(); });
     for (QPushButton* button : {done_, playPause_, captions_})
         button->setCursor(Qt::PointingHandCursor);
-    slider_->setAccessibleName("Position");
+    slider_->setAccessibleName(qtTrId("Position"));
 
     connect(done_, &QPushButton::clicked, this, [this] {
         auto keep = controller_;
@@ -120,7 +127,8 @@ void QtPlayerScreen::updateControls() {
         return;
     qint64 duration = media_->duration();
     qint64 position = media_->position();
-    playPause_->setText(media_->playbackState() == QMediaPlayer::PlayingState ? "Pause" : "Play");
+    playPause_->setText(media_->playbackState() == QMediaPlayer::PlayingState ? qtTrId("Pause")
+                                                                              : qtTrId("Play"));
     slider_->setRange(0, int(std::min<qint64>(duration, std::numeric_limits<int>::max())));
     if (!slider_->isSliderDown())
         slider_->setValue(int(std::min<qint64>(position, std::numeric_limits<int>::max())));
@@ -135,7 +143,7 @@ void QtPlayerScreen::updateControls() {
     captions_->setChecked(shown.has_value());
     captions_->setText(shown ? "CC " + QString::fromStdString(*shown).toUpper() : "CC");
     // Told to a screen reader only when it changes, not at every step of the position.
-    QString state = shown ? "On, " + languageName(*shown) : "Off";
+    QString state = shown ? qtTrId("On, %1").arg(languageName(*shown)) : qtTrId("Off");
     if (captions_->accessibleDescription() != state)
         captions_->setAccessibleDescription(state);
 }

@@ -9,11 +9,11 @@
 
 QtReviewNotice::QtReviewNotice(QWidget* stage) : QFrame(stage) {
     setObjectName("reviewNotice");
-    label_ = new QLabel(kText, this);
+    label_ = new QLabel(qtTrId(kText), this);
     close_ = new QtKeyButton(this);
     close_->setText(QString::fromUtf8("\u00d7"));
     close_->setObjectName("closeReviewNotice");
-    close_->setAccessibleName("Close");
+    close_->setAccessibleName(qtTrId("Close"));
     close_->setCursor(Qt::PointingHandCursor);
     connect(close_, &QPushButton::clicked, this, [this] {
         hide();

@@ -9,7 +9,7 @@ class QPushButton;
 // foot of the stage that the reader closes. It asks nothing and reports nothing.
 class QtReviewNotice : public QFrame {
 public:
-    static constexpr const char* kText = "Enjoying the story? Rate it";
+    static constexpr const char* kText = QT_TRID_NOOP("Enjoying the story? Rate it");
 
     explicit QtReviewNotice(QWidget* stage);
 

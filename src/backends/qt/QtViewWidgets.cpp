@@ -12,6 +12,7 @@
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtScrollView.h"
+#include "backends/qt/QtTexts.h"
 #include "platform/Platform.h"
 #include "platform/media/UILyricsView.h"
 #include "platform/resources/ResourceService.h"
@@ -108,7 +109,8 @@ QtLabel::QtLabel(std::shared_ptr<UILabel> label, QWidget* parent)
 
 void QtLabel::syncContent() {
     const auto& label = static_cast<const UILabel&>(*view());
-    setText(QString::fromStdString(label.text()));
+    setText(label.textIsName() ? QString::fromStdString(label.text())
+                               : qttexts::shown(label.text()));
     setAlignment(alignmentOf(label.alignment()));
     QFont font = this->font();
     font.setPixelSize(pixels(label.fontSize(), scale()));
@@ -134,7 +136,8 @@ void QtButton::syncContent() {
     double s = scale();
     double height = button.frame().size.height;
     // Big, rounded and bright: made for small fingers on a touch screen.
-    QString title = QString::fromStdString(button.title());
+    QString title = button.textIsName() ? QString::fromStdString(button.title())
+                                        : qttexts::shown(button.title());
     int fontPixels = titlePixels(title, font(), height, width(), s);
     setStyleSheetIfChanged(
         *this, QString("QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
@@ -152,7 +155,7 @@ void QtButton::syncContent() {
     // A button with a picture only is named by its identifier.
     setAccessibleName(title.isEmpty() ? QString::fromStdString(button.identifier()) : title);
     // Read out after the name, for a reader who cannot see the mark.
-    QString description = button.isSelected() ? "Playing now" : "";
+    QString description = button.isSelected() ? qtTrId("Playing now") : "";
     if (accessibleDescription() != description)
         setAccessibleDescription(description);
     setEnabled(button.isEnabled());
@@ -213,7 +216,7 @@ QtProgressBar::QtProgressBar(std::shared_ptr<UIProgressView> progressView, QWidg
     setRange(0, kSteps);
     setTextVisible(false);
     // The screens' progress bars follow on-demand downloads.
-    setAccessibleName("Download progress");
+    setAccessibleName(qtTrId("Download progress"));
 }
 
 void QtProgressBar::syncContent() {
@@ -257,7 +260,7 @@ void QtTextField::syncContent() {
     QString text = QString::fromStdString(field.text());
     if (this->text() != text)
         setText(text);
-    setPlaceholderText(QString::fromStdString(field.placeholder()));
+    setPlaceholderText(qttexts::shown(field.placeholder()));
     setAccessibleName(placeholderText());
     QFont font = this->font();
     font.setPixelSize(pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));

@@ -103,6 +103,13 @@ void QtWindow::resizeEvent(QResizeEvent*) {
     layoutStage();
 }
 
+void QtWindow::changeEvent(QEvent* event) {
+    // Another language: every screen shows its texts anew, without waiting for a change of its own.
+    if (event->type() == QEvent::LanguageChange)
+        QtViewPeer::syncTree(*this);
+    QWidget::changeEvent(event);
+}
+
 void QtWindow::keyPressEvent(QKeyEvent* event) {
     QWidget* top = topStageWidget();
     bool arrow = event->key() >= Qt::Key_Left && event->key() <= Qt::Key_Down;

@@ -65,9 +65,9 @@ std::string text(const json& object, const char* key, const std::string& file) {
 }
 
 const std::set<std::string> kViewKeys = {
-    "class",    "id",          "frame",       "tag",      "hidden",    "background",
-    "text",     "title",       "placeholder", "fontSize", "alignment", "image",
-    "download", "contentSize", "outlet",      "action",   "navigate",  "subviews"};
+    "class",  "id",          "frame",    "tag",       "hidden",   "background", "text",
+    "title",  "placeholder", "fontSize", "alignment", "image",    "download",   "contentSize",
+    "outlet", "action",      "navigate", "subviews",  "translate"};
 
 // The properties given as lists of numbers: frame, background and content size.
 void parseGeometry(const json& object, const std::string& file, ViewDescription& view) {
@@ -117,6 +117,11 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
         if (!hidden->is_boolean())
             fail(file, "hidden must be true or false");
         view.hidden = hidden->get<bool>();
+    }
+    if (auto translate = object.find("translate"); translate != object.end()) {
+        if (!translate->is_boolean())
+            fail(file, "translate must be true or false");
+        view.textIsName = !translate->get<bool>();
     }
     view.text = text(object, "text", file);
     if (view.text.empty())
@@ -250,6 +255,7 @@ std::shared_ptr<UIView> buildView(const ViewDescription& description,
                                   const std::weak_ptr<Storyboard>& storyboard) {
     auto view = UIClassRegistry::shared().makeView(description.className);
     view->setIdentifier(description.identifier);
+    view->setTextIsName(description.textIsName);
     view->setTag(description.tag);
     view->setHidden(description.hidden);
     if (description.background)

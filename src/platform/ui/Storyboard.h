@@ -31,6 +31,7 @@ struct ViewDescription {
     std::string alignment;              // labels
     std::string image;                  // buttons and image views
     std::string downloadTag;            // buttons
+    bool textIsName = false;            // shown as it stands in every language
     std::optional<CGSize> contentSize;  // scroll views
     std::string outlet;
     std::string action;

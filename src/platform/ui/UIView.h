@@ -38,6 +38,9 @@ public:
     void setTag(long long tag) { tag_ = tag; }
     const std::string& identifier() const { return identifier_; }
     void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
+    // A text that is a name, a song's title say, is shown as it stands in every language.
+    bool textIsName() const { return textIsName_; }
+    void setTextIsName(bool name) { textIsName_ = name; }
     // Background grey level and alpha; alpha 0 is clear.
     const CGColor& backgroundColor() const { return background_; }
     void setBackgroundColor(CGColor color);
@@ -66,6 +69,7 @@ private:
     bool hidden_ = false;
     long long tag_ = 0;
     std::string identifier_;
+    bool textIsName_ = false;
     CGColor background_{1.0, 0.0};
     std::shared_ptr<CALayer> layer_;
     std::vector<std::shared_ptr<UIView>> subviews_;

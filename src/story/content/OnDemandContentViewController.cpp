@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/foundation/NSProgress.h"
 #include "platform/resources/NSBundleResourceRequest.h"
@@ -44,17 +45,19 @@ void OnDemandContentViewController::handleDownloadError(const std::shared_ptr<NS
     if (error->code() != NSBundleOnDemandResourceOutOfSpaceError)
         return;
     auto alert = UIAlertController::alertControllerWithTitle(
-        "Not Enough Space", "You don't have enough storage left to download this resource.",
+        NSLocalizedString("Not Enough Space"),
+        NSLocalizedString("You don't have enough storage left to download this resource."),
         UIAlertControllerStyle::alert);
-    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::cancel, nullptr));
+    alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("OK"),
+                                                    UIAlertActionStyle::cancel, nullptr));
     presentViewController(alert, true, nullptr);
 }
 
 void OnDemandContentViewController::showBusyAlert(const std::string& message) {
-    auto alert = UIAlertController::alertControllerWithTitle("We won't be long!", message,
-                                                             UIAlertControllerStyle::alert);
-    alert->addAction(
-        UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::defaultStyle, nullptr));
+    auto alert = UIAlertController::alertControllerWithTitle(
+        NSLocalizedString("We won't be long!"), message, UIAlertControllerStyle::alert);
+    alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("OK"),
+                                                    UIAlertActionStyle::defaultStyle, nullptr));
     presentViewController(alert, true, nullptr);
 }
 

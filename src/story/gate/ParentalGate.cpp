@@ -1,6 +1,7 @@
 #include "story/gate/ParentalGate.h"
 
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/foundation/Random.h"
 #include "story/app/AppDelegate.h"
 #include "story/gate/UIAlertControllerParentalGate.h"
@@ -25,16 +26,18 @@ void ParentalGate::checkAnswer(UIAlertControllerParentalGate& alert, std::int64_
     }
     appDelegate->parentalGateEnabled = !right;
     auto result = right ? UIAlertController::alertControllerWithTitle(
-                              "Parental Gate Disabled", "You now have full access to the App",
+                              NSLocalizedString("Parental Gate Disabled"),
+                              NSLocalizedString("You now have full access to the App"),
                               UIAlertControllerStyle::alert)
                         : UIAlertController::alertControllerWithTitle(
-                              "Parental Gate Remains Active", "Sorry you entered the wrong answer",
+                              NSLocalizedString("Parental Gate Remains Active"),
+                              NSLocalizedString("Sorry you entered the wrong answer"),
                               UIAlertControllerStyle::alert);
     result->addAction(UIAlertAction::actionWithTitle(
-        "Cancel", UIAlertActionStyle::cancel,
+        NSLocalizedString("Cancel"), UIAlertActionStyle::cancel,
         [](UIAlertAction&) { print("you have pressed the Cancel button"); }));
     result->addAction(UIAlertAction::actionWithTitle(
-        "OK", UIAlertActionStyle::defaultStyle,
+        NSLocalizedString("OK"), UIAlertActionStyle::defaultStyle,
         [](UIAlertAction&) { print("you have pressed OK button"); }));
     presenter.presentViewController(result, true, nullptr);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/foundation/NSObject.h"
 
 class AppDelegate;
@@ -21,9 +22,9 @@ struct GateQuestion {
 };
 
 inline constexpr std::array<GateQuestion, 3> kGateQuestions = {{
-    {7771, "PARENTAL GATE: 12 x 7 = ?", 84},
-    {7772, "PARENTAL GATE: 85 - 37 = ?", 48},
-    {7773, "PARENTAL GATE: 68 + 57 = ?", 125},
+    {7771, NSLocalizedString("PARENTAL GATE: 12 x 7 = ?"), 84},
+    {7772, NSLocalizedString("PARENTAL GATE: 85 - 37 = ?"), 48},
+    {7773, NSLocalizedString("PARENTAL GATE: 68 + 57 = ?"), 125},
 }};
 
 // The question of one gate prompt; a new one is made for every prompt. Its

@@ -1,6 +1,7 @@
 #include "story/gate/ParentalGatePrompt.h"
 
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/ui/UIView.h"
 #include "story/gate/AnswerConversion.h"
 #include "story/gate/ParentalGate.h"
@@ -22,7 +23,7 @@ std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
     std::weak_ptr<UIViewController> weakScreen = sharedFrom(&screen);
     std::weak_ptr<UIAlertControllerParentalGate> weakPrompt = prompt;
     auto ok = UIAlertAction::actionWithTitle(
-        "OK", UIAlertActionStyle::defaultStyle,
+        NSLocalizedString("OK"), UIAlertActionStyle::defaultStyle,
         [weakScreen, answerField, gate, weakPrompt](UIAlertAction&) {
             print("Ok Button Pressed");
             auto presenter = weakScreen.lock();
@@ -36,13 +37,13 @@ std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
                               *presenter);
         });
     auto cancel =
-        UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyle::cancel,
+        UIAlertAction::actionWithTitle(NSLocalizedString("Cancel"), UIAlertActionStyle::cancel,
                                        [](UIAlertAction&) { print("Cancel Button Pressed"); });
     prompt->addAction(ok);
     prompt->addAction(cancel);
     prompt->addTextFieldWithConfigurationHandler([answerField](UITextField& field) {
         *answerField = sharedFrom(&field);
-        field.setPlaceholder("Enter your answer");
+        field.setPlaceholder(NSLocalizedString("Enter your answer"));
     });
     screen.presentViewController(prompt, true, nullptr);
     return gate;

@@ -3,6 +3,7 @@
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVAudioPlayer.h"
@@ -91,7 +92,7 @@ void MusicViewController::playTrack() {
         startPlayer(url);
         return;
     }
-    showBusyAlert("Music downloading!");
+    showBusyAlert(NSLocalizedString("Music downloading!"));
     throw AppError::invalidResource(name, "mp3");
 }
 
@@ -115,7 +116,8 @@ void MusicViewController::startPlayer(const std::shared_ptr<NSURL>& url) {
         });
     setHidden(stopButton, false);
     setHidden(trackTitleLabel, false);
-    setText(trackTitleLabel, "Now playing: " + audioName.value_or(""));
+    setText(trackTitleLabel,
+            localizedFormat(NSLocalizedString("Now playing: %1"), {audioName.value_or("")}));
     setHidden(trackPositionLabel, false);
     // Only the newest timer may write the position: an older one would keep
     // the screen busy for a player that is already gone.

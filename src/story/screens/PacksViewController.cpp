@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/resources/PackLibrary.h"
 #include "platform/ui/UIAccessibility.h"
 #include "platform/ui/UIAlertController.h"
@@ -21,7 +22,9 @@ PacksViewController::~PacksViewController() {
 }
 
 std::string PacksViewController::describeBytes(std::uint64_t bytes) {
-    static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB"};
+    static constexpr const char* kUnits[] = {NSLocalizedString("bytes"), NSLocalizedString("kB"),
+                                             NSLocalizedString("MB"), NSLocalizedString("GB"),
+                                             NSLocalizedString("TB")};
     double value = static_cast<double>(bytes);
     std::size_t unit = 0;
     while (value >= 1000.0 && unit + 1 < std::size(kUnits)) {
@@ -30,7 +33,8 @@ std::string PacksViewController::describeBytes(std::uint64_t bytes) {
     }
     char text[32];
     if (unit == 0)
-        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes),
+                      kUnits[0]);
     else
         std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
     return text;
@@ -57,8 +61,10 @@ void PacksViewController::captionsPressed(UIButton&) {
 
 void PacksViewController::showCaptionsSetting() {
     if (auto button = captionsButton.lock())
-        button->setTitle(std::string("Captions on every video: ") +
-                         (UIAccessibility::isClosedCaptioningEnabled() ? "On" : "Off"));
+        button->setTitle(localizedFormat(
+            NSLocalizedString("Captions on every video: %1"),
+            {UIAccessibility::isClosedCaptioningEnabled() ? NSLocalizedString("On")
+                                                          : NSLocalizedString("Off")}));
 }
 
 void PacksViewController::findRows() {
@@ -95,8 +101,9 @@ void PacksViewController::show(const PackStatus& status) {
 void PacksViewController::showFreeSpace() {
     if (auto label = freeSpaceLabel.lock()) {
         auto space = packs_->availableSpace();
-        label->setText("Free space on this disk: " +
-                       (space ? describeBytes(*space) : std::string("unknown")));
+        label->setText(localizedFormat(
+            NSLocalizedString("Free space on this disk: %1"),
+            {space ? describeBytes(*space) : std::string(NSLocalizedString("unknown"))}));
     }
 }
 
@@ -105,25 +112,28 @@ void PacksViewController::show(const Row& row, const PackStatus& status) {
     auto state = row.state.lock();
     if (!button)
         return;
-    std::string title, said;
+    const char* title;
+    std::string said;
     switch (status.state) {
         case PackStatus::State::installed:
-            title = "Remove";
-            said = "On this machine: " + describeBytes(status.bytesOnDisk);
+            title = NSLocalizedString("Remove %1");
+            said = localizedFormat(NSLocalizedString("On this machine: %1"),
+                                   {describeBytes(status.bytesOnDisk)});
             break;
         case PackStatus::State::downloading:
-            title = "Downloading";
-            said = "Downloading: " + std::to_string(int(status.fraction * 100)) + "%";
+            title = NSLocalizedString("Downloading %1");
+            said = localizedFormat(NSLocalizedString("Downloading: %1%"),
+                                   {std::to_string(int(status.fraction * 100))});
             break;
         case PackStatus::State::failed:
-            title = "Retry";
-            said = "Could not download: " + status.reason;
+            title = NSLocalizedString("Retry %1");
+            said = localizedFormat(NSLocalizedString("Could not download: %1"), {status.reason});
             break;
         default:
-            title = "Download";
-            said = "Not downloaded";
+            title = NSLocalizedString("Download %1");
+            said = NSLocalizedString("Not downloaded");
     }
-    button->setTitle(title + " " + row.noun);
+    button->setTitle(localizedFormat(title, {row.noun}));
     button->setEnabled(status.state != PackStatus::State::downloading);
     if (state)
         state->setText(said);
@@ -151,13 +161,15 @@ void PacksViewController::downloadAllPressed(UIButton&) {
 
 void PacksViewController::confirmRemoval(const Row& row, std::uint64_t bytes) {
     auto alert = UIAlertController::alertControllerWithTitle(
-        "Remove from this machine?",
-        row.contents + ": this frees " + describeBytes(bytes) +
-            ". They can be downloaded again later.",
+        NSLocalizedString("Remove from this machine?"),
+        localizedFormat(NSLocalizedString("%1: this frees %2. They can be downloaded again later."),
+                        {row.contents, describeBytes(bytes)}),
         UIAlertControllerStyle::alert);
-    alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyle::cancel, nullptr));
+    alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("Cancel"),
+                                                    UIAlertActionStyle::cancel, nullptr));
     std::weak_ptr<PacksViewController> weakSelf = weakFrom(this);
-    alert->addAction(UIAlertAction::actionWithTitle("Remove", UIAlertActionStyle::destructive,
+    alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("Remove"),
+                                                    UIAlertActionStyle::destructive,
                                                     [weakSelf, row](UIAlertAction&) {
                                                         if (auto self = weakSelf.lock())
                                                             self->remove(row);
@@ -167,13 +179,16 @@ void PacksViewController::confirmRemoval(const Row& row, std::uint64_t bytes) {
 
 void PacksViewController::remove(const Row& row) {
     if (auto refused = packs_->remove(row.tag))
-        tell("Not removed", row.contents + " stayed on this machine: " + *refused + ".");
+        tell(NSLocalizedString("Not removed"),
+             localizedFormat(NSLocalizedString("%1 stayed on this machine: %2."),
+                             {row.contents, *refused}));
 }
 
 void PacksViewController::tell(const std::string& title, const std::string& message) {
     auto alert =
         UIAlertController::alertControllerWithTitle(title, message, UIAlertControllerStyle::alert);
-    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyle::cancel, nullptr));
+    alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("OK"),
+                                                    UIAlertActionStyle::cancel, nullptr));
     presentViewController(alert, true, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
@@ -36,7 +37,8 @@ void VideoContentViewController::playBundledVideo() {
 }
 
 void VideoContentViewController::playDownloadedVideo() {
-    playVideo(pathOfDownloadedResource(videoName.value_or(""), "mp4", "Story downloading!"));
+    playVideo(pathOfDownloadedResource(videoName.value_or(""), "mp4",
+                                       NSLocalizedString("Story downloading!")));
 }
 
 void VideoContentViewController::playVideo(const std::string& path) {

@@ -1,0 +1,391 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name></name>
+    <message id="Not Enough Space">
+        <source></source>
+        <translation>Nicht genug Speicher</translation>
+    </message>
+    <message id="You don't have enough storage left to download this resource.">
+        <source></source>
+        <translation>Es ist nicht mehr genug Speicherplatz frei, um diesen Inhalt herunterzuladen.</translation>
+    </message>
+    <message id="OK">
+        <source></source>
+        <translation>OK</translation>
+    </message>
+    <message id="We won't be long!">
+        <source></source>
+        <translation>Es dauert nicht lange!</translation>
+    </message>
+    <message id="Parental Gate Disabled">
+        <source></source>
+        <translation>Eltern-Sperre aufgehoben</translation>
+    </message>
+    <message id="You now have full access to the App">
+        <source></source>
+        <translation>Sie haben jetzt vollen Zugriff auf die App</translation>
+    </message>
+    <message id="Parental Gate Remains Active">
+        <source></source>
+        <translation>Eltern-Sperre bleibt aktiv</translation>
+    </message>
+    <message id="Sorry you entered the wrong answer">
+        <source></source>
+        <translation>Leider war die Antwort falsch</translation>
+    </message>
+    <message id="Cancel">
+        <source></source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message id="PARENTAL GATE: 12 x 7 = ?">
+        <source></source>
+        <translation>ELTERN-SPERRE: 12 x 7 = ?</translation>
+    </message>
+    <message id="PARENTAL GATE: 85 - 37 = ?">
+        <source></source>
+        <translation>ELTERN-SPERRE: 85 - 37 = ?</translation>
+    </message>
+    <message id="PARENTAL GATE: 68 + 57 = ?">
+        <source></source>
+        <translation>ELTERN-SPERRE: 68 + 57 = ?</translation>
+    </message>
+    <message id="Enter your answer">
+        <source></source>
+        <translation>Antwort eingeben</translation>
+    </message>
+    <message id="Music downloading!">
+        <source></source>
+        <translation>Musik wird geladen!</translation>
+    </message>
+    <message id="Now playing: %1">
+        <source></source>
+        <translation>Es läuft: %1</translation>
+    </message>
+    <message id="bytes">
+        <source></source>
+        <translation>Byte</translation>
+    </message>
+    <message id="kB">
+        <source></source>
+        <translation>kB</translation>
+    </message>
+    <message id="MB">
+        <source></source>
+        <translation>MB</translation>
+    </message>
+    <message id="GB">
+        <source></source>
+        <translation>GB</translation>
+    </message>
+    <message id="TB">
+        <source></source>
+        <translation>TB</translation>
+    </message>
+    <message id="Captions on every video: %1">
+        <source></source>
+        <translation>Untertitel in jedem Video: %1</translation>
+    </message>
+    <message id="On">
+        <source></source>
+        <translation>An</translation>
+    </message>
+    <message id="Off">
+        <source></source>
+        <translation>Aus</translation>
+    </message>
+    <message id="Free space on this disk: %1">
+        <source></source>
+        <translation>Freier Speicher auf diesem Datenträger: %1</translation>
+    </message>
+    <message id="unknown">
+        <source></source>
+        <translation>unbekannt</translation>
+    </message>
+    <message id="Remove %1">
+        <source></source>
+        <translation>%1 entfernen</translation>
+    </message>
+    <message id="On this machine: %1">
+        <source></source>
+        <translation>Auf diesem Gerät: %1</translation>
+    </message>
+    <message id="Downloading %1">
+        <source></source>
+        <translation>%1 werden geladen</translation>
+    </message>
+    <message id="Downloading: %1%">
+        <source></source>
+        <translation>Wird geladen: %1 %</translation>
+    </message>
+    <message id="Retry %1">
+        <source></source>
+        <translation>%1 erneut laden</translation>
+    </message>
+    <message id="Could not download: %1">
+        <source></source>
+        <translation>Download fehlgeschlagen: %1</translation>
+    </message>
+    <message id="Download %1">
+        <source></source>
+        <translation>%1 laden</translation>
+    </message>
+    <message id="Not downloaded">
+        <source></source>
+        <translation>Nicht geladen</translation>
+    </message>
+    <message id="Remove from this machine?">
+        <source></source>
+        <translation>Von diesem Gerät entfernen?</translation>
+    </message>
+    <message id="%1: this frees %2. They can be downloaded again later.">
+        <source></source>
+        <translation>%1: Das gibt %2 frei. Sie können später wieder heruntergeladen werden.</translation>
+    </message>
+    <message id="Remove">
+        <source></source>
+        <translation>Entfernen</translation>
+    </message>
+    <message id="Not removed">
+        <source></source>
+        <translation>Nicht entfernt</translation>
+    </message>
+    <message id="%1 stayed on this machine: %2.">
+        <source></source>
+        <translation>%1 sind auf diesem Gerät geblieben: %2.</translation>
+    </message>
+    <message id="Story downloading!">
+        <source></source>
+        <translation>Die Geschichte wird geladen!</translation>
+    </message>
+    <message id="Back">
+        <source></source>
+        <translation>Zurück</translation>
+    </message>
+    <message id="Chapters 13 to 16">
+        <source></source>
+        <translation>Kapitel 13 bis 16</translation>
+    </message>
+    <message id="Chapter 13">
+        <source></source>
+        <translation>Kapitel 13</translation>
+    </message>
+    <message id="Chapter 14">
+        <source></source>
+        <translation>Kapitel 14</translation>
+    </message>
+    <message id="Chapter 15">
+        <source></source>
+        <translation>Kapitel 15</translation>
+    </message>
+    <message id="Chapter 16">
+        <source></source>
+        <translation>Kapitel 16</translation>
+    </message>
+    <message id="Follow Larkspire">
+        <source></source>
+        <translation>Folge Larkspire</translation>
+    </message>
+    <message id="A Larkspire Christmas">
+        <source></source>
+        <translation>Weihnachten mit Larkspire</translation>
+    </message>
+    <message id="How the story's winter songs were written, drawn and sung.">
+        <source></source>
+        <translation>Wie die Winterlieder der Geschichte geschrieben, gezeichnet und gesungen wurden.</translation>
+    </message>
+    <message id="Play the Documentary">
+        <source></source>
+        <translation>Doku abspielen</translation>
+    </message>
+    <message id="Filmed in the studio where the pictures of Larkspire are painted, with the singers and the band.">
+        <source></source>
+        <translation>Gedreht im Studio, in dem die Bilder von Larkspire gemalt werden, mit den Sängern und der Band.</translation>
+    </message>
+    <message id="The Story, Part Four">
+        <source></source>
+        <translation>Die Geschichte, Teil vier</translation>
+    </message>
+    <message id="Lots More">
+        <source></source>
+        <translation>Noch viel mehr</translation>
+    </message>
+    <message id="Story Notes">
+        <source></source>
+        <translation>Zur Geschichte</translation>
+    </message>
+    <message id="Part Four closes the tale begun in Part One: chapters 13 to 16 follow the crew home under the mended sky.">
+        <source></source>
+        <translation>Teil vier beendet die Erzählung, die in Teil eins begann: Die Kapitel 13 bis 16 begleiten die Mannschaft unter dem geflickten Himmel nach Hause.</translation>
+    </message>
+    <message id="Every chapter is a song. The music screen holds all seven songs of this part.">
+        <source></source>
+        <translation>Jedes Kapitel ist ein Lied. Auf der Musikseite findest du alle sieben Lieder dieses Teils.</translation>
+    </message>
+    <message id="Credits">
+        <source></source>
+        <translation>Mitwirkende</translation>
+    </message>
+    <message id="Story and songs: the Larkspire team">
+        <source></source>
+        <translation>Geschichte und Lieder: das Larkspire-Team</translation>
+    </message>
+    <message id="Pictures and animation: the Larkspire studio">
+        <source></source>
+        <translation>Bilder und Animation: das Larkspire-Studio</translation>
+    </message>
+    <message id="Voices: the Larkspire singers">
+        <source></source>
+        <translation>Stimmen: die Larkspire-Sänger</translation>
+    </message>
+    <message id="Thanks to every reader who came this far.">
+        <source></source>
+        <translation>Danke an alle, die bis hierher gelesen haben.</translation>
+    </message>
+    <message id="Songs of the Story">
+        <source></source>
+        <translation>Lieder der Geschichte</translation>
+    </message>
+    <message id="Stop">
+        <source></source>
+        <translation>Stopp</translation>
+    </message>
+    <message id="Downloads">
+        <source></source>
+        <translation>Downloads</translation>
+    </message>
+    <message id="Chapters and songs kept on this machine, to play without a network.">
+        <source></source>
+        <translation>Kapitel und Lieder auf diesem Gerät, zum Abspielen ohne Internet.</translation>
+    </message>
+    <message id="Chapters 14 to 16">
+        <source></source>
+        <translation>Kapitel 14 bis 16</translation>
+    </message>
+    <message id="chapters">
+        <source></source>
+        <translation>Kapitel</translation>
+    </message>
+    <message id="The seven songs">
+        <source></source>
+        <translation>Die sieben Lieder</translation>
+    </message>
+    <message id="songs">
+        <source></source>
+        <translation>Lieder</translation>
+    </message>
+    <message id="Download all">
+        <source></source>
+        <translation>Alle laden</translation>
+    </message>
+    <message id="Captions on every video: Off">
+        <source></source>
+        <translation>Untertitel in jedem Video: Aus</translation>
+    </message>
+    <message id="The End">
+        <source></source>
+        <translation>Ende</translation>
+    </message>
+    <message id="Thank you for reading Part Four. Swipe on for more.">
+        <source></source>
+        <translation>Danke, dass du Teil vier gelesen hast. Wische weiter für mehr.</translation>
+    </message>
+    <message id="Larkspire on Facebook">
+        <source></source>
+        <translation>Larkspire auf Facebook</translation>
+    </message>
+    <message id="Our Homepage">
+        <source></source>
+        <translation>Unsere Webseite</translation>
+    </message>
+    <message id="Story Chapters">
+        <source></source>
+        <translation>Die Kapitel</translation>
+    </message>
+    <message id="Christmas Documentary">
+        <source></source>
+        <translation>Weihnachts-Doku</translation>
+    </message>
+    <message id="Grown-ups">
+        <source></source>
+        <translation>Für Eltern</translation>
+    </message>
+    <message id="English">
+        <source></source>
+        <translation>Englisch</translation>
+    </message>
+    <message id="German">
+        <source></source>
+        <translation>Deutsch</translation>
+    </message>
+    <message id="Spanish">
+        <source></source>
+        <translation>Spanisch</translation>
+    </message>
+    <message id="French">
+        <source></source>
+        <translation>Französisch</translation>
+    </message>
+    <message id="Arabic">
+        <source></source>
+        <translation>Arabisch</translation>
+    </message>
+    <message id="Done">
+        <source></source>
+        <translation>Fertig</translation>
+    </message>
+    <message id="Play">
+        <source></source>
+        <translation>Abspielen</translation>
+    </message>
+    <message id="Captions">
+        <source></source>
+        <translation>Untertitel</translation>
+    </message>
+    <message id="Position">
+        <source></source>
+        <translation>Position</translation>
+    </message>
+    <message id="Pause">
+        <source></source>
+        <translation>Pause</translation>
+    </message>
+    <message id="On, %1">
+        <source></source>
+        <translation>An, %1</translation>
+    </message>
+    <message id="Close">
+        <source></source>
+        <translation>Schließen</translation>
+    </message>
+    <message id="Enjoying the story? Rate it">
+        <source></source>
+        <translation>Gefällt dir die Geschichte? Bewerte sie</translation>
+    </message>
+    <message id="Playing now">
+        <source></source>
+        <translation>Läuft gerade</translation>
+    </message>
+    <message id="Download progress">
+        <source></source>
+        <translation>Download-Fortschritt</translation>
+    </message>
+    <message id="Larkspire">
+        <source></source>
+        <translation>Larkspire</translation>
+    </message>
+    <message id="Musical Story">
+        <source></source>
+        <translation>Musikalische Geschichte</translation>
+    </message>
+    <message id="Watch the chapter videos and sing along with the songs of the story">
+        <source></source>
+        <translation>Schau die Kapitelvideos und sing die Lieder der Geschichte mit</translation>
+    </message>
+    <message id="Watch and sing along with an illustrated musical story">
+        <source></source>
+        <translation>Eine illustrierte musikalische Geschichte zum Anschauen und Mitsingen</translation>
+    </message>
+</context>
+</TS>
