@@ -54,6 +54,8 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     video_ = new QtVideoView(this);
     topBar_ = new QWidget(this);
     bottomBar_ = new QWidget(this);
+    // The controls and their time run left to right in every language, as players do.
+    bottomBar_->setLayoutDirection(Qt::LeftToRight);
     for (QWidget* bar : {topBar_, bottomBar_}) {
         bar->setObjectName("playerBar");
         bar->setAttribute(Qt::WA_StyledBackground);

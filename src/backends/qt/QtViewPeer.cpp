@@ -49,8 +49,23 @@ double QtViewPeer::backdropWhite() const {
     return QtStage::kWhite;
 }
 
+CGRect QtViewPeer::placedFrame() const {
+    CGRect frame = view_->frame();
+    auto superview = view_->superview();
+    if (!superview || widget_.layoutDirection() != Qt::RightToLeft)
+        return frame;
+    // Right to left, a screen is laid out from the right, as its reader looks at it; what
+    // scrolls keeps its order, which its scrolling follows.
+    for (auto above = superview; above; above = above->superview()) {
+        if (std::dynamic_pointer_cast<UIScrollView>(above))
+            return frame;
+    }
+    frame.origin.x = superview->frame().size.width - frame.origin.x - frame.size.width;
+    return frame;
+}
+
 void QtViewPeer::sync() {
-    widget_.setGeometry(scaled(view_->frame()));
+    widget_.setGeometry(scaled(placedFrame()));
     const CGColor& background = view_->backgroundColor();
     if (background.alpha > 0) {
         QPalette palette = widget_.palette();

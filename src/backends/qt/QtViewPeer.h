@@ -46,6 +46,8 @@ protected:
 
 private:
     void syncMask();
+    // The view's frame as laid out in the window's direction.
+    CGRect placedFrame() const;
 
     std::shared_ptr<UIView> view_;
     QWidget& widget_;

@@ -204,7 +204,7 @@ void QtButton::paintEvent(QPaintEvent* event) {
     painter.drawImage(box, picture);
     if (isDown())
         painter.fillRect(box, QColor(0, 0, 0, 60));
-    QtPictures::drawCaption(painter, box, QString::fromStdString(button.title()), s);
+    QtPictures::drawCaption(painter, box, text(), s);
     if (awaitsDownload_)
         QtPictures::drawDownloadMark(painter, box, s);
     if (button.isSelected())

@@ -105,7 +105,7 @@ void QtWindow::resizeEvent(QResizeEvent*) {
 
 void QtWindow::changeEvent(QEvent* event) {
     // Another language: every screen shows its texts anew, without waiting for a change of its own.
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange || event->type() == QEvent::LayoutDirectionChange)
         QtViewPeer::syncTree(*this);
     QWidget::changeEvent(event);
 }
