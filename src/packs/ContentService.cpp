@@ -79,7 +79,7 @@ ContentService::ContentService(Options options) {
         baseUrl.pop_back();
     if (baseUrl.empty())
         throw std::invalid_argument("ContentService needs a base URL");
-    PackShelf shelf(options.cacheDirectory, std::move(options.spaceProbe));
+    PackShelf shelf(options.cacheDirectory, options.trustedKeys, std::move(options.spaceProbe));
     PackInstaller::Settings settings;
     settings.baseUrl = std::move(baseUrl);
     settings.timeouts.connect = options.connectTimeout;

@@ -34,7 +34,7 @@ private:
 LazyContentService::LazyContentService(ContentService::Options options, std::string modulePath)
     : options_(std::move(options)),
       modulePath_(std::move(modulePath)),
-      shelf_(options_.cacheDirectory, options_.spaceProbe) {}
+      shelf_(options_.cacheDirectory, options_.trustedKeys, options_.spaceProbe) {}
 
 ResourceService* LazyContentService::service() {
     if (service_ || !loadError_.empty())

@@ -117,8 +117,22 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     auto folder = fs::path(service.bundleDirectory("Video"));
     auto record = folder / PackStore::kInstallRecordName;
     ASSERT_FALSE(PackStore::currentBootId().empty()) << "Linux tells its boot id";
-    EXPECT_EQ(readFile(record), "installed in boot " + PackStore::currentBootId());
+    // The record's second line says whether the bytes are sound; the rest binds each file.
+    auto soundLine = [&](std::optional<std::string> replacement = {}) {
+        auto text = readFile(record);
+        auto start = text.find('\n') + 1, length = text.find('\n', start) - start;
+        auto line = text.substr(start, length);
+        if (replacement)
+            writeFile(record, text.replace(start, length, *replacement));
+        return line;
+    };
+    EXPECT_EQ(soundLine(), "installed in boot " + PackStore::currentBootId());
     const std::string earlierBoot = "installed in boot 00000000-0000-0000-0000-000000000000";
+    auto flipByte = [&](std::size_t at) {
+        auto bytes = kVideo[0].bytes;
+        bytes[at] ^= 0x10;
+        writeFile(folder / "LKSChapter14.mp4", bytes);
+    };
 
     // Intact: no network, no write.
     auto offline = testOptions(unreachableBaseUrl(), cache());
@@ -156,10 +170,14 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
          true, true},
         {"bytes lost in a crash",
          [&] {
-             auto bytes = kVideo[0].bytes;
-             bytes[123] ^= 0x10;
-             writeFile(folder / "LKSChapter14.mp4", bytes);
-             writeFile(record, earlierBoot);
+             flipByte(123);
+             soundLine(earlierBoot);
+         },
+         true, true},
+        {"same-size bytes swapped under a record saying they were checked",
+         [&] {
+             soundLine("verified");
+             flipByte(4567);
          },
          true, true},
     };
@@ -176,9 +194,9 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     EXPECT_EQ(readFile(outside), kVideo[0].bytes) << "the file a link pointed to was touched";
 
     // Sound data from an earlier boot: checked without network, then recorded as verified.
-    writeFile(record, earlierBoot);
+    soundLine(earlierBoot);
     EXPECT_EQ(fetchPack(offlineService, "Video"), 0);
-    EXPECT_EQ(readFile(record), "verified");
+    EXPECT_EQ(soundLine(), "verified");
     EXPECT_EQ(writer.written->load(), 0u);
 }
 
