@@ -121,18 +121,13 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     auto soundLine = [&](std::optional<std::string> replacement = {}) {
         auto text = readFile(record);
         auto start = text.find('\n') + 1, length = text.find('\n', start) - start;
-        auto line = text.substr(start, length);
+        std::string line = text.substr(start, length);
         if (replacement)
             writeFile(record, text.replace(start, length, *replacement));
         return line;
     };
     EXPECT_EQ(soundLine(), "installed in boot " + PackStore::currentBootId());
     const std::string earlierBoot = "installed in boot 00000000-0000-0000-0000-000000000000";
-    auto flipByte = [&](std::size_t at) {
-        auto bytes = kVideo[0].bytes;
-        bytes[at] ^= 0x10;
-        writeFile(folder / "LKSChapter14.mp4", bytes);
-    };
 
     // Intact: no network, no write.
     auto offline = testOptions(unreachableBaseUrl(), cache());
@@ -170,16 +165,14 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
          true, true},
         {"bytes lost in a crash",
          [&] {
-             flipByte(123);
+             auto bytes = kVideo[0].bytes;
+             bytes[123] ^= 0x10;
+             writeFile(folder / "LKSChapter14.mp4", bytes);
              soundLine(earlierBoot);
          },
          true, true},
         {"same-size bytes swapped under a record saying they were checked",
-         [&] {
-             soundLine("verified");
-             flipByte(4567);
-         },
-         true, true},
+         [&] { soundLine("verified"), writeFile(folder / "Ünïcödé.mp3", "TINY"); }, true, true},
     };
     for (const auto& [what, damage, listed, found] : damages) {
         SCOPED_TRACE(what);
