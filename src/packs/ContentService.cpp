@@ -129,6 +129,10 @@ std::vector<PackOnDisk> ContentService::installedPacks() {
     return core_->shelf.installedPacks();
 }
 
+bool ContentService::unchangedSinceChecked(const std::string& tag) {
+    return core_->shelf.isUnchanged(tag);
+}
+
 void ContentService::removePack(const std::string& tag) {
     core_->shelf.removePack(tag);
 }

@@ -70,6 +70,10 @@ std::vector<std::string> PackShelf::trustedKeyFiles(const std::filesystem::path&
     return files;
 }
 
+bool PackShelf::isUnchanged(const std::string& tag) const {
+    return PackManifest::isSafeName(tag) && store_.isRecordCurrent(tag);
+}
+
 std::string PackShelf::bundleDirectory(const std::string& tag) const {
     if (!PackManifest::isSafeName(tag))
         return (store_.cacheDirectory() / "packs" / ".invalid-tag").string();

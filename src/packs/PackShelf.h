@@ -36,6 +36,9 @@ public:
     static constexpr const char* kKeySuffix = ".pub";
     // A key file is a few hundred bytes; anything far larger is not one.
     static constexpr std::size_t kMaxKeyFileSize = 16 * 1024;
+    // Whether the files of the installed <Tag> are as its last check recorded them: a file
+    // written, replaced or renamed since is not (PackStore::isRecordCurrent).
+    bool isUnchanged(const std::string& tag) const;
     // The folder of <Tag>'s files once installed; a tag that could leave the packs folder gets
     // a hidden name no pack is ever installed as.
     std::string bundleDirectory(const std::string& tag) const;

@@ -201,6 +201,15 @@ void PackStore::recordVerified(const std::string& tag, const Stamps& stamps,
     writeRecord(open("packs").open(tag), {kVerifiedRecord, std::string(keyFile), stamps});
 }
 
+bool PackStore::isRecordCurrent(const std::string& tag) const {
+    auto pack = installed(tag);
+    auto folder = openPack(tag);
+    auto record =
+        folder ? parseRecord(folder->readFile(kInstallRecordName, kMaxRecordSize).value_or(""))
+               : std::nullopt;
+    return pack && record && record->entries == pack->stamps;
+}
+
 std::optional<std::string> PackStore::recordedKey(const std::string& tag) const {
     auto folder = openPack(tag);
     auto text = folder ? folder->readFile(kInstallRecordName, kMaxRecordSize) : std::nullopt;

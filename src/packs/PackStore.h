@@ -72,6 +72,9 @@ public:
     // were checked against their hashes, and that `keyFile` verified its manifest copy.
     void recordVerified(const std::string& tag, const Stamps& stamps,
                         std::string_view keyFile) const;
+    // Whether the install record of <Tag> names its entries as they are now. Reads no file's
+    // contents but the manifest copy and the record.
+    bool isRecordCurrent(const std::string& tag) const;
     // The bytes of the trusted key file the install record of <Tag> names, if it is readable.
     std::optional<std::string> recordedKey(const std::string& tag) const;
 

@@ -186,7 +186,7 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
 // with the keys trusted now, and not after its removal; the listing (without the module) calls
 // a pack signed by a withdrawn key absent, and a server signing with a trusted key mends it.
 TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByAKeyTrustedNow) {
-    enum Action { look, request, removal };
+    enum Action { look, request, swap, removal };
     const struct {
         const char* what;
         bool newRun, online, withdraw;  // withdraw: the publisher's key, and the server re-signs
@@ -197,6 +197,7 @@ TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByA
         {"fetched", true, true, false, request, 0, true, true},
         {"the next run, no request yet", true, false, false, look, 0, false, true},
         {"requested offline", false, false, false, request, 0, true, true},
+        {"a file swapped since", false, false, false, swap, 0, false, true},
         {"removed", false, false, false, removal, 0, false, false},
         {"fetched again", true, true, false, request, 0, true, true},
         {"its key withdrawn, offline", true, false, true, request, LKSOnDemandNetworkError, false,
@@ -232,6 +233,8 @@ TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByA
             library->request("Video", nullptr, probe.handler());
             ASSERT_TRUE(probe.wait());
             EXPECT_EQ(probe.errorCode(), step.code) << probe.description();
+        } else if (step.action == swap) {
+            writeFile(cache / "packs/Video" / kVideo[0].name, randomBytes(200000, 77));
         } else if (step.action == removal) {
             EXPECT_EQ(library->remove("Video"), std::nullopt);
         }

@@ -89,6 +89,10 @@ std::string PackLibrary::bundleDirectory(const std::string& tag) {
     return service_->bundleDirectory(tag);
 }
 
+bool PackLibrary::isVerified(const std::string& tag) {
+    return verified_.contains(tag) && service_->unchangedSinceChecked(tag);
+}
+
 void PackLibrary::request(const std::string& tag, std::shared_ptr<NSProgress> progress,
                           ResourceService::Completion completion) {
     loadInstalled();

@@ -52,9 +52,10 @@ public:
     std::optional<std::uint64_t> availableSpace();
     std::string bundleDirectory(const std::string& tag);
     // Whether the files of `tag` may be handed to a player: a request of this run for it
-    // succeeded (the service checked the pack then), and it has not failed or been removed
-    // since. A pack found on disk, however sound it looks, is not until then.
-    bool isVerified(const std::string& tag) const { return verified_.contains(tag); }
+    // succeeded (the service checked the pack then), it has not failed or been removed since,
+    // and the service finds its files unchanged since. A pack found on disk, however sound it
+    // looks, is not until then.
+    bool isVerified(const std::string& tag);
 
     // Starts (or joins) the download of `tag`. `progress` follows it and `completion` runs
     // once, on any thread, after the state has been updated on the main queue.
