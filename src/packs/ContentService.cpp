@@ -79,7 +79,7 @@ ContentService::ContentService(Options options) {
         baseUrl.pop_back();
     if (baseUrl.empty())
         throw std::invalid_argument("ContentService needs a base URL");
-    PackShelf shelf(options.cacheDirectory, std::move(options.spaceProbe));
+    PackShelf shelf(options.cacheDirectory, options.trustedKeys, std::move(options.spaceProbe));
     PackInstaller::Settings settings;
     settings.baseUrl = std::move(baseUrl);
     settings.timeouts.connect = options.connectTimeout;
@@ -127,6 +127,10 @@ std::string ContentService::bundleDirectory(const std::string& tag) {
 
 std::vector<PackOnDisk> ContentService::installedPacks() {
     return core_->shelf.installedPacks();
+}
+
+bool ContentService::unchangedSinceChecked(const std::string& tag) {
+    return core_->shelf.isUnchanged(tag);
 }
 
 void ContentService::removePack(const std::string& tag) {

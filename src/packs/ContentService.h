@@ -50,6 +50,7 @@ public:
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                         Completion completion) override;
     std::vector<PackOnDisk> installedPacks() override;
+    bool unchangedSinceChecked(const std::string& tag) override;
     void removePack(const std::string& tag) override;
     std::optional<std::uint64_t> availableSpace() override;
 

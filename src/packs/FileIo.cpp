@@ -14,6 +14,13 @@
 #include "packs/ContentError.h"
 #include "platform/foundation/NSError.h"
 
+FileStamp FileStamp::of(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_ctim.tv_sec),
+            static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
+}
+
 void UniqueFd::reset() {
     if (fd_ >= 0)
         ::close(fd_);
@@ -79,10 +86,12 @@ UniqueFd openRegular(const std::filesystem::path& path, int flags, int mode) {
 
 namespace {
 
-std::optional<std::string> readAll(UniqueFd fd, std::size_t maxBytes) {
+std::optional<std::string> readAll(UniqueFd fd, std::size_t maxBytes, FileStamp* stamp = nullptr) {
     struct stat info {};
     if (!fd || ::fstat(fd.get(), &info) != 0 || static_cast<std::uint64_t>(info.st_size) > maxBytes)
         return std::nullopt;
+    if (stamp)
+        *stamp = FileStamp::of(info);
     std::string text(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < text.size()) {
@@ -236,9 +245,9 @@ UniqueFd DirectoryHandle::openFile(const std::string& name, int flags, int mode)
     return fileio::openRegularAt(fd_.get(), name.c_str(), flags, mode);
 }
 
-std::optional<std::string> DirectoryHandle::readFile(const std::string& name,
-                                                     std::size_t maxBytes) const {
-    return fileio::readAll(openFile(name, O_RDONLY), maxBytes);
+std::optional<std::string> DirectoryHandle::readFile(const std::string& name, std::size_t maxBytes,
+                                                     FileStamp* stamp) const {
+    return fileio::readAll(openFile(name, O_RDONLY), maxBytes, stamp);
 }
 
 void DirectoryHandle::replaceFile(const std::string& name, std::string_view text) const {

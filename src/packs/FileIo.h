@@ -19,6 +19,16 @@ using WriteFunction = std::function<ssize_t(int fd, const void* data, std::size_
 // Bytes the current user may still write under `directory`, or nullopt when unknown.
 using SpaceProbe = std::function<std::optional<std::uint64_t>(const std::filesystem::path&)>;
 
+// One state of a file: the inode it is and when it last changed. Any write, replacement or
+// rename of the file changes it, and no unprivileged process can set a change time back.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+
+    static FileStamp of(const struct stat& info);
+    bool operator==(const FileStamp&) const = default;
+};
+
 // An owned file descriptor.
 class UniqueFd {
 public:
@@ -74,8 +84,10 @@ public:
     bool holds(const std::string& name, const DirectoryHandle& folder) const;
     // Opens the entry only if it is a regular file, as fileio::openRegular does.
     UniqueFd openFile(const std::string& name, int flags, int mode = 0644) const;
-    // As fileio::readRegular, for an entry of this folder.
-    std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes) const;
+    // As fileio::readRegular, for an entry of this folder; `stamp`, when given, is set to the
+    // file's as it was read.
+    std::optional<std::string> readFile(const std::string& name, std::size_t maxBytes,
+                                        FileStamp* stamp = nullptr) const;
     // Replaces the file in one rename of a synced temporary file beside it.
     void replaceFile(const std::string& name, std::string_view text) const;
     // The entries, without "." and "..".

@@ -53,14 +53,26 @@ private:
 // Thrown from a response head that carries on from somewhere else than the kept prefix.
 struct ResumeRefused {};
 
-std::optional<std::string> hashOf(const DirectoryHandle& folder, const std::string& name) {
+// The file's hash, and its stamp, unchanged while it was hashed.
+std::optional<std::string> hashOf(const DirectoryHandle& folder, const std::string& name,
+                                  FileStamp& stamp) {
     UniqueFd fd = folder.openFile(name, O_RDONLY);
-    return fd ? Sha256::ofFile(fd.get()) : std::nullopt;
+    struct stat before {};
+    struct stat after {};
+    if (!fd || ::fstat(fd.get(), &before) != 0)
+        return std::nullopt;
+    auto hash = Sha256::ofFile(fd.get());
+    if (::fstat(fd.get(), &after) != 0 || FileStamp::of(after) != FileStamp::of(before))
+        return std::nullopt;
+    stamp = FileStamp::of(after);
+    return hash;
 }
 
-bool hashesMatch(const DirectoryHandle& folder, const PackManifest& manifest) {
+// Whether every file matches its hash; `stamps` gets each one's as it was hashed.
+bool hashesMatch(const DirectoryHandle& folder, const PackManifest& manifest,
+                 PackStore::Stamps& stamps) {
     return std::all_of(manifest.files().begin(), manifest.files().end(), [&](const PackFile& file) {
-        return hashOf(folder, file.name) == file.sha256;
+        return hashOf(folder, file.name, stamps[file.name]) == file.sha256;
     });
 }
 
@@ -120,6 +132,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     StagingGuard guard(stagingRoot, stagingName);
     auto staging = keepOnlyPackFiles(stagingRoot, stagingName, manifest);
     kept_.clear();
+    stamps_.clear();
     try {
         download(manifest, staging, fetcher, onBytes);
     } catch (const ContentError& failure) {
@@ -132,7 +145,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     }
     staging.remove(resumerecord::kFileName);
     writeManifestCopy(*fetched, staging);
-    store_.writeInstallRecord(staging);
+    store_.writeInstallRecord(staging, stamps_, fetched->keyFile);
     // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead of
     // its record would let its older edition back in.
     editions.accept(manifest, fetched->json);
@@ -146,25 +159,28 @@ bool PackInstaller::installedIntact(const std::string& tag) const {
     auto folder = store_.openPack(tag);
     if (!folder)
         return false;
+    const std::string* keyFile = nullptr;
     auto trusted = [&](std::string_view json) {
         auto signature =
             folder->readFile(PackManifest::kInstalledSignatureName, packsignature::kMaxFileSize);
         try {
-            settings_.trustedKeys.verify(tag, json, signature.value_or(""), tag);
+            keyFile = &settings_.trustedKeys.verify(tag, json, signature.value_or(""), tag);
             return true;
         } catch (const ContentError&) {
             return false;
         }
     };
     auto pack = store_.installed(tag, trusted);
-    if (!pack)
+    if (!pack || !keyFile)
         return false;
-    if (store_.isRecordedSound(tag))
+    if (store_.isRecordedSound(tag, pack->stamps, *keyFile))
         return true;
-    if (!hashesMatch(*folder, pack->manifest))
+    // The manifest copy and signature as just checked, the files as they are hashed.
+    auto stamps = pack->stamps;
+    if (!hashesMatch(*folder, pack->manifest, stamps))
         return false;
     try {
-        store_.recordVerified(tag);
+        store_.recordVerified(tag, stamps, *keyFile);
     } catch (const ContentError&) {
         // Sound all the same: it is checked again next time.
     }
@@ -205,13 +221,13 @@ PackInstaller::SignedManifest PackInstaller::fetchManifest(const std::string& ta
         throw ContentError(LKSOnDemandUntrustedError,
                            url + ": not signed by a trusted publisher (no " +
                                PackManifest::kSignatureFileName + " beside it)");
-    settings_.trustedKeys.verify(tag, json, signature, url);
+    const std::string& keyFile = settings_.trustedKeys.verify(tag, json, signature, url);
     try {
         PackManifest manifest = PackManifest::parse(json);
         if (manifest.tag() != tag)
             throw ContentError(LKSOnDemandBadManifestError,
                                "the manifest is of pack \"" + manifest.tag() + "\"");
-        return {std::move(json), std::move(signature), std::move(manifest)};
+        return {std::move(json), std::move(signature), std::move(manifest), keyFile};
     } catch (const ContentError& failure) {
         throw ContentError(failure.code(), url + ": " + failure.what());
     }
@@ -328,8 +344,9 @@ std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
 void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<Transfer> transfer,
                                        const DirectoryHandle& staging, Fetcher& fetcher,
                                        Progress& progress) {
+    FileStamp stamp;
     try {
-        transfer->writer->finish();
+        stamp = transfer->writer->finish();
     } catch (const ContentError& failure) {
         if (transfer->writer->resumedFrom() == 0 ||
             failure.code() != LKSOnDemandChecksumMismatchError)
@@ -338,8 +355,9 @@ void PackInstaller::verifyOrFetchWhole(const std::string& tag, std::unique_ptr<T
         transfer.reset();
         progress.set(progress.done - file.size);
         transfer = transferFile(tag, file, staging, fetcher, nullptr, progress);
-        transfer->writer->finish();
+        stamp = transfer->writer->finish();
     }
+    stamps_[transfer->file.name] = stamp;
     kept_.push_back(transfer->whole());
 }
 
@@ -389,5 +407,9 @@ void PackInstaller::writeManifestCopy(const SignedManifest& fetched,
         if (!fd)
             fileio::throwStorageError(errno, "create", path);
         fileio::writeAll(settings_.write, fd.get(), text->data(), text->size(), path);
+        struct stat written {};
+        if (::fstat(fd.get(), &written) != 0)
+            fileio::throwStorageError(errno, "check", path);
+        stamps_[name] = FileStamp::of(written);
     }
 }

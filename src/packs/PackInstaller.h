@@ -53,6 +53,7 @@ private:
         std::string json;
         std::string signature;
         PackManifest manifest;
+        std::string keyFile;  // of the trusted key that signed it
     };
     SignedManifest fetchManifest(const std::string& tag, Fetcher& fetcher);
     Fetcher::Result fetchSmall(const std::string& url, std::size_t limit, const std::string& what,
@@ -91,4 +92,5 @@ private:
     Settings settings_;
     const std::atomic<bool>& cancelled_;
     std::vector<KeptFile> kept_;  // what this install has verified or written so far
+    PackStore::Stamps stamps_;    // of the files verified so far, as they were hashed
 };

@@ -17,8 +17,10 @@ std::string nonEmptyEnvironment(const char* name) {
 
 }  // namespace
 
-PackShelf::PackShelf(std::filesystem::path cacheDirectory, SpaceProbe spaceProbe)
+PackShelf::PackShelf(std::filesystem::path cacheDirectory, std::filesystem::path trustedKeys,
+                     SpaceProbe spaceProbe)
     : store_(cacheDirectory.empty() ? defaultCacheDirectory() : std::move(cacheDirectory)),
+      trustedKeys_(std::move(trustedKeys)),
       spaceProbe_(spaceProbe ? std::move(spaceProbe) : fileio::systemAvailableSpace) {}
 
 std::filesystem::path PackShelf::defaultCacheDirectory() {
@@ -41,8 +43,12 @@ std::vector<PackOnDisk> PackShelf::installedPacks() const {
     } catch (const ContentError&) {
         // A folder that cannot be listed holds no pack anyone can use.
     }
+    auto keys = tags.empty() ? std::vector<std::string>() : trustedKeyFiles(trustedKeys_);
     for (const auto& tag : tags) {
         if (!PackManifest::isSafeName(tag))
+            continue;
+        auto key = store_.recordedKey(tag);
+        if (!key || std::find(keys.begin(), keys.end(), *key) == keys.end())
             continue;
         if (auto bytes = store_.installedBytes(tag))
             packs.push_back({tag, *bytes});
@@ -50,6 +56,22 @@ std::vector<PackOnDisk> PackShelf::installedPacks() const {
     std::sort(packs.begin(), packs.end(),
               [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
     return packs;
+}
+
+std::vector<std::string> PackShelf::trustedKeyFiles(const std::filesystem::path& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() != kKeySuffix)
+            continue;
+        if (auto text = fileio::readRegular(entry.path(), kMaxKeyFileSize))
+            files.push_back(std::move(*text));
+    }
+    return files;
+}
+
+bool PackShelf::isUnchanged(const std::string& tag) const {
+    return PackManifest::isSafeName(tag) && store_.isRecordCurrent(tag);
 }
 
 std::string PackShelf::bundleDirectory(const std::string& tag) const {

@@ -17,7 +17,9 @@
 class PackShelf {
 public:
     // An empty `cacheDirectory` means defaultCacheDirectory(); an empty probe means statvfs.
-    explicit PackShelf(std::filesystem::path cacheDirectory, SpaceProbe spaceProbe = {});
+    // `trustedKeys` is the folder of the publisher keys trusted now (ContentServiceOptions).
+    PackShelf(std::filesystem::path cacheDirectory, std::filesystem::path trustedKeys,
+              SpaceProbe spaceProbe = {});
 
     // $LARKSPIRE_CACHE_DIR, else $XDG_CACHE_HOME/larkspire, else ~/.cache/larkspire.
     static std::filesystem::path defaultCacheDirectory();
@@ -25,9 +27,18 @@ public:
     const PackStore& store() const { return store_; }
     const SpaceProbe& spaceProbe() const { return spaceProbe_; }
 
-    // The packs installed whole, by tag, with the bytes of their files and manifest copy.
-    // Reads no file's contents.
+    // The packs installed whole, by tag, with the bytes of their files and manifest copy, whose
+    // install record names a key file still in the trusted keys folder, byte for byte: a pack
+    // signed by a withdrawn key must be fetched again. Reads no pack file's contents.
     std::vector<PackOnDisk> installedPacks() const;
+    // The bytes of every "*.pub" file in `folder`, each read as TrustedKeys reads it.
+    static std::vector<std::string> trustedKeyFiles(const std::filesystem::path& folder);
+    static constexpr const char* kKeySuffix = ".pub";
+    // A key file is a few hundred bytes; anything far larger is not one.
+    static constexpr std::size_t kMaxKeyFileSize = 16 * 1024;
+    // Whether the files of the installed <Tag> are as its last check recorded them: a file
+    // written, replaced or renamed since is not (PackStore::isRecordCurrent).
+    bool isUnchanged(const std::string& tag) const;
     // The folder of <Tag>'s files once installed; a tag that could leave the packs folder gets
     // a hidden name no pack is ever installed as.
     std::string bundleDirectory(const std::string& tag) const;
@@ -41,5 +52,6 @@ public:
 
 private:
     PackStore store_;
+    std::filesystem::path trustedKeys_;
     SpaceProbe spaceProbe_;
 };

@@ -15,6 +15,7 @@
 #include "packs/ContentError.h"
 #include "packs/FileIo.h"
 #include "packs/PackManifest.h"
+#include "packs/PackShelf.h"
 #include "packs/Sha256.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NSError.h"
@@ -23,8 +24,6 @@ namespace {
 
 constexpr std::size_t kPublicKeySize = 32;
 constexpr std::size_t kSignatureSize = 64;
-// A key file or a signature file is a few hundred bytes; anything far larger is not one.
-constexpr std::size_t kMaxKeyFile = 16 * 1024;
 constexpr const char* kHeader = "larkspire-pack-signature ";
 
 struct PkeyFree {
@@ -200,14 +199,9 @@ std::string PublisherKey::sign(const std::string& tag, std::string_view manifest
 TrustedKeys TrustedKeys::load(const std::filesystem::path& folder) {
     TrustedKeys keys;
     keys.folder_ = folder;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (entry.path().extension() != kKeySuffix)
-            continue;
-        auto text = fileio::readRegular(entry.path(), kMaxKeyFile);
+    for (const auto& text : PackShelf::trustedKeyFiles(folder)) {
         try {
-            if (text)
-                keys.add(*text);
+            keys.add(text);
         } catch (const std::runtime_error&) {
             ERR_clear_error();
         }
@@ -221,12 +215,12 @@ std::string TrustedKeys::add(std::string_view pem) {
         checkedEd25519(PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr), "the public key");
     std::string raw = rawPublicKey(key.get());
     std::string id = keyIdOf(raw);
-    keys_[id] = raw;
+    keys_[id] = {raw, std::string(pem)};
     return id;
 }
 
-void TrustedKeys::verify(const std::string& tag, std::string_view manifest,
-                         std::string_view signature, const std::string& where) const {
+const std::string& TrustedKeys::verify(const std::string& tag, std::string_view manifest,
+                                       std::string_view signature, const std::string& where) const {
     const std::string untrusted = "not signed by a trusted publisher (";
     auto parsed = packsignature::parse(signature);
     if (!parsed)
@@ -241,7 +235,7 @@ void TrustedKeys::verify(const std::string& tag, std::string_view manifest,
     if (key == keys_.end())
         refuse(where, untrusted + "unknown key " + packsignature::shortId(parsed->keyId) + ")");
 
-    const auto* raw = reinterpret_cast<const unsigned char*>(key->second.data());
+    const auto* raw = reinterpret_cast<const unsigned char*>(key->second.raw.data());
     Pkey publicKey(EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, raw, kPublicKeySize));
     MdContext context(EVP_MD_CTX_new());
     std::string message = packsignature::signedMessage(tag, manifest);
@@ -252,4 +246,5 @@ void TrustedKeys::verify(const std::string& tag, std::string_view manifest,
                          reinterpret_cast<const unsigned char*>(message.data()),
                          message.size()) != 1)
         refuse(where, "signature does not match");
+    return key->second.file;
 }

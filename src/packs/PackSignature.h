@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "packs/PackShelf.h"
+
 struct evp_pkey_st;
 
 // Ed25519 signatures of pack manifests. A signature lives in its own file beside the manifest
@@ -64,7 +66,7 @@ private:
 // The publisher keys the application trusts: every "*.pub" PEM public key of its keys folder.
 class TrustedKeys {
 public:
-    static constexpr const char* kKeySuffix = ".pub";
+    static constexpr const char* kKeySuffix = PackShelf::kKeySuffix;
 
     TrustedKeys() = default;
     // Files that are no Ed25519 public key are skipped: one stray file must not stop the rest.
@@ -74,11 +76,16 @@ public:
     std::size_t size() const { return keys_.size(); }
 
     // Throws ContentError (LKSOnDemandUntrustedError) naming the cause, `where` first, unless
-    // `signature` is a signature file of `manifest`, served as `tag`, by a trusted key.
-    void verify(const std::string& tag, std::string_view manifest, std::string_view signature,
-                const std::string& where) const;
+    // `signature` is a signature file of `manifest`, served as `tag`, by a trusted key. Returns
+    // the bytes of that key's file, which the install record names (PackShelf::installedPacks).
+    const std::string& verify(const std::string& tag, std::string_view manifest,
+                              std::string_view signature, const std::string& where) const;
 
 private:
+    struct Key {
+        std::string raw;   // the Ed25519 public key
+        std::string file;  // the PEM file it was read from, as it was
+    };
     std::filesystem::path folder_;
-    std::map<std::string, std::string> keys_;  // key id -> raw Ed25519 public key
+    std::map<std::string, Key> keys_;  // by key id
 };

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -41,12 +42,66 @@ void makeDirectory(const std::filesystem::path& path) {
         fileio::throwStorageError(error.value(), "create", path);
 }
 
+// The install record:
+//   larkspire-install-record 2
+//   verified | installed in boot <boot id>
+//   key <the trusted key file's bytes, hex>
+//   file <device> <inode> <size> <change time: s> <ns> <name>    one line per entry
+constexpr const char* kRecordHeader = "larkspire-install-record 2";
 constexpr const char* kVerifiedRecord = "verified";
 constexpr const char* kBootRecordPrefix = "installed in boot ";
-constexpr std::size_t kMaxRecordSize = 256;
+// One short line per file, so shorter than the manifest it was made from, and a key file.
+constexpr std::size_t kMaxRecordSize = PackManifest::kMaxJsonSize + 64 * 1024;
 
-void writeRecord(const DirectoryHandle& folder, const std::string& text) {
-    folder.replaceFile(PackStore::kInstallRecordName, text);
+struct Record {
+    std::string sound;
+    std::string keyFile;
+    PackStore::Stamps entries;
+};
+
+std::string textOf(const Record& record) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = std::string(kRecordHeader) + "\n" + record.sound + "\nkey ";
+    for (unsigned char byte : record.keyFile)
+        text += {kDigits[byte >> 4], kDigits[byte & 15]};
+    text += "\n";
+    for (const auto& [name, stamp] : record.entries) {
+        text += "file " + std::to_string(stamp.device) + " " + std::to_string(stamp.inode) + " " +
+                std::to_string(stamp.size) + " " + std::to_string(stamp.changedSeconds) + " " +
+                std::to_string(stamp.changedNanoseconds) + " " + name + "\n";
+    }
+    return text;
+}
+
+// Whatever does not read as a record written by textOf() is none.
+std::optional<Record> parseRecord(const std::string& text) {
+    std::istringstream in(text);
+    std::string line;
+    Record record;
+    if (!std::getline(in, line) || line != kRecordHeader || !std::getline(in, record.sound) ||
+        !std::getline(in, line) || !line.starts_with("key ") || line.size() % 2 != 0)
+        return std::nullopt;
+    for (std::size_t i = 4; i < line.size(); i += 2) {
+        unsigned byte = 0;
+        if (std::sscanf(line.c_str() + i, "%2x", &byte) != 1)
+            return std::nullopt;
+        record.keyFile += static_cast<char>(byte);
+    }
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string word, name;
+        FileStamp stamp;
+        if (!(fields >> word >> stamp.device >> stamp.inode >> stamp.size >> stamp.changedSeconds >>
+              stamp.changedNanoseconds) ||
+            word != "file" || fields.get() != ' ' || !std::getline(fields, name) ||
+            !record.entries.emplace(name, stamp).second)
+            return std::nullopt;
+    }
+    return record;
+}
+
+void writeRecord(const DirectoryHandle& folder, const Record& record) {
+    folder.replaceFile(PackStore::kInstallRecordName, textOf(record));
 }
 
 }  // namespace
@@ -91,22 +146,28 @@ std::optional<PackStore::Installed> PackStore::installed(const std::string& tag,
     auto folder = openPack(tag);
     if (!folder)
         return std::nullopt;
-    auto text = folder->readFile(PackManifest::kInstalledFileName, PackManifest::kMaxJsonSize);
+    FileStamp copy;
+    auto text =
+        folder->readFile(PackManifest::kInstalledFileName, PackManifest::kMaxJsonSize, &copy);
     if (!text || text->empty() || (vouch && !vouch(*text)))
         return std::nullopt;
     try {
-        Installed pack{PackManifest::parse(*text), text->size()};
+        Installed pack{PackManifest::parse(*text), text->size(), {}};
         if (pack.manifest.tag() != tag)
             return std::nullopt;
+        pack.stamps[PackManifest::kInstalledFileName] = copy;
         struct stat signature {};
         if (folder->status(PackManifest::kInstalledSignatureName, signature) &&
-            S_ISREG(signature.st_mode))
+            S_ISREG(signature.st_mode)) {
             pack.manifestBytes += static_cast<std::uint64_t>(signature.st_size);
+            pack.stamps[PackManifest::kInstalledSignatureName] = FileStamp::of(signature);
+        }
         for (const auto& file : pack.manifest.files()) {
             struct stat info {};
             if (!folder->status(file.name, info) || !S_ISREG(info.st_mode) ||
                 static_cast<std::uint64_t>(info.st_size) != file.size)
                 return std::nullopt;
+            pack.stamps[file.name] = FileStamp::of(info);
         }
         return pack;
     } catch (const ContentError&) {
@@ -121,19 +182,41 @@ std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) c
     return pack->manifest.totalSize() + pack->manifestBytes;
 }
 
-bool PackStore::isRecordedSound(const std::string& tag) const {
+bool PackStore::isRecordedSound(const std::string& tag, const Stamps& now,
+                                std::string_view keyFile) const {
     auto folder = openPack(tag);
     if (!folder)
         return false;
-    auto record = folder->readFile(kInstallRecordName, kMaxRecordSize).value_or("");
-    if (record == kVerifiedRecord)
+    auto record = parseRecord(folder->readFile(kInstallRecordName, kMaxRecordSize).value_or(""));
+    if (!record || record->entries != now || record->keyFile != keyFile)
+        return false;
+    if (record->sound == kVerifiedRecord)
         return true;
     std::string boot = currentBootId();
-    return !boot.empty() && record == kBootRecordPrefix + boot;
+    return !boot.empty() && record->sound == kBootRecordPrefix + boot;
 }
 
-void PackStore::recordVerified(const std::string& tag) const {
-    writeRecord(open("packs").open(tag), kVerifiedRecord);
+void PackStore::recordVerified(const std::string& tag, const Stamps& stamps,
+                               std::string_view keyFile) const {
+    writeRecord(open("packs").open(tag), {kVerifiedRecord, std::string(keyFile), stamps});
+}
+
+bool PackStore::isRecordCurrent(const std::string& tag) const {
+    auto pack = installed(tag);
+    auto folder = openPack(tag);
+    auto record =
+        folder ? parseRecord(folder->readFile(kInstallRecordName, kMaxRecordSize).value_or(""))
+               : std::nullopt;
+    return pack && record && record->entries == pack->stamps;
+}
+
+std::optional<std::string> PackStore::recordedKey(const std::string& tag) const {
+    auto folder = openPack(tag);
+    auto text = folder ? folder->readFile(kInstallRecordName, kMaxRecordSize) : std::nullopt;
+    auto record = text ? parseRecord(*text) : std::nullopt;
+    if (!record)
+        return std::nullopt;
+    return record->keyFile;
 }
 
 void PackStore::remove(const std::string& tag) const {
@@ -156,15 +239,16 @@ void PackStore::remove(const std::string& tag) const {
     staging.remove(aside);
 }
 
-void PackStore::writeInstallRecord(const DirectoryHandle& staging) const {
+void PackStore::writeInstallRecord(const DirectoryHandle& staging, const Stamps& stamps,
+                                   std::string_view keyFile) const {
     std::string boot = currentBootId();
     if (!boot.empty()) {
-        writeRecord(staging, kBootRecordPrefix + boot);
+        writeRecord(staging, {kBootRecordPrefix + boot, std::string(keyFile), stamps});
         return;
     }
     if (::syncfs(staging.fd()) != 0)
         fileio::throwStorageError(errno, "sync", staging.path());
-    writeRecord(staging, kVerifiedRecord);
+    writeRecord(staging, {kVerifiedRecord, std::string(keyFile), stamps});
 }
 
 std::string PackStore::currentBootId() {

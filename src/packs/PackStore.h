@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,10 +34,14 @@ public:
     // be a link, the user's choice. Throws ContentError (storage).
     void prepare() const;
 
-    // The manifest copy of an installed <Tag> and the bytes it and its signature take.
+    // The stamps of a pack's entries (its files, manifest copy and signature), by name.
+    using Stamps = std::map<std::string, FileStamp>;
+    // The manifest copy of an installed <Tag>, the bytes it and its signature take, and the
+    // stamps of its entries as they were looked at (the manifest copy's as it was read).
     struct Installed {
         PackManifest manifest;
         std::uint64_t manifestBytes = 0;
+        Stamps stamps;
     };
     // Whether the text of a manifest copy may be read at all.
     using Vouch = std::function<bool(std::string_view json)>;
@@ -56,21 +61,32 @@ public:
     // installed() finds no sound pack.
     std::optional<std::uint64_t> installedBytes(const std::string& tag) const;
 
-    // True when the install record of <Tag> vouches for the bytes of its files: written in this
-    // boot (a crash, which could leave files of the right size with the wrong bytes because
-    // installs do not wait for data to reach the disk, always means a new boot), or checked
-    // since.
-    bool isRecordedSound(const std::string& tag) const;
-    // Records that the files of the installed <Tag> were checked against their hashes.
-    void recordVerified(const std::string& tag) const;
+    // True when the install record of <Tag> vouches for the bytes of its files: it names the
+    // very entries `now` stamps, each unchanged since it was hashed, and `keyFile`, the trusted
+    // key file that verified the manifest copy; and it was written in this boot (a crash, which
+    // could leave files of the right size with the wrong bytes because installs do not wait for
+    // data to reach the disk, always means a new boot), or the files were checked since. A
+    // record that is missing, damaged or of an older form vouches for nothing.
+    bool isRecordedSound(const std::string& tag, const Stamps& now, std::string_view keyFile) const;
+    // Records that the entries of the installed <Tag>, as `stamps` says they were when hashed,
+    // were checked against their hashes, and that `keyFile` verified its manifest copy.
+    void recordVerified(const std::string& tag, const Stamps& stamps,
+                        std::string_view keyFile) const;
+    // Whether the install record of <Tag> names its entries as they are now. Reads no file's
+    // contents but the manifest copy and the record.
+    bool isRecordCurrent(const std::string& tag) const;
+    // The bytes of the trusted key file the install record of <Tag> names, if it is readable.
+    std::optional<std::string> recordedKey(const std::string& tag) const;
 
     // Removes the installed <Tag>, if any: moved aside in one rename, then deleted. The caller
     // holds its lock. Throws ContentError (storage).
     void remove(const std::string& tag) const;
 
-    // Writes the install record into a staging folder about to be installed: the current boot,
-    // or, where boots cannot be told apart, that the data was synced (it syncs it first).
-    void writeInstallRecord(const DirectoryHandle& staging) const;
+    // Writes the install record into a staging folder about to be installed, for its entries as
+    // `stamps` says they were when hashed, verified by `keyFile`: the current boot, or, where
+    // boots cannot be told apart, that the data was synced (it syncs it first).
+    void writeInstallRecord(const DirectoryHandle& staging, const Stamps& stamps,
+                            std::string_view keyFile) const;
 
     // This boot's identity, or "" where the system does not tell.
     static std::string currentBootId();

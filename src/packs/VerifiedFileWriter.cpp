@@ -116,7 +116,10 @@ void VerifiedFileWriter::append(const char* data, std::size_t size) {
         changed_.notify_one();
 }
 
-void VerifiedFileWriter::finish() {
+FileStamp VerifiedFileWriter::finish() {
+    struct stat written {};
+    if (::fstat(fd_.get(), &written) != 0)
+        fileio::throwStorageError(errno, "check", path_);
     stopHashing(false);
     {
         std::lock_guard lock(mutex_);
@@ -132,8 +135,15 @@ void VerifiedFileWriter::finish() {
         throw ContentError(LKSOnDemandChecksumMismatchError,
                            "\"" + expected_.name + "\" does not match its checksum: SHA-256 " +
                                got + " instead of " + expected_.sha256);
+    struct stat hashed {};
+    if (::fstat(fd_.get(), &hashed) != 0)
+        fileio::throwStorageError(errno, "check", path_);
+    if (FileStamp::of(hashed) != FileStamp::of(written))
+        throw ContentError(LKSOnDemandChecksumMismatchError,
+                           "\"" + expected_.name + "\" was changed while it was checked");
     if (::close(fd_.release()) != 0)
         fileio::throwStorageError(errno, "close", path_);
+    return FileStamp::of(hashed);
 }
 
 void VerifiedFileWriter::hashWrittenBytes(std::uint64_t hashed) {

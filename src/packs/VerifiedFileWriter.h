@@ -37,8 +37,9 @@ public:
     VerifiedFileWriter& operator=(const VerifiedFileWriter&) = delete;
 
     void append(const char* data, std::size_t size);
-    // Waits for the hash, checks size and hash, and closes the file.
-    void finish();
+    // Waits for the hash, checks size and hash, and closes the file. Returns its stamp as it was
+    // hashed: written to by anyone else meanwhile, it fails as a checksum mismatch.
+    FileStamp finish();
     // Bytes the file started with, kept from an earlier transfer (0 when it started empty).
     std::uint64_t resumedFrom() const { return resumedFrom_; }
     // Drops what the file holds and starts it over, as when a server sends the whole file.

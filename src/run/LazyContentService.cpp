@@ -18,6 +18,7 @@ public:
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                         Completion completion) override;
     std::vector<PackOnDisk> installedPacks() override;
+    bool unchangedSinceChecked(const std::string& tag) override;
     void removePack(const std::string& tag) override;
     std::optional<std::uint64_t> availableSpace() override;
 
@@ -34,7 +35,7 @@ private:
 LazyContentService::LazyContentService(ContentService::Options options, std::string modulePath)
     : options_(std::move(options)),
       modulePath_(std::move(modulePath)),
-      shelf_(options_.cacheDirectory, options_.spaceProbe) {}
+      shelf_(options_.cacheDirectory, options_.trustedKeys, options_.spaceProbe) {}
 
 ResourceService* LazyContentService::service() {
     if (service_ || !loadError_.empty())
@@ -78,6 +79,10 @@ void LazyContentService::beginAccessing(const std::string& tag,
 
 std::vector<PackOnDisk> LazyContentService::installedPacks() {
     return shelf_.installedPacks();
+}
+
+bool LazyContentService::unchangedSinceChecked(const std::string& tag) {
+    return shelf_.isUnchanged(tag);
 }
 
 void LazyContentService::removePack(const std::string& tag) {

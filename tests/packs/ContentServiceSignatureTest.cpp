@@ -9,6 +9,11 @@
 #include "PackFixtures.h"
 #include "TempDirectory.h"
 #include "packs/EditionRecord.h"
+#include "platform/Platform.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/resources/NSBundleResourceRequest.h"
+#include "platform/resources/PackLibrary.h"
+#include "run/LazyContentService.h"
 
 using namespace packfixtures;
 using namespace std::string_literals;
@@ -175,4 +180,69 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
     ContentService service(testOptions(server.url(), cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);
     EXPECT_EQ(EditionRecord::parse(readFile(record)).value().edition, 5u);
+}
+
+// A screen's lookup finds a pack's file only once a request of this run has checked the pack
+// with the keys trusted now, and not after its removal; the listing (without the module) calls
+// a pack signed by a withdrawn key absent, and a server signing with a trusted key mends it.
+TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByAKeyTrustedNow) {
+    enum Action { look, request, swap, removal };
+    const struct {
+        const char* what;
+        bool newRun, online, withdraw;  // withdraw: the publisher's key, and the server re-signs
+        Action action;
+        long code;
+        bool found, listed;
+    } steps[] = {
+        {"fetched", true, true, false, request, 0, true, true},
+        {"the next run, no request yet", true, false, false, look, 0, false, true},
+        {"requested offline", false, false, false, request, 0, true, true},
+        {"a file swapped since", false, false, false, swap, 0, false, true},
+        {"removed", false, false, false, removal, 0, false, false},
+        {"fetched again", true, true, false, request, 0, true, true},
+        {"its key withdrawn, offline", true, false, true, request, LKSOnDemandNetworkError, false,
+         false},
+        {"its key withdrawn, online", true, true, false, request, 0, true, true},
+    };
+    FaultyHttpServer server;
+    TempDirectory cache, keys;
+    fs::copy(trustedKeys(), keys.path());
+    auto options = [&](bool online) {
+        auto options = testOptions(online ? server.url() : unreachableBaseUrl(), cache.path());
+        options.trustedKeys = keys.path();
+        return options;
+    };
+    auto manifest = servePack(server, "Video", kVideo)[0].second;
+    std::shared_ptr<PackLibrary> library;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.withdraw) {
+            fs::remove(keys / "publisher.pub");
+            server.route("/Video/manifest.json.sig",
+                         {200, signatureOf("Video", manifest, Signer::rotated)});
+        }
+        if (step.newRun) {
+            // The library's main queue runs at once: the test waits meanwhile.
+            library = std::make_shared<PackLibrary>(
+                std::make_shared<ContentService>(options(step.online)),
+                [](std::function<void()> block) { block(); }, nullptr, std::cerr);
+            Platform::install({nullptr, library, nullptr, nullptr, {}});
+        }
+        if (step.action == request) {
+            CompletionProbe probe;
+            library->request("Video", nullptr, probe.handler());
+            ASSERT_TRUE(probe.wait());
+            EXPECT_EQ(probe.errorCode(), step.code) << probe.description();
+        } else if (step.action == swap) {
+            writeFile(cache / "packs/Video" / kVideo[0].name, randomBytes(200000, 77));
+        } else if (step.action == removal) {
+            EXPECT_EQ(library->remove("Video"), std::nullopt);
+        }
+        auto bundle = NSBundleResourceRequest::initWithTags({"Video"})->bundle();
+        EXPECT_EQ(bundle->pathForResource("LKSChapter14", "mp4").has_value(), step.found);
+        auto listing = lazyContentService(options(false), "/nonexistent.so")->installedPacks();
+        EXPECT_EQ(listing.size(), step.listed ? 1u : 0u);
+    }
+    library.reset();
+    Platform::uninstall();
 }

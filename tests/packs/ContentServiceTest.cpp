@@ -118,7 +118,16 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     auto folder = fs::path(service.bundleDirectory("Video"));
     auto record = folder / PackStore::kInstallRecordName;
     ASSERT_FALSE(PackStore::currentBootId().empty()) << "Linux tells its boot id";
-    EXPECT_EQ(readFile(record), "installed in boot " + PackStore::currentBootId());
+    // The record's second line says whether the bytes are sound; the rest binds each file.
+    auto soundLine = [&](std::optional<std::string> replacement = {}) {
+        auto text = readFile(record);
+        auto start = text.find('\n') + 1, length = text.find('\n', start) - start;
+        std::string line = text.substr(start, length);
+        if (replacement)
+            writeFile(record, text.replace(start, length, *replacement));
+        return line;
+    };
+    EXPECT_EQ(soundLine(), "installed in boot " + PackStore::currentBootId());
     const std::string earlierBoot = "installed in boot 00000000-0000-0000-0000-000000000000";
 
     // Intact: no network, no write.
@@ -160,9 +169,11 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
              auto bytes = kVideo[0].bytes;
              bytes[123] ^= 0x10;
              writeFile(folder / "LKSChapter14.mp4", bytes);
-             writeFile(record, earlierBoot);
+             soundLine(earlierBoot);
          },
          true, true},
+        {"same-size bytes swapped under a record saying they were checked",
+         [&] { soundLine("verified"), writeFile(folder / "Ünïcödé.mp3", "TINY"); }, true, true},
     };
     for (const auto& [what, damage, listed, found] : damages) {
         SCOPED_TRACE(what);
@@ -177,9 +188,9 @@ TEST_F(ContentServiceTest, AnInstalledPackIsTrustedOnlyWhileIntactAndCheckedOnce
     EXPECT_EQ(readFile(outside), kVideo[0].bytes) << "the file a link pointed to was touched";
 
     // Sound data from an earlier boot: checked without network, then recorded as verified.
-    writeFile(record, earlierBoot);
+    soundLine(earlierBoot);
     EXPECT_EQ(fetchPack(offlineService, "Video"), 0);
-    EXPECT_EQ(readFile(record), "verified");
+    EXPECT_EQ(soundLine(), "verified");
     EXPECT_EQ(writer.written->load(), 0u);
 }
 

@@ -8,6 +8,9 @@
 NSBundle::NSBundle(std::string directory, std::map<std::string, NSPropertyListValue> infoDictionary)
     : directory_(std::move(directory)), info_(std::move(infoDictionary)) {}
 
+NSBundle::NSBundle(std::string directory, Vouch vouch)
+    : directory_(std::move(directory)), vouch_(std::move(vouch)) {}
+
 std::shared_ptr<NSBundle> NSBundle::mainBundle() {
     return Platform::environment().mainBundle;
 }
@@ -17,6 +20,8 @@ std::optional<std::string> NSBundle::pathForResource(const std::string& name,
     std::string file = type.empty() ? name : name + "." + type;
     if (file.empty() || file == "." || file == ".." ||
         file.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return std::nullopt;
+    if (vouch_ && !vouch_())
         return std::nullopt;
     std::string path = directory_ + "/" + file;
     // The bundle's own folder may be reached through a link (installed data often is), but a

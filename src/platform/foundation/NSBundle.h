@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,8 +16,14 @@ inline constexpr const char* kCFBundleVersionKey = "CFBundleVersion";
 // (a path separator, "." or "..") finds nothing.
 class NSBundle : public NSObject {
 public:
+    // Whether the folder's files may be handed out now.
+    using Vouch = std::function<bool()>;
+
     explicit NSBundle(std::string directory,
                       std::map<std::string, NSPropertyListValue> infoDictionary = {});
+    // A folder whose lookups find nothing while `vouch` says no: a download's folder, whose
+    // files are trusted only once a request of this run has checked them.
+    NSBundle(std::string directory, Vouch vouch);
 
     static std::shared_ptr<NSBundle> mainBundle();
 
@@ -26,8 +33,8 @@ public:
                                           const std::string& extension) const;
     std::optional<NSPropertyListValue> objectForInfoDictionaryKey(const std::string& key) const;
 
-
 private:
     std::string directory_;
     std::map<std::string, NSPropertyListValue> info_;
+    Vouch vouch_;
 };

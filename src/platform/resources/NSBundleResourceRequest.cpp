@@ -15,7 +15,13 @@ NSBundleResourceRequest::NSBundleResourceRequest(std::set<std::string> tags)
     // The library the composition root installed with the platform's services.
     auto packs = Platform::environment().packs;
     packs_ = packs;
-    bundle_ = std::make_shared<NSBundle>(packs->bundleDirectory(*tags_.begin()));
+    // Its files are handed to a player only once a request of this run has checked them.
+    std::weak_ptr<PackLibrary> library = packs;
+    bundle_ = std::make_shared<NSBundle>(packs->bundleDirectory(*tags_.begin()),
+                                         [library, tag = *tags_.begin()] {
+                                             auto alive = library.lock();
+                                             return alive && alive->isVerified(tag);
+                                         });
 }
 
 std::shared_ptr<NSBundleResourceRequest> NSBundleResourceRequest::initWithTags(

@@ -89,6 +89,10 @@ std::string PackLibrary::bundleDirectory(const std::string& tag) {
     return service_->bundleDirectory(tag);
 }
 
+bool PackLibrary::isVerified(const std::string& tag) {
+    return verified_.contains(tag) && service_->unchangedSinceChecked(tag);
+}
+
 void PackLibrary::request(const std::string& tag, std::shared_ptr<NSProgress> progress,
                           ResourceService::Completion completion) {
     loadInstalled();
@@ -134,6 +138,8 @@ void PackLibrary::finished(const std::string& tag, const std::shared_ptr<NSError
     if (running_[tag] > 0)
         --running_[tag];
     if (error) {
+        // The service found the installed copy unsound, or could not tell.
+        verified_.erase(tag);
         // Observers first, so that whatever draws the download's progress has ended its line.
         change({tag, PackStatus::State::failed, 0.0, 0, error->localizedDescription()});
         failures_ << failureLine(tag, error->localizedDescription()) << std::endl;
@@ -144,6 +150,7 @@ void PackLibrary::finished(const std::string& tag, const std::shared_ptr<NSError
         if (pack.tag == tag)
             bytes = pack.bytes;
     }
+    verified_.insert(tag);
     change({tag, PackStatus::State::installed, 1.0, bytes, {}});
 }
 
@@ -158,6 +165,7 @@ std::optional<std::string> PackLibrary::remove(const std::string& tag) {
     } catch (const std::exception& failure) {
         return std::string(failure.what());
     }
+    verified_.erase(tag);
     change({tag, PackStatus::State::absent, 0.0, 0, {}});
     return std::nullopt;
 }

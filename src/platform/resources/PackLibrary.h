@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,11 @@ public:
     std::vector<PackStatus> list();
     std::optional<std::uint64_t> availableSpace();
     std::string bundleDirectory(const std::string& tag);
+    // Whether the files of `tag` may be handed to a player: a request of this run for it
+    // succeeded (the service checked the pack then), it has not failed or been removed since,
+    // and the service finds its files unchanged since. A pack found on disk, however sound it
+    // looks, is not until then.
+    bool isVerified(const std::string& tag);
 
     // Starts (or joins) the download of `tag`. `progress` follows it and `completion` runs
     // once, on any thread, after the state has been updated on the main queue.
@@ -76,6 +82,7 @@ private:
     bool installedLoaded_ = false;
     std::map<std::string, PackStatus> packs_;
     std::map<std::string, int> running_;  // requests not yet completed, by tag
+    std::set<std::string> verified_;
     std::map<std::uint64_t, Observer> observers_;
     std::uint64_t nextObserver_ = 1;
 };

@@ -35,6 +35,9 @@ public:
 
     // The packs installed now, by tag, read from disk without any network.
     virtual std::vector<PackOnDisk> installedPacks() = 0;
+    // Whether the installed files of `tag` are still as the service's last check of them left
+    // them. A service that keeps no record of its checks says yes.
+    virtual bool unchangedSinceChecked(const std::string&) { return true; }
     // Removes the installed pack of `tag`; nothing when none is installed. Throws
     // std::runtime_error naming the cause when it cannot.
     virtual void removePack(const std::string& tag) = 0;
