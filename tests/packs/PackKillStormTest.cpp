@@ -45,7 +45,7 @@ void serveEdition(FaultyHttpServer& server, std::uint64_t edition) {
 // and its files hash as its manifest copy says. Returns the edition of the one installed.
 std::uint64_t expectListedPacksSound(const fs::path& cache, const TrustedKeys& keys) {
     std::uint64_t edition = 0;
-    for (const auto& pack : PackShelf(cache).installedPacks()) {
+    for (const auto& pack : PackShelf(cache, trustedKeys()).installedPacks()) {
         auto folder = cache / "packs" / pack.tag;
         auto json = readFile(folder / PackManifest::kInstalledFileName);
         EXPECT_NO_THROW(keys.verify(
