@@ -387,5 +387,13 @@
         <source></source>
         <translation>قصة موسيقية مصوّرة للمشاهدة والغناء</translation>
     </message>
+    <message id="Language: %1">
+        <source></source>
+        <translation>اللغة: %1</translation>
+    </message>
+    <message id="as the desktop">
+        <source></source>
+        <translation>كما في سطح المكتب</translation>
+    </message>
 </context>
 </TS>

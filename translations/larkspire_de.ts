@@ -387,5 +387,13 @@
         <source></source>
         <translation>Eine illustrierte musikalische Geschichte zum Anschauen und Mitsingen</translation>
     </message>
+    <message id="Language: %1">
+        <source></source>
+        <translation>Sprache: %1</translation>
+    </message>
+    <message id="as the desktop">
+        <source></source>
+        <translation>wie der Desktop</translation>
+    </message>
 </context>
 </TS>

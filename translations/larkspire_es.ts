@@ -387,5 +387,13 @@
         <source></source>
         <translation>Un cuento musical ilustrado para mirar y cantar</translation>
     </message>
+    <message id="Language: %1">
+        <source></source>
+        <translation>Idioma: %1</translation>
+    </message>
+    <message id="as the desktop">
+        <source></source>
+        <translation>como el escritorio</translation>
+    </message>
 </context>
 </TS>

@@ -387,5 +387,13 @@
         <source></source>
         <translation>Un conte musical illustré à regarder et à chanter</translation>
     </message>
+    <message id="Language: %1">
+        <source></source>
+        <translation>Langue : %1</translation>
+    </message>
+    <message id="as the desktop">
+        <source></source>
+        <translation>comme le bureau</translation>
+    </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class AVPlayer;
 class NSURL;
@@ -89,6 +90,15 @@ public:
     }
     virtual bool captionsOnByDefault() const { return captionsOnByDefault_; }
     virtual void setCaptionsOnByDefault(bool on) { captionsOnByDefault_ = on; }
+    // The languages the window speaks (NSLocale.h). The defaults speak English only and keep a
+    // choice for the run.
+    virtual std::vector<std::string> languages() const { return {"en"}; }
+    virtual std::string chosenLanguage() const { return chosenLanguage_; }
+    virtual void chooseLanguage(const std::string& language) { chosenLanguage_ = language; }
+    virtual std::string spokenLanguage() const { return "en"; }
+    virtual std::string nativeLanguageName(const std::string& language) const {
+        return language == "en" ? "English" : language;
+    }
     // Null with `error` set when the file is not playable audio.
     virtual std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                          std::string& error) = 0;
@@ -96,4 +106,5 @@ public:
 private:
     std::optional<std::string> captionLanguage_;
     bool captionsOnByDefault_ = false;
+    std::string chosenLanguage_;
 };

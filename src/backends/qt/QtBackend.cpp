@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QLocale>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -63,7 +64,8 @@ QtBackend::QtBackend(QtBackendOptions options)
       queue_(std::make_shared<MainQueue>()),
       nowPlaying_(std::make_unique<QtNowPlaying>()),
       captions_(options_.captionStateFile),
-      language_(QString::fromStdString(options_.translationsDirectory)) {
+      language_(QString::fromStdString(options_.translationsDirectory),
+                options_.languageStateFile) {
     if (!onMainThread())
         throw std::logic_error("the Qt backend is made on the thread of the QApplication");
     queue_->receiver = new QObject();
@@ -87,6 +89,15 @@ QtBackend::~QtBackend() {
     inhibitor_.reset();
     controls_.reset();
     window_.reset();
+}
+
+std::string QtBackend::nativeLanguageName(const std::string& language) const {
+    QLocale locale(QString::fromStdString(language));
+    if (language == "en" || locale.language() == QLocale::C)
+        return PlatformBackend::nativeLanguageName(language);
+    // Capitalised as a name in a list: "Español", "Français".
+    QString name = locale.nativeLanguageName();
+    return (name.left(1).toUpper() + name.mid(1)).toStdString();
 }
 
 void QtBackend::startDesktopServices() {

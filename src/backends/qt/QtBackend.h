@@ -39,6 +39,8 @@ struct QtBackendOptions {
     std::string captionStateFile;
     // The folder of the translation catalogues; empty speaks English.
     std::string translationsDirectory;
+    // Where the family's choice of language is kept between runs (QtLanguage); empty keeps none.
+    std::string languageStateFile;
     // Whether the window tells the desktop what plays and keeps the screen awake for a video,
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;
@@ -83,6 +85,11 @@ public:
     void setCaptionLanguage(const std::optional<std::string>& language) override {
         captions_.setLanguage(language);
     }
+    std::vector<std::string> languages() const override { return language_.available(); }
+    std::string chosenLanguage() const override { return language_.chosen(); }
+    void chooseLanguage(const std::string& language) override { language_.choose(language); }
+    std::string spokenLanguage() const override { return language_.spoken().toStdString(); }
+    std::string nativeLanguageName(const std::string& language) const override;
     bool captionsOnByDefault() const override { return captions_.everyVideo(); }
     void setCaptionsOnByDefault(bool on) override { captions_.setEveryVideo(on); }
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,

@@ -1,24 +1,70 @@
 #include "backends/qt/QtLanguage.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QRegularExpression>
+#include <filesystem>
+#include <nlohmann/json.hpp>
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DebugLog.h"
 
 namespace {
 
-// "de" of "de_DE", "de-DE" or "de_DE.UTF-8"; empty for the C locale.
+// "de" of "de_DE", "de-DE" or "de_DE.UTF-8"; empty for the C locale and for anything that is
+// no language's name, which never becomes part of a file's name.
 QString languageOf(const QString& name) {
+    static const QRegularExpression plain("^[a-z]{2,8}$");
     QString language = name.section(QRegularExpression("[-_.@]"), 0, 0).toLower();
-    return language == "c" || language == "posix" ? QString() : language;
+    if (language == "c" || language == "posix" || !plain.match(language).hasMatch())
+        return {};
+    return language;
+}
+
+std::string readChoice(const std::string& file) {
+    auto text = file.empty() ? std::nullopt : AtomicFile::read(file);
+    if (!text)
+        return {};
+    try {
+        return nlohmann::json::parse(*text).at("language").get<std::string>();
+    } catch (const nlohmann::json::exception& error) {
+        print("Language choice " + file + " ignored: " + error.what());
+        return {};
+    }
 }
 
 }  // namespace
 
-QtLanguage::QtLanguage(QString folder) : folder_(std::move(folder)) {
-    use({});
+QtLanguage::QtLanguage(QString folder, std::string choiceFile)
+    : folder_(std::move(folder)),
+      choiceFile_(std::move(choiceFile)),
+      chosen_(readChoice(choiceFile_)) {
+    use(QString::fromStdString(chosen_));
+}
+
+void QtLanguage::choose(const std::string& language) {
+    chosen_ = language;
+    use(QString::fromStdString(language));
+    if (choiceFile_.empty())
+        return;
+    try {
+        std::filesystem::create_directories(std::filesystem::path(choiceFile_).parent_path());
+        AtomicFile::replace(choiceFile_, nlohmann::json{{"language", language}}.dump() + "\n");
+    } catch (const std::exception& error) {
+        print("Language choice " + choiceFile_ + " not saved: " + error.what());
+    }
+}
+
+std::vector<std::string> QtLanguage::available() const {
+    std::vector<std::string> languages{"en"};
+    for (const auto& file : QDir(folder_).entryList({"larkspire_*.qm"}, QDir::Files, QDir::Name)) {
+        QString language = languageOf(file.mid(10).chopped(3));
+        if (!language.isEmpty() && language != "pseudo")
+            languages.push_back(language.toStdString());
+    }
+    return languages;
 }
 
 QtLanguage::~QtLanguage() {

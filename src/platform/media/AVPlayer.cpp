@@ -1,4 +1,5 @@
 #include "platform/media/AVPlayer.h"
+#include "platform/foundation/NSLocale.h"
 
 #include <atomic>
 
@@ -68,7 +69,8 @@ void AVPlayer::seekToTime(double seconds) {
 void AVPlayerViewController::setPlayer(const std::shared_ptr<AVPlayer>& player) {
     player_ = player;
     const auto& url = player ? player->currentItem()->url() : nullptr;
-    captions_ = url && url->isFileURL() ? PlayerCaptions(url->path()) : PlayerCaptions();
+    captions_ = url && url->isFileURL() ? PlayerCaptions(url->path(), NSLocale::spokenLanguage())
+                                        : PlayerCaptions();
     // In the language last chosen; on when last left on, and always when the grown-ups turned
     // captions on for every video.
     auto chosen = Platform::backend().captionLanguage();

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-PlayerCaptions::PlayerCaptions(const std::filesystem::path& media)
-    : files_(TimedText::filesBeside(media)) {
+PlayerCaptions::PlayerCaptions(const std::filesystem::path& media, std::string spoken)
+    : files_(TimedText::filesBeside(media)), spoken_(std::move(spoken)) {
     for (const auto& [language, file] : files_)
         languages_.push_back(language);
 }
@@ -20,7 +20,8 @@ void PlayerCaptions::show(const std::optional<std::string>& language) {
 }
 
 std::optional<std::string> PlayerCaptions::pick(const std::optional<std::string>& wanted) const {
-    for (const auto& language : {wanted, std::optional<std::string>("en")}) {
+    for (const auto& language :
+         {wanted, std::optional<std::string>(spoken_), std::optional<std::string>("en")}) {
         if (language && files_.contains(*language))
             return language;
     }

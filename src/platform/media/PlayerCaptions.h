@@ -13,8 +13,9 @@
 class PlayerCaptions {
 public:
     PlayerCaptions() = default;
-    // Finds the timed text beside `media`; nothing is read until a language is shown.
-    explicit PlayerCaptions(const std::filesystem::path& media);
+    // Finds the timed text beside `media`; nothing is read until a language is shown. Captions
+    // come on in `spoken`, the window's language, when the file has it.
+    explicit PlayerCaptions(const std::filesystem::path& media, std::string spoken = "en");
 
     // Language tags, in the order of their names ("de", "en"); empty: the player offers no
     // captions control.
@@ -23,8 +24,8 @@ public:
     // Shows `language` (off for nothing). A language the file does not have, or whose file
     // cannot be read, leaves captions off.
     void show(const std::optional<std::string>& language);
-    // The language to show when captions come on: `wanted` when the file has it, else
-    // English, else the first there is.
+    // The language to show when captions come on: `wanted` when the file has it, else the
+    // window's language, else English, else the first there is.
     std::optional<std::string> pick(const std::optional<std::string>& wanted) const;
     // Where the player's captions control goes from what is shown: off, then pick(nothing),
     // then the other languages in the order of their tags, then off again.
@@ -37,6 +38,7 @@ public:
 private:
     std::map<std::string, std::filesystem::path> files_;
     std::vector<std::string> languages_;
+    std::string spoken_;
     std::optional<std::string> shown_;
     std::optional<TimedText> text_;
 };

@@ -1,4 +1,5 @@
 #include "platform/media/UILyricsView.h"
+#include "platform/foundation/NSLocale.h"
 
 #include <algorithm>
 
@@ -34,7 +35,7 @@ void UILyricsView::follow(const std::shared_ptr<AVAudioPlayer>& player) {
     lyrics_ = PlayerCaptions();
     stopTimer();
     if (player && player->url()) {
-        lyrics_ = PlayerCaptions(player->url()->path());
+        lyrics_ = PlayerCaptions(player->url()->path(), NSLocale::spokenLanguage());
         lyrics_.show(lyrics_.pick(Platform::backend().captionLanguage()));
     }
     if (!lyrics_.timedText()) {

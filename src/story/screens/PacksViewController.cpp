@@ -1,8 +1,10 @@
 #include "story/screens/PacksViewController.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSLocalizedString.h"
 #include "platform/resources/PackLibrary.h"
 #include "platform/ui/UIAccessibility.h"
@@ -52,11 +54,32 @@ void PacksViewController::viewDidLoad() {
         show(row, packs_->status(row.tag));
     showFreeSpace();
     showCaptionsSetting();
+    showLanguageSetting();
 }
 
 void PacksViewController::captionsPressed(UIButton&) {
     UIAccessibility::setClosedCaptioningEnabled(!UIAccessibility::isClosedCaptioningEnabled());
     showCaptionsSetting();
+}
+
+void PacksViewController::languagePressed(UIButton&) {
+    auto languages = NSLocale::availableLanguages();
+    languages.insert(languages.begin(), std::string());
+    auto at = std::find(languages.begin(), languages.end(), NSLocale::chosenLanguage());
+    NSLocale::chooseLanguage(at == languages.end() || at + 1 == languages.end() ? languages.front()
+                                                                                : *(at + 1));
+    showLanguageSetting();
+}
+
+void PacksViewController::showLanguageSetting() {
+    auto button = languageButton.lock();
+    if (!button)
+        return;
+    auto chosen = NSLocale::chosenLanguage();
+    button->setTitle(
+        localizedFormat(NSLocalizedString("Language: %1"),
+                        {chosen.empty() ? std::string(NSLocalizedString("as the desktop"))
+                                        : NSLocale::nativeName(chosen)}));
 }
 
 void PacksViewController::showCaptionsSetting() {
@@ -203,5 +226,7 @@ void PacksViewController::registerClass(std::weak_ptr<PackLibrary> packs) {
         .action("packButtonPressed:", &PacksViewController::packButtonPressed)
         .action("downloadAllPressed:", &PacksViewController::downloadAllPressed)
         .action("captionsPressed:", &PacksViewController::captionsPressed)
+        .outlet("languageButton", &PacksViewController::languageButton, OutletUse::optional)
+        .action("languagePressed:", &PacksViewController::languagePressed)
         .registerClass();
 }

@@ -24,7 +24,8 @@ class UILabel;
 // tells the rows' buttons apart.
 //
 // A button of the description with the outlet "captionsButton" turns captions on or off for
-// every video, a family's choice that the platform keeps.
+// every video, a family's choice that the platform keeps; one with the outlet "languageButton"
+// chooses the language the window speaks, kept likewise and applied to every screen at once.
 class PacksViewController : public UIViewController {
 public:
     static constexpr const char* kClassName = "PacksViewController";
@@ -41,6 +42,8 @@ public:
     void downloadAllPressed(UIButton& sender);
     // Turns captions on or off for every video.
     void captionsPressed(UIButton& sender);
+    // Goes to the next language the window speaks: the desktop's, then each in turn.
+    void languagePressed(UIButton& sender);
 
     // Its screens show `packs`, which must outlive them.
     static void registerClass(std::weak_ptr<PackLibrary> packs);
@@ -49,6 +52,7 @@ public:
 
     std::weak_ptr<UILabel> freeSpaceLabel;
     std::weak_ptr<UIButton> captionsButton;
+    std::weak_ptr<UIButton> languageButton;
 
 private:
     struct Row {
@@ -63,6 +67,7 @@ private:
     void show(const Row& row, const PackStatus& status);
     void showFreeSpace();
     void showCaptionsSetting();
+    void showLanguageSetting();
     void confirmRemoval(const Row& row, std::uint64_t bytes);
     void remove(const Row& row);
     void tell(const std::string& title, const std::string& message);
