@@ -13,10 +13,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The run command as a person without a display types it; its output and error together.
-ProcessResult runWithoutDisplay(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv = {
-        "env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", LARKSPIRE_BINARY};
+// The run command as a person without a display types it, in `language` when given; its output
+// and error together.
+ProcessResult runWithoutDisplay(const std::vector<std::string>& arguments,
+                                const std::string& language = "") {
+    std::vector<std::string> argv = {"env",
+                                     "-u",
+                                     "DISPLAY",
+                                     "-u",
+                                     "WAYLAND_DISPLAY",
+                                     "-u",
+                                     "QT_QPA_PLATFORM",
+                                     "LANGUAGE=" + language,
+                                     LARKSPIRE_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProcess(argv);
 }
@@ -63,4 +72,14 @@ TEST(QtTourTest, WithoutADisplayTheRunCommandPlaysTheTourAndWritesAScreenshotOfE
         EXPECT_EQ(image.size(), QSize(1024, 768)) << file;
         EXPECT_GT(varied(image), 0.01) << file << " is blank";
     }
+}
+
+// A family reading Arabic takes the same tour, right to left; the debug log stays English.
+TEST(QtTourTest, InArabicTheTourPassesAndTheDebugLogStaysEnglish) {
+    TempDirectory scratch;
+    auto run = runWithoutDisplay({"--screenshots", (scratch / "shots").string()}, "ar");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("tour passed"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Ok Button Pressed\n"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("No catalogue"), std::string::npos) << run.output;
 }
