@@ -41,7 +41,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BEN
     -DLARKSPIRE_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
     bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
-    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media
+    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media >&2
 
 # A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
 # and 6 Mbit/s, with AAC sound. Made once per build folder, never committed.
