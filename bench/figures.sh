@@ -2,16 +2,31 @@
 # Builds every benchmark, runs each beside its anchor, and rewrites the table of figures in
 # bench/README.md with the machine they were measured on. Benchmarks are not tests: the
 # figures depend on the machine and on what else it is doing.
+#   bench/figures.sh [GROUP...]
+# Groups: download startup cpu memory chapter captions idle layout. Naming some runs only
+# those and prints their rows and logs instead of rewriting bench/README.md.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LARKSPIRE_BENCH_BUILD:-$root/build-bench}
 logs=$(mktemp -d)
 
+groups=(download startup cpu memory chapter captions idle layout)
+selected=("${@:-${groups[@]}}")
+for group in "${selected[@]}"; do
+    [[ " ${groups[*]} " == *" $group "* ]] || { echo "bench: no group $group" >&2; exit 2; }
+done
+wanted() {
+    [[ " ${selected[*]} " == *" $1 "* ]]
+}
+# Rounds of the captions group, each an application run with captions, mpv and one without.
+rounds=${LARKSPIRE_BENCH_ROUNDS:-3}
+
 # What only the benchmarks need: GStreamer's headers for the anchors, its tools and x264 to
-# make the HD chapter, an X server to play it in a real window, openssl's command for the hash.
+# make the HD chapter, an X server to play it in a real window, openssl's command for the hash,
+# mpv and ffmpeg as the anchors of the captioned chapter, GNU time to measure them.
 bench_packages=(libgstreamer1.0-dev gstreamer1.0-tools gstreamer1.0-plugins-ugly xvfb openssl
-  dbus-daemon)
+  dbus-daemon mpv ffmpeg time)
 missing=()
 for package in "${bench_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -26,7 +41,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BEN
     -DLARKSPIRE_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
     bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
-    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media
+    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media >&2
 
 # A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
 # and 6 Mbit/s, with AAC sound. Made once per build folder, never committed.
@@ -42,6 +57,19 @@ if [ ! -s "$chapter" ]; then
         ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! avenc_aac bitrate=128000 \
         ! aacparse ! queue ! mux.
     mv "$chapter.part" "$chapter"
+fi
+chapter_seconds=60
+# Its captions, as the player finds them beside it: a two-line cue every 2 s, shown for 1.5 s.
+captions=${chapter%.mp4}.en.vtt
+if [ ! -s "$captions" ]; then
+    {
+        echo WEBVTT
+        for cue in $(seq 0 $((chapter_seconds / 2 - 1))); do
+            printf '\n00:00:%02d.000 --> 00:00:%02d.500\nCaption %d of the bench chapter,\n' \
+                $((cue * 2)) $((cue * 2 + 1)) $((cue + 1))
+            echo "a second line under the first."
+        done
+    } >"$captions"
 fi
 
 # A real X server for the runs that show video or sit idle in a window, and a session bus so
@@ -82,27 +110,57 @@ offscreen() {
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$@"
 }
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-run download "$build/bench/bench_download" --runs 11
-run startup offscreen "$build/bench/startup/bench_startup"
+if wanted download; then
+    run download "$build/bench/bench_download" --runs 11
+fi
+if wanted startup; then
+    run startup offscreen "$build/bench/startup/bench_startup"
+fi
 # Each program and its anchor one after the other, in the same run.
-run cpu offscreen "$build/bench/cpu/bench_track_cpu"
-run cpu-anchor offscreen "$build/bench/cpu/bench_bare_playbin" "$root/media"
-run memory offscreen "$build/bench/cpu/bench_resident_memory"
-run memory-anchor offscreen "$build/bench/cpu/bench_bare_player" "$root/media"
-if [ -n "$x_display" ]; then
-    run chapter-x on_x "$build/bench/chapter/bench_chapter" "$chapter"
-    run chapter-x-anchor on_x "$build/bench/chapter/bench_bare_chapter" "$chapter"
+if wanted cpu; then
+    run cpu offscreen "$build/bench/cpu/bench_track_cpu"
+    run cpu-anchor offscreen "$build/bench/cpu/bench_bare_playbin" "$root/media"
 fi
-run chapter-offscreen offscreen "$build/bench/chapter/bench_chapter" "$chapter"
-run chapter-offscreen-anchor offscreen "$build/bench/chapter/bench_bare_chapter" "$chapter"
-if [ -n "$x_display" ]; then
-    run idle env DBUS_SESSION_BUS_ADDRESS="$bus" DISPLAY="$x_display" QT_QPA_PLATFORM=xcb \
-        "$build/src/bench_idle" 60
-else
-    run idle env DBUS_SESSION_BUS_ADDRESS="$bus" QT_QPA_PLATFORM=offscreen \
-        "$build/src/bench_idle" 60
+if wanted memory; then
+    run memory offscreen "$build/bench/cpu/bench_resident_memory"
+    run memory-anchor offscreen "$build/bench/cpu/bench_bare_player" "$root/media"
 fi
-run layout "$build/bench/layout/bench_layout" --benchmark_min_time=1
+if wanted chapter; then
+    if [ -n "$x_display" ]; then
+        run chapter-x on_x "$build/bench/chapter/bench_chapter" "$chapter"
+        run chapter-x-anchor on_x "$build/bench/chapter/bench_bare_chapter" "$chapter"
+    fi
+    run chapter-offscreen offscreen "$build/bench/chapter/bench_chapter" "$chapter"
+    run chapter-offscreen-anchor offscreen "$build/bench/chapter/bench_bare_chapter" "$chapter"
+fi
+# The chapter played once with captions, by the application and by mpv, and by the application
+# without captions, round after round, each whole process under GNU time; and its decoding alone.
+# mpv draws as the application does: converted and scaled on the CPU, with the same scaler,
+# into a shared-memory image of the X server (bench/NOTE.md).
+if wanted captions && [ -n "$x_display" ]; then
+    for round in $(seq 1 "$rounds"); do
+        run "captions-on-$round" on_x /usr/bin/time -v "$build/bench/chapter/bench_chapter" \
+            --starts 0 --captions en "$chapter"
+        run "mpv-$round" on_x /usr/bin/time -v mpv --no-config --really-quiet --vo=x11 \
+            --ao=null --hwdec=no --sws-scaler=bilinear --zimg-scaler=bilinear \
+            --geometry=1024x768 --keepaspect-window=no --sub-file="$captions" "$chapter"
+        run "captions-off-$round" on_x /usr/bin/time -v "$build/bench/chapter/bench_chapter" \
+            --starts 0 "$chapter"
+        run "decode-$round" /usr/bin/time -v ffmpeg -nostdin -v error -i "$chapter" -f null -
+    done
+fi
+if wanted idle; then
+    if [ -n "$x_display" ]; then
+        run idle env DBUS_SESSION_BUS_ADDRESS="$bus" DISPLAY="$x_display" QT_QPA_PLATFORM=xcb \
+            "$build/src/bench_idle" 60
+    else
+        run idle env DBUS_SESSION_BUS_ADDRESS="$bus" QT_QPA_PLATFORM=offscreen \
+            "$build/src/bench_idle" 60
+    fi
+fi
+if wanted layout; then
+    run layout "$build/bench/layout/bench_layout" --benchmark_min_time=1
+fi
 
 # The line of a log that carries a figure, or a note that it is missing.
 figure() {
@@ -120,7 +178,7 @@ ratio() {
         return
     fi
     awk -v a="$1" -v b="$2" -v t="$3" -v u="$4" 'BEGIN {
-        r = a / b; printf "%s %s against %s %s: ratio %.2f (target at most %.1f): %s", a, u, b, u, r, t, (r <= t ? "met" : "MISSED") }'
+        r = a / b; printf "%s %s against %s %s: ratio %.2f (target at most %g): %s", a, u, b, u, r, t, (r <= t ? "met" : "MISSED") }'
 }
 # "a against b: c more (target at most t): met|MISSED" for figures where more is worse.
 beyond() {
@@ -142,24 +200,47 @@ chapter_rows() {
     echo "| The same chapter ($where): frames the video sink dropped as late, of $(number "$log" '^frames' ' ([0-9]+) rendered' ) rendered | the same player, of $(number "$log-anchor" '^frames' ' ([0-9]+) rendered') rendered | no more | $(beyond "$(number "$log" '^frames' ', ([0-9]+) dropped')" "$(number "$log-anchor" '^frames' ', ([0-9]+) dropped')" 0 '') |"
     echo "| The same chapter ($where): first frame on screen after the tap, ms | the same player, from its play() | within one frame at 60 Hz | $(beyond "$(number "$log" '^first frame' ': ([0-9.]+) ms')" "$(number "$log-anchor" '^first frame' ': ([0-9.]+) ms')" 16.7 ' ms') |"
 }
-cpu_app=$(number cpu '^CPU' ': ([0-9.]+) % of one core')
-cpu_bare=$(number cpu-anchor 'bare playbin' ': ([0-9.]+) % of one core')
-memory_app=$(number memory 'after every screen' '^([0-9]+) KiB after')
-memory_bare=$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')
+# "CPU-seconds wall-seconds peak-KiB" of a run under GNU time -v.
+usage() {
+    awk -F': ' '/User time|System time/ { cpu += $2 }
+        /Elapsed \(wall clock\)/ { n = split($2, part, ":"); for (i = 1; i <= n; i++) wall = wall * 60 + part[i] }
+        /Maximum resident set size/ { peak = $2 }
+        END { if (peak) printf "%.2f %.1f %d\n", cpu, wall, peak }' "$logs/$1.txt" 2>/dev/null
+}
+# One figure of every round of a captions run, one a line: a field of usage(), or a
+# number() of the log when given a line pattern and a number pattern.
+rounds_of() {
+    local name=$1 round
+    for round in $(seq 1 "$rounds"); do
+        if [ $# -eq 2 ]; then
+            usage "$name-$round" | cut -d' ' -f"$2"
+        else
+            number "$name-$round" "$2" "$3"
+        fi
+    done
+}
+# The median of numbers, one a line; nothing for none.
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+# "median (min m)" of numbers, one a line.
+median_min() {
+    sort -g | awk '{ v[NR] = $1 } END { if (NR) printf "%s (min %s)", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1] }'
+}
+sum() {
+    awk '{ s += $1 } END { print s + 0 }'
+}
+# "r1, r2, ..." the ratios of two series, round by round.
+by_round() {
+    paste -d' ' <(echo "$1") <(echo "$2") | awk '$1 != "" && $2 != "" { printf "%s%.2f", (NR > 1 ? ", " : ""), $1 / $2 }'
+}
+# The percentage of one core of a CPU time over a wall time, one pair a line.
+percent() {
+    awk '{ printf "%.1f\n", 100 * $1 / $2 }'
+}
 
-{
-    echo "# Benchmark figures"
-    echo
-    echo "Regenerated by \`bench/figures.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC')."
-    echo
-    echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores" \
-        "($(grep -q sha_ni /proc/cpuinfo && echo 'with' || echo 'without') the SHA extensions)," \
-        "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo) memory," \
-        "$(uname -sr); load average before the runs: $load_before." \
-        "X server for the chapter and idle rows: ${x_display:+Xvfb (software rendering)}${x_display:-none}."
-    echo
-    echo "| Benchmark | Anchor, in the same run | Target | Measured |"
-    echo "|---|---|---|---|"
+rows_download() {
+    local pack what
     for pack in large small; do
         case $pack in
         large) what="a 200 MiB pack of 4 files" ;;
@@ -172,19 +253,60 @@ memory_bare=$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')
     done
     echo "| Peak resident memory of the large download | | below 32 MB | $(figure download 'peak RSS') |"
     echo "| A download cut at 90 % of the large pack, then requested again: bytes the next request receives | the remainder | at most the remainder + 1 MiB | $(figure download '^resume: next') |"
+}
+rows_startup() {
     echo "| Start-up to the launch screen's first painted frame (offscreen) | a bare Qt window with one label | within one frame at 60 Hz | $(figure startup '^launch frame:') |"
     echo "| Start-up to the first screen, less the launch screen's 3.0 s hold (offscreen) | a bare Qt window with one label | within one frame at 60 Hz | $(figure startup '^first screen less the hold:') |"
-    echo "| CPU (% of one core) while songs play with the position display, 30 s (offscreen) | a bare GStreamer playbin of the same songs into autoaudiosink | at most 1.3 | $(ratio "$cpu_app" "$cpu_bare" 1.3 %) |"
-    echo "| Resident memory after every screen, chapter 13 and a song (KiB, offscreen) | a bare Qt Multimedia player of chapter 13 and a song in one window | at most 1.3 | $(ratio "$memory_app" "$memory_bare" 1.3 KiB) |"
+}
+rows_cpu() {
+    echo "| CPU (% of one core) while songs play with the position display, 30 s (offscreen) | a bare GStreamer playbin of the same songs into autoaudiosink | at most 1.3 | $(ratio "$(number cpu '^CPU' ': ([0-9.]+) % of one core')" "$(number cpu-anchor 'bare playbin' ': ([0-9.]+) % of one core')" 1.3 %) |"
+}
+rows_memory() {
+    echo "| Resident memory after every screen, chapter 13 and a song (KiB, offscreen) | a bare Qt Multimedia player of chapter 13 and a song in one window | at most 1.3 | $(ratio "$(number memory 'after every screen' '^([0-9]+) KiB after')" "$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')" 1.3 KiB) |"
+}
+rows_chapter() {
     chapter_rows chapter-x "in a window of an X server"
     chapter_rows chapter-offscreen "offscreen"
+}
+rows_captions() {
+    [ -s "$logs/captions-on-1.txt" ] || return 0
+    local app_cpu mpv_cpu app_peak mpv_peak on_cpu off_cpu
+    app_cpu=$(rounds_of captions-on 1)
+    mpv_cpu=$(rounds_of mpv 1)
+    app_peak=$(rounds_of captions-on 3)
+    mpv_peak=$(rounds_of mpv 3)
+    on_cpu=$(rounds_of captions-on '^cpu' ', ([0-9.]+) % of one core')
+    off_cpu=$(rounds_of captions-off '^cpu' ', ([0-9.]+) % of one core')
+    local of="medians of $rounds rounds"
+    echo "| The 60 s 1080p chapter played once with captions (a cue every 2 s), in a 1024x768 window of an X server: CPU seconds of the whole process, GNU \`time -v\` | mpv with the same captions (\`--sub-file\`), in a window of the same size, software decoding, no audio output, \`--vo=x11\`: runs alternating | at most 1.0 | $(ratio "$(median <<<"$app_cpu")" "$(median <<<"$mpv_cpu")" 1.0 s), $of; % of one core over each run, application $(paste -d' ' <(echo "$app_cpu") <(rounds_of captions-on 2) | percent | median_min) against mpv $(paste -d' ' <(echo "$mpv_cpu") <(rounds_of mpv 2) | percent | median_min); round by round $(by_round "$app_cpu" "$mpv_cpu") |"
+    echo "| The same, with captions: peak resident memory, KiB, GNU \`time -v\` | the same mpv | at most 1.2 | $(ratio "$(median <<<"$app_peak")" "$(median <<<"$mpv_peak")" 1.2 KiB), $of; round by round $(by_round "$app_peak" "$mpv_peak") |"
+    echo "| The same chapter with captions on, tapped and played to its end: CPU, % of one core from the tap | the application with captions off, runs alternating | at most 1.05 | $(ratio "$(median <<<"$on_cpu")" "$(median <<<"$off_cpu")" 1.05 %), $of; round by round $(by_round "$on_cpu" "$off_cpu") |"
+    local sink_on sink_off view_on view_off
+    sink_on=$(rounds_of captions-on '^frames' ', ([0-9]+) dropped' | sum)
+    sink_off=$(rounds_of captions-off '^frames' ', ([0-9]+) dropped' | sum)
+    view_on=$(rounds_of captions-on '^painted' ', ([0-9]+) replaced' | sum)
+    view_off=$(rounds_of captions-off '^painted' ', ([0-9]+) replaced' | sum)
+    echo "| The same, captions on: frames dropped in all $rounds rounds, by the video sink as late and by the view (replaced before a paint) | captions off | no more | $(beyond "$((sink_on + view_on))" "$((sink_off + view_off))" 0 '') (sink $sink_on against $sink_off, view $view_on against $view_off) |"
+    echo "| The same chapter decoded alone, \`ffmpeg -f null\`: CPU, % of one core over the chapter's $chapter_seconds s | | reported | $(rounds_of decode 1 | awk -v s="$chapter_seconds" '{ printf "%.1f\n", 100 * $1 / s }' | median_min) %, $rounds rounds: the limit of decoding it |"
+}
+rows_idle() {
     echo "| CPU ticks left alone for 60 s on the title screen (window and desktop services up) | | 0 | $(figure idle 'idle on the title screen') |"
     echo "| CPU ticks left alone for 60 s on the music screen, no song playing | | 0 | $(figure idle 'idle on the music screen') |"
+}
+rows_layout() {
     echo "| Fading scroll view layout pass, content 1000 points high | | constant | $(figure layout 'LayoutPass/1000 ') |"
     echo "| Fading scroll view layout pass, content 100000 points high | | constant | $(figure layout 'LayoutPass/100000') |"
-    echo
-    cat "$root/bench/NOTE.md"
-    echo
+}
+
+# The table of the groups run, and then every log of the run.
+table() {
+    echo "| Benchmark | Anchor, in the same run | Target | Measured |"
+    echo "|---|---|---|---|"
+    for group in "${selected[@]}"; do
+        "rows_$group"
+    done
+}
+logs_of_run() {
     echo "Each benchmark's whole output (audio device warnings of the offscreen runs left out):"
     for log in "$logs"/*.txt; do
         echo
@@ -195,5 +317,31 @@ memory_bare=$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')
         echo '```'
         echo "</details>"
     done
+}
+
+if [ ${#selected[@]} -lt ${#groups[@]} ]; then
+    echo "Measured by \`bench/figures.sh ${selected[*]}\` on $(date -u '+%Y-%m-%d %H:%M UTC'); load average before the runs: $load_before."
+    echo
+    table
+    echo
+    logs_of_run
+    exit 0
+fi
+{
+    echo "# Benchmark figures"
+    echo
+    echo "Regenerated by \`bench/figures.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC')."
+    echo
+    echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores" \
+        "($(grep -q sha_ni /proc/cpuinfo && echo 'with' || echo 'without') the SHA extensions)," \
+        "$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo) memory," \
+        "$(uname -sr); load average before the runs: $load_before." \
+        "X server for the chapter and idle rows: ${x_display:+Xvfb (software rendering)}${x_display:-none}."
+    echo
+    table
+    echo
+    cat "$root/bench/NOTE.md"
+    echo
+    logs_of_run
 } >"$root/bench/README.md"
 echo "bench: wrote $root/bench/README.md" >&2

@@ -12,6 +12,7 @@
 #include "backends/qt/QtViewPeer.h"
 #include "backends/sim/SimResourceService.h"
 #include "platform/foundation/DebugLog.h"
+#include "platform/media/TimedText.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "run/Environment.h"
@@ -61,8 +62,17 @@ BenchPlatform::BenchPlatform(const fs::path& chapter13)
     if (!chapter13.empty()) {
         fs::copy(bundle, scratch_ / "bundle", fs::copy_options::recursive);
         bundle = scratch_ / "bundle";
+        // A hard link, or else a copy: the bundle hands out no file that is a symbolic link,
+        // and the player passes over timed text that is one.
         fs::remove(bundle / "LKSChapter13.mp4");
-        fs::create_symlink(fs::absolute(chapter13), bundle / "LKSChapter13.mp4");
+        std::error_code linked;
+        fs::create_hard_link(chapter13, bundle / "LKSChapter13.mp4", linked);
+        if (linked)
+            fs::copy_file(chapter13, bundle / "LKSChapter13.mp4");
+        for (const auto& [language, path] : TimedText::filesBeside(bundle / "LKSChapter13.mp4"))
+            fs::remove(path);
+        for (const auto& [language, path] : TimedText::filesBeside(chapter13))
+            fs::copy_file(path, bundle / ("LKSChapter13." + language + ".vtt"));
     }
     QtBackendOptions options;
     options.windowWidth = 1024;
@@ -110,6 +120,10 @@ std::shared_ptr<UIViewController> BenchPlatform::present(
     on->presentViewController(screen, true, nullptr);
     run(0.1);
     return screen;
+}
+
+void BenchPlatform::showCaptions(const std::string& language) {
+    backend_->setCaptionLanguage(language);
 }
 
 bool BenchPlatform::tap(const std::shared_ptr<UIViewController>& screen, const std::string& title) {

@@ -19,7 +19,8 @@ bool tapButton(const std::shared_ptr<UIView>& view, const std::string& title);
 // folder, the interface descriptions of ui/. Made after the QApplication.
 class BenchPlatform {
 public:
-    // With `chapter13`, the bundle is a copy of the built one in which that file is chapter 13.
+    // With `chapter13`, the bundle is a copy of the built one in which that file is chapter 13,
+    // with the timed text beside that file (`<base name>.<language>.vtt`) as its captions.
     explicit BenchPlatform(const std::filesystem::path& chapter13 = {});
     ~BenchPlatform();
 
@@ -32,6 +33,8 @@ public:
     // Runs the event loop until `done` or the time is up; true when done.
     static bool runUntil(const std::function<bool()>& done, double seconds);
     static void run(double seconds);
+    // Shows captions in `language` in every video from now on, as the captions control would.
+    void showCaptions(const std::string& language);
     // Debug-log lines written so far.
     const std::vector<std::string>& log() const { return log_; }
 

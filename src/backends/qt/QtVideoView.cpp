@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QVideoSink>
 
+QtVideoView::FrameCounts QtVideoView::counts_;
+
 QtVideoView::QtVideoView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -17,6 +19,7 @@ void QtVideoView::setSink(QVideoSink* sink) {
             connect(sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
                 frame_ = frame;
                 pictureIsCurrent_ = false;
+                counts_.arrived += frame.isValid();
                 update();
             });
     update();
@@ -42,6 +45,8 @@ void QtVideoView::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(fitted) * ratio).toSize();
     if (!pictureIsCurrent_ || picture_.size() != pixels) {
+        if (!pictureIsCurrent_)
+            ++counts_.painted;
         picture_ = scaler_.scaled(frame_, pixels);
         picture_.setDevicePixelRatio(ratio);
         pictureIsCurrent_ = true;

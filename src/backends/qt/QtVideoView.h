@@ -21,6 +21,15 @@ public:
     // before the first frame.
     QRect pictureRect() const;
 
+    // Frames that reached any video view of the process, and those of them painted; the others
+    // were replaced by a newer frame before a paint came, which the video sink never counts as
+    // dropped. Main thread only; the chapter benchmark reads them.
+    struct FrameCounts {
+        quint64 arrived = 0;
+        quint64 painted = 0;
+    };
+    static FrameCounts frameCounts() { return counts_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -31,4 +40,5 @@ private:
     bool pictureIsCurrent_ = false;
     QtVideoFrameScaler scaler_;
     QMetaObject::Connection connection_;
+    static FrameCounts counts_;
 };
