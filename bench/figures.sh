@@ -3,7 +3,7 @@
 # bench/README.md with the machine they were measured on. Benchmarks are not tests: the
 # figures depend on the machine and on what else it is doing.
 #   bench/figures.sh [GROUP...]
-# Groups: download startup cpu memory chapter captions idle layout. Naming some runs only
+# Groups: download startup cpu memory chapter captions idle layout language. Naming some runs only
 # those and prints their rows and logs instead of rewriting bench/README.md.
 set -euo pipefail
 
@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LARKSPIRE_BENCH_BUILD:-$root/build-bench}
 logs=$(mktemp -d)
 
-groups=(download startup cpu memory chapter captions idle layout)
+groups=(download startup cpu memory chapter captions idle layout language)
 selected=("${@:-${groups[@]}}")
 for group in "${selected[@]}"; do
     [[ " ${groups[*]} " == *" $group "* ]] || { echo "bench: no group $group" >&2; exit 2; }
@@ -41,7 +41,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BEN
     -DLARKSPIRE_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
     bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
-    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media >&2
+    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media \
+    larkspire_lrelease >&2
 
 # A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
 # and 6 Mbit/s, with AAC sound. Made once per build folder, never committed.
@@ -115,6 +116,22 @@ if wanted download; then
 fi
 if wanted startup; then
     run startup offscreen "$build/bench/startup/bench_startup"
+fi
+# The window in German against English: the start-up bench in each language, then the whole
+# start-up to the first screen under GNU time, the languages alternating, for its peak memory.
+if wanted language; then
+    for language in en de; do
+        run "language-startup-$language" offscreen env LANGUAGE="$language" \
+            "$build/bench/startup/bench_startup"
+    done
+    for round in $(seq "$rounds"); do
+        for language in en de; do
+            offscreen env LANGUAGE="$language" LARKSPIRE_DATA_DIR="$build/share/larkspire" \
+                /usr/bin/time -v "$build/bench/startup/bench_startup_app" \
+                "$logs/settings-$language-$round.json" >>"$logs/language-memory-$language.txt" 2>&1 ||
+                true
+        done
+    done
 fi
 # Each program and its anchor one after the other, in the same run.
 if wanted cpu; then
@@ -288,6 +305,15 @@ rows_captions() {
     view_off=$(rounds_of captions-off '^painted' ', ([0-9]+) replaced' | sum)
     echo "| The same, captions on: frames dropped in all $rounds rounds, by the video sink as late and by the view (replaced before a paint) | captions off | no more | $(beyond "$((sink_on + view_on))" "$((sink_off + view_off))" 0 '') (sink $sink_on against $sink_off, view $view_on against $view_off) |"
     echo "| The same chapter decoded alone, \`ffmpeg -f null\`: CPU, % of one core over the chapter's $chapter_seconds s | | reported | $(rounds_of decode 1 | awk -v s="$chapter_seconds" '{ printf "%.1f\n", 100 * $1 / s }' | median_min) %, $rounds rounds: the limit of decoding it |"
+}
+rows_language() {
+    local at="first screen less the hold ([0-9.]+) s" en_peak de_peak
+    echo "| Start-up to the first screen, less the hold, in German (offscreen) | the same in English | at most 1.05 | $(ratio "$(number language-startup-de '^median:' "$at")" "$(number language-startup-en '^median:' "$at")" 1.05 s) |"
+    en_peak=$(sed -nE 's/.*Maximum resident set size \(kbytes\): ([0-9]+)/\1/p' \
+        "$logs/language-memory-en.txt" | median)
+    de_peak=$(sed -nE 's/.*Maximum resident set size \(kbytes\): ([0-9]+)/\1/p' \
+        "$logs/language-memory-de.txt" | median)
+    echo "| Peak resident memory to the first screen in German, median of $rounds, GNU \`time -v\` | the same in English | at most 1.05 | $(ratio "$de_peak" "$en_peak" 1.05 KiB) |"
 }
 rows_idle() {
     echo "| CPU ticks left alone for 60 s on the title screen (window and desktop services up) | | 0 | $(figure idle 'idle on the title screen') |"
