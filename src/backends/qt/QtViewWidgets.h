@@ -20,6 +20,8 @@ public:
     QtPlainView(std::shared_ptr<UIView> view, QWidget* parent);
 };
 
+// A UILabel: its text wrapped in its frame, at the description's size, or smaller where a
+// longer language would not fit it otherwise.
 class QtLabel : public QLabel, public QtViewPeer {
 public:
     QtLabel(std::shared_ptr<UILabel> label, QWidget* parent);
@@ -40,6 +42,8 @@ public:
     void setAwaitsDownload(bool awaits);
     // The border a picture stays inside: the focus ring is the border drawn wider.
     static int borderPixels(bool focused, double scale);
+    // Whether the title shows whole: in the button, or in the caption over its picture.
+    bool titleFits() const;
 
 protected:
     void syncContent() override;
@@ -87,6 +91,10 @@ protected:
     void syncContent() override;
     void paintEvent(QPaintEvent* event) override;
 };
+
+// Whether the text a label, a button or a picture's caption shows is there whole, in the font
+// it is drawn with: a longer language may need more room than the screen gives it.
+bool showsWhole(const QWidget& widget);
 
 // Decodes the pictures of a screen description into the picture cache, and loads the fonts of
 // its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the
