@@ -1,11 +1,20 @@
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <fstream>
 
 #include "QtFixture.h"
+#include "backends/qt/QtAlertDialog.h"
 #include "backends/qt/QtLanguage.h"
+#include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtTexts.h"
 #include "backends/qt/QtViewWidgets.h"
+#include "backends/qt/QtWindow.h"
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSError.h"
+#include "platform/media/AVPlayer.h"
+#include "platform/media/PlayingMedia.h"
+#include "story/gate/ParentalGate.h"
 
 namespace {
 
@@ -17,6 +26,57 @@ protected:
     void TearDown() override {
         backend->language().use("en");
         QtFixture::TearDown();
+    }
+};
+
+// The window walked through in one language: every text it shows fits its widget, and in the
+// pseudo-language each carries the catalogue's mark, but for names and the media's own words.
+class TextWalkTest : public LanguageTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        LanguageTest::SetUp();
+        for (const char* file : {"LKSChapter13.mp4", "LKSChapter13.en.vtt"})
+            std::filesystem::copy_file(std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
+                                       scratch / "bundle" / file);
+        addSamplePack("Audio");
+        resources->install("Audio");
+        backend->language().use(GetParam());
+    }
+    void look(const std::string& where) {
+        static const QRegularExpression unmarked("^(?!.*\\[.*\\])(?=.*\\p{L})");
+        spin(50);
+        for (QWidget* widget : window().findChildren<QWidget*>()) {
+            auto* peer = QtViewPeer::peerOf(widget);
+            if (!widget->isVisible() || (peer && peer->view()->textIsName()))
+                continue;
+            auto* label = qobject_cast<QLabel*>(widget);
+            auto* button = qobject_cast<QAbstractButton*>(widget);
+            QString shown = label ? label->text() : button ? button->text() : widget->windowTitle();
+            std::string what = where + ": " + widget->metaObject()->className() + " \"" +
+                               shown.toStdString() + "\"";
+            // Captions, lyrics and the captions symbol are the media's, not the window's.
+            bool media = widget->objectName() == "caption" || shown.startsWith("CC") ||
+                         dynamic_cast<QtLyricsView*>(widget);
+            for (const QString& text : {widget->accessibleName(), widget->accessibleDescription(),
+                                        media ? QString() : shown})
+                EXPECT_FALSE(GetParam() == std::string("pseudo") && unmarked.match(text).hasMatch())
+                    << what << " says \"" << text.toStdString() << "\", not from the catalogue";
+            EXPECT_TRUE(showsWhole(*widget)) << what << " is cut off";
+        }
+    }
+    // Chooses an action of the open alert, with `typed` in its field.
+    void choose(std::size_t action, const QString& typed = {}) {
+        ASSERT_TRUE(waitUntil([&] { return window().alertDialog() != nullptr; }, 2000));
+        if (auto* field = window().alertDialog()->findChild<QLineEdit*>())
+            field->setText(typed);
+        window().alertDialog()->choose(action);
+        spin(50);
+    }
+    QString rightAnswer() {
+        for (const auto& question : kGateQuestions)
+            if (qttexts::shown(question.text) == window().alertDialog()->windowTitle())
+                return QString::number(question.answer);
+        return {};
     }
 };
 
@@ -77,3 +137,44 @@ TEST_F(LanguageTest, AMissingOrDamagedCatalogueLeavesEnglishAndSaysSoOnce) {
     }
     setDebugLogSink(nullptr);
 }
+
+// Every screen, every alert and the player, in each language: no text is cut off, and none
+// escapes the catalogue.
+TEST_P(TextWalkTest, EveryTextShownFitsAndIsTheCatalogues) {
+    for (const char* screen : {"title", "music", "documentary", "lotsmore", "theend", "chapters"}) {
+        showScreen(screen);
+        look(screen);
+    }
+    auto player = [&] { return window().playerScreen(); };
+    std::string playing = resources->bundleDirectory("Audio") + "/song.mp3";
+    const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+        {"busy alert", [&] { button("chapter14")->click(); }},
+        {"out-of-space alert",
+         [&] {
+             choose(0), resources->completeAll("Video", NSBundleOnDemandResourceOutOfSpaceError);
+         }},
+        {"gate prompt", [&] { choose(0), button("facebook")->click(); }},
+        {"gate, wrong answer", [&] { choose(0, "0"); }},
+        {"gate, right answer",
+         [&] { choose(1), button("facebook")->click(), choose(0, rightAnswer()); }},
+        {"player",
+         [&] {
+             choose(1), button("chapter13")->click();
+             ASSERT_TRUE(waitUntil(player, 5000));
+         }},
+        {"player, paused",
+         [&] { player()->captionsButton()->click(), player()->controller()->player()->pause(); }},
+        {"packs", [&] { showScreen("packs"); }},
+        {"removal question", [&] { button("audioButton")->click(); }},
+        {"not removed", [&] { PlayingMedia::opened(playing), choose(1); }},
+    };
+    for (const auto& [where, act] : steps) {
+        act();
+        look(where);
+    }
+    choose(0);
+    PlayingMedia::closed(playing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TextWalkTest,
+                         ::testing::Values("pseudo", "en", "de", "es", "fr", "ar"));
