@@ -39,6 +39,8 @@ struct QtBackendOptions {
     std::string captionStateFile;
     // The folder of the translation catalogues; empty speaks English.
     std::string translationsDirectory;
+    // The language spoken ("fr"; "pseudo" for a build's pseudo-language); empty: the desktop's.
+    std::string language;
     // Whether the window tells the desktop what plays and keeps the screen awake for a video,
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;
