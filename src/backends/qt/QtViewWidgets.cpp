@@ -321,14 +321,22 @@ void QtLyricsView::paintEvent(QPaintEvent*) {
     draw(lyrics.nextLine(), nextBox, std::clamp(height * 0.26, 12.0, 26.0), false, dim);
 }
 
-bool showsWhole(const QWidget& widget) {
-    if (auto* button = dynamic_cast<const QtButton*>(&widget))
-        return button->titleFits();
-    if (auto* button = qobject_cast<const QAbstractButton*>(&widget))
-        return qttexts::fits(*button);
-    if (auto* label = qobject_cast<const QLabel*>(&widget))
-        return qttexts::fits(*label);
-    return true;
+std::vector<std::string> cutOffTexts(const QWidget& root) {
+    std::vector<std::string> cut;
+    for (const QWidget* widget : root.findChildren<const QWidget*>()) {
+        auto* label = qobject_cast<const QLabel*>(widget);
+        auto* button = qobject_cast<const QAbstractButton*>(widget);
+        if (!widget->isVisible() || (!label && !button))
+            continue;
+        auto* pictured = dynamic_cast<const QtButton*>(widget);
+        bool whole = pictured ? pictured->titleFits()
+                     : label  ? qttexts::fits(*label)
+                              : qttexts::fits(*button);
+        if (!whole)
+            cut.push_back(std::string(widget->metaObject()->className()) + " \"" +
+                          (label ? label->text() : button->text()).toStdString() + "\"");
+    }
+    return cut;
 }
 
 void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio) {

@@ -5,6 +5,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtViewPeer.h"
@@ -92,9 +94,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// Whether the text a label, a button or a picture's caption shows is there whole, in the font
-// it is drawn with: a longer language may need more room than the screen gives it.
-bool showsWhole(const QWidget& widget);
+// The visible texts below `root` that show cut off, each after its widget's class
+// (QLabel "..."): a label's, a button's or a picture's caption that does not fit in the font it
+// is drawn with. A longer language may need more room than a screen gives it.
+std::vector<std::string> cutOffTexts(const QWidget& root);
 
 // Decodes the pictures of a screen description into the picture cache, and loads the fonts of
 // its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the
