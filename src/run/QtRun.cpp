@@ -109,6 +109,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     backendOptions.interfaceDirectory = options.interfaceDirectory;
     backendOptions.bundleDirectory = options.bundleDirectory;
     backendOptions.translationsDirectory = options.translationsDirectory;
+    backendOptions.language = options.language;
     backendOptions.stateFile = (settings.parent_path() / "platform-state.json").string();
     if (touring) {
         // Screenshots at the stage's own size, whatever the screen.

@@ -53,6 +53,9 @@ void usage(std::ostream& out) {
            "                      $LARKSPIRE_CONTENT_URL, else the packs installed with\n"
            "                      the application, as a file:// URL); packs must be\n"
            "                      signed by a key of the keys folder\n"
+           "  --language LANG     the window's language (de, es, fr, ar; in a build tree\n"
+           "                      also pseudo, every text marked and longer), whatever\n"
+           "                      the desktop's\n"
            "  --tour              play the guided tour, with screenshots of every step\n"
            "  --tour-script FILE  the tour to play (default: the installed tour)\n"
            "  --screenshots DIR   where the tour writes its screenshots (default: a new\n"
@@ -128,6 +131,7 @@ std::optional<RunOptions> parseRunOptions(int argc, char** argv) {
         {"--content-url", {&options.contentURL, std::nullopt}},
         {"--tour-script", {&options.tourScript, Mode::tour}},
         {"--screenshots", {&options.screenshots, std::nullopt}},
+        {"--language", {&options.language, std::nullopt}},
     };
     // A scripted run is headless, and a headless run plays no tour, whatever the order.
     auto choose = [&options](Mode mode) { options.mode = std::max(options.mode, mode); };

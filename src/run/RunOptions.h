@@ -29,6 +29,7 @@ struct RunOptions {
     bool settingsGiven = false;
     std::string interfaceDirectory;
     std::string translationsDirectory;  // the catalogues of the window's texts
+    std::string language;               // the window's language; empty: the desktop's
     std::string bundleDirectory;
     // The folders of the packs a scripted run installs, one per tag.
     std::string packSources;

@@ -13,6 +13,7 @@
 #include "backends/qt/QtBackend.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtViewPeer.h"
+#include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/ui/UIAlertController.h"
@@ -195,6 +196,9 @@ void QtScenarioDriver::screenshot(const std::string& name) {
     if (!window->screenshot().save(QString::fromStdString(path.string()), "PNG"))
         failStep("cannot write " + path.string());
     ++screenshotCount_;
+    // A tour in a longer language shows its translator each text the screen has no room for.
+    for (const auto& text : cutOffTexts(*window))
+        progress_ << "  cut off: " << text << "\n";
 }
 
 void QtScenarioDriver::finished(bool passed, const std::string& scriptName) {

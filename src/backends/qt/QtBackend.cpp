@@ -71,6 +71,8 @@ QtBackend::QtBackend(QtBackendOptions options)
     queue_->receiver = new QObject();
     nowPlaying_->addObserver([this] { nowPlayingChanged(); });
     QtPictures::setFolders(options_.interfaceDirectory, options_.bundleDirectory);
+    if (!options_.language.empty())
+        language_.use(QString::fromStdString(options_.language));
 }
 
 QtBackend::~QtBackend() {

@@ -41,6 +41,8 @@ struct QtBackendOptions {
     std::string translationsDirectory;
     // Where the family's choice of language is kept between runs (QtLanguage); empty keeps none.
     std::string languageStateFile;
+    // The language spoken ("fr"; "pseudo" for a build's pseudo-language); empty: the desktop's.
+    std::string language;
     // Whether the window tells the desktop what plays and keeps the screen awake for a video,
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;

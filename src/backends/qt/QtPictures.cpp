@@ -100,31 +100,51 @@ QImage picture(const std::string& name, QSize size, Fit fit) {
     return image;
 }
 
-void drawCaption(QPainter& painter, const QRect& box, const QString& title, double scale) {
-    if (title.isEmpty())
-        return;
+namespace {
+
+struct Caption {
+    QFont font;
+    QRect band;  // the dark band along the bottom
+    QRect room;  // the title's, inside the band
+    bool whole;  // whether the title shows whole in it
+};
+
+Caption captionIn(const QRect& box, const QString& title, double scale, QFont font) {
     int margin = int(std::lround(8 * scale));
     int textWidth = std::max(1, box.width() - 2 * margin);
-    QFont font = painter.font();
     font.setBold(true);
     int pixels = int(std::lround(std::clamp(box.height() * 0.12, 14 * scale, 26 * scale)));
     QRect needed;
-    // A long title gets a smaller font rather than a third line.
+    // A long title gets a smaller font rather than a third line or a word cut off.
     for (;; --pixels) {
         font.setPixelSize(std::max(1, pixels));
         needed = QFontMetrics(font).boundingRect(QRect(0, 0, textWidth, box.height()),
                                                  Qt::TextWordWrap | Qt::AlignHCenter, title);
-        if (pixels <= 10 * scale || needed.height() <= 2 * QFontMetrics(font).lineSpacing())
+        if (pixels <= 10 * scale || (needed.height() <= 2 * QFontMetrics(font).lineSpacing() &&
+                                     needed.width() <= textWidth))
             break;
     }
     int pad = int(std::lround(4 * scale));
     int bandHeight = std::min(box.height() / 2, needed.height() + 2 * pad);
     QRect band(box.left(), box.bottom() + 1 - bandHeight, box.width(), bandHeight);
-    painter.fillRect(band, QColor(20, 24, 32, 205));
-    painter.setFont(font);
+    QRect room = band.adjusted(margin, pad, -margin, -pad);
+    return {font, band, room, needed.width() <= room.width() && needed.height() <= room.height()};
+}
+
+}  // namespace
+
+void drawCaption(QPainter& painter, const QRect& box, const QString& title, double scale) {
+    if (title.isEmpty())
+        return;
+    Caption caption = captionIn(box, title, scale, painter.font());
+    painter.fillRect(caption.band, QColor(20, 24, 32, 205));
+    painter.setFont(caption.font);
     painter.setPen(QColor(0xf5, 0xf1, 0xe8));
-    painter.drawText(band.adjusted(margin, pad, -margin, -pad), Qt::AlignCenter | Qt::TextWordWrap,
-                     title);
+    painter.drawText(caption.room, Qt::AlignCenter | Qt::TextWordWrap, title);
+}
+
+bool captionFits(const QRect& box, const QString& title, double scale, const QFont& font) {
+    return title.isEmpty() || captionIn(box, title, scale, font).whole;
 }
 
 QString path(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <string>
 
+class QFont;
 class QPainter;
 
 // The pictures the interface descriptions name: a relative path in the interface folder,
@@ -28,6 +29,8 @@ QString path(const std::string& name);
 
 // Draws `title` as a caption on a dark band along the bottom of `box`, in up to two lines.
 void drawCaption(QPainter& painter, const QRect& box, const QString& title, double scale);
+// Whether that caption shows `title` whole, drawn from `font`'s family.
+bool captionFits(const QRect& box, const QString& title, double scale, const QFont& font);
 // Draws the mark of what is still to be downloaded in the top right corner of `box`.
 void drawDownloadMark(QPainter& painter, const QRect& box, double scale);
 // Draws the mark of what plays now: a band in the stage's yellow just inside `box`, and a

@@ -229,8 +229,20 @@ void QtPlayerScreen::resizeEvent(QResizeEvent*) {
     bottomBar_->setGeometry(0, height() - barHeight, width(), barHeight);
     int margin = px(16);
     int buttonHeight = barHeight - 2 * margin;
-    done_->setGeometry(margin, margin, px(140), buttonHeight);
-    playPause_->setGeometry(margin, margin, px(140), buttonHeight);
+    // As wide as the longest title a button can have in the language spoken, so that Play and
+    // Pause take turns without the slider moving.
+    QFont bold = done_->font();
+    bold.setBold(true);
+    bold.setPixelSize(px(24));
+    auto widthFor = [&](std::initializer_list<QString> titles) {
+        int widest = 0;
+        for (const QString& title : titles)
+            widest = std::max(widest, QFontMetrics(bold).horizontalAdvance(title));
+        return std::max(px(140), widest + 2 * (px(2) + px(12)));
+    };
+    done_->setGeometry(margin, margin, widthFor({qtTrId("Done")}), buttonHeight);
+    playPause_->setGeometry(margin, margin, widthFor({qtTrId("Play"), qtTrId("Pause")}),
+                            buttonHeight);
     int timeWidth = px(180);
     time_->setGeometry(width() - margin - timeWidth, margin, timeWidth, buttonHeight);
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

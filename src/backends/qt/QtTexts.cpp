@@ -1,8 +1,13 @@
 #include "backends/qt/QtTexts.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <map>
 #include <vector>
 
@@ -64,7 +69,29 @@ const std::vector<Format>& formats() {
     return all;
 }
 
+// The room a button's style leaves for its title.
+QRect titleRoom(const QAbstractButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    return button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+}
+
 }  // namespace
+
+bool fits(const QString& text, const QFont& font, const QRect& room, bool wrapped) {
+    QRect needed = QFontMetrics(font).boundingRect(room, wrapped ? Qt::TextWordWrap : 0, text);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool fits(const QLabel& label) {
+    return fits(label.text(), label.font(), label.contentsRect(), label.wordWrap());
+}
+
+bool fits(const QAbstractButton& button) {
+    return QFontMetrics(button.font()).horizontalAdvance(button.text()) <=
+           titleRoom(button).width();
+}
 
 std::optional<QString> shownSize(const QString& text) {
     static const QRegularExpression size("^([0-9]+)(\\.[0-9])? (bytes|kB|MB|GB|TB)$");

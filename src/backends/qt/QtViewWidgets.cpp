@@ -112,8 +112,13 @@ void QtLabel::syncContent() {
     setText(label.textIsName() ? QString::fromStdString(label.text())
                                : qttexts::shown(label.text()));
     setAlignment(alignmentOf(label.alignment()));
+    // Down to three fifths of its size, rather than lose its ends; one that fits stays as it is.
     QFont font = this->font();
-    font.setPixelSize(pixels(label.fontSize(), scale()));
+    int fontPixels = pixels(label.fontSize(), scale());
+    int smallest = std::max(pixels(12, scale()), fontPixels * 3 / 5);
+    font.setPixelSize(fontPixels);
+    while (fontPixels > smallest && !qttexts::fits(text(), font, contentsRect(), wordWrap()))
+        font.setPixelSize(--fontPixels);
     setFont(font);
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, textColourOn(backdropWhite()));
@@ -164,6 +169,14 @@ void QtButton::syncContent() {
 
 int QtButton::borderPixels(bool focused, double scale) {
     return pixels(focused ? 5 : 2, scale);
+}
+
+bool QtButton::titleFits() const {
+    if (static_cast<const UIButton&>(*view()).imageName().empty() || text().isEmpty())
+        return qttexts::fits(*this);
+    int inset = borderPixels(showsFocus(), scale());
+    return QtPictures::captionFits(rect().adjusted(inset, inset, -inset, -inset), text(), scale(),
+                                   font());
 }
 
 void QtButton::setAwaitsDownload(bool awaits) {
@@ -306,6 +319,24 @@ void QtLyricsView::paintEvent(QPaintEvent*) {
     };
     draw(lyrics.currentLine(), currentBox, std::clamp(height * 0.4, 14.0, 40.0), true, bright);
     draw(lyrics.nextLine(), nextBox, std::clamp(height * 0.26, 12.0, 26.0), false, dim);
+}
+
+std::vector<std::string> cutOffTexts(const QWidget& root) {
+    std::vector<std::string> cut;
+    for (const QWidget* widget : root.findChildren<const QWidget*>()) {
+        auto* label = qobject_cast<const QLabel*>(widget);
+        auto* button = qobject_cast<const QAbstractButton*>(widget);
+        if (!widget->isVisible() || (!label && !button))
+            continue;
+        auto* pictured = dynamic_cast<const QtButton*>(widget);
+        bool whole = pictured ? pictured->titleFits()
+                     : label  ? qttexts::fits(*label)
+                              : qttexts::fits(*button);
+        if (!whole)
+            cut.push_back(std::string(widget->metaObject()->className()) + " \"" +
+                          (label ? label->text() : button->text()).toStdString() + "\"");
+    }
+    return cut;
 }
 
 void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio) {

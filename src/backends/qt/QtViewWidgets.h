@@ -5,6 +5,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtViewPeer.h"
@@ -20,6 +22,8 @@ public:
     QtPlainView(std::shared_ptr<UIView> view, QWidget* parent);
 };
 
+// A UILabel: its text wrapped in its frame, at the description's size, or smaller where a
+// longer language would not fit it otherwise.
 class QtLabel : public QLabel, public QtViewPeer {
 public:
     QtLabel(std::shared_ptr<UILabel> label, QWidget* parent);
@@ -40,6 +44,8 @@ public:
     void setAwaitsDownload(bool awaits);
     // The border a picture stays inside: the focus ring is the border drawn wider.
     static int borderPixels(bool focused, double scale);
+    // Whether the title shows whole: in the button, or in the caption over its picture.
+    bool titleFits() const;
 
 protected:
     void syncContent() override;
@@ -87,6 +93,11 @@ protected:
     void syncContent() override;
     void paintEvent(QPaintEvent* event) override;
 };
+
+// The visible texts below `root` that show cut off, each after its widget's class
+// (QLabel "..."): a label's, a button's or a picture's caption that does not fit in the font it
+// is drawn with. A longer language may need more room than a screen gives it.
+std::vector<std::string> cutOffTexts(const QWidget& root);
 
 // Decodes the pictures of a screen description into the picture cache, and loads the fonts of
 // its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the

@@ -1,14 +1,21 @@
+#include <QAccessible>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <fstream>
 
 #include "QtFixture.h"
+#include "backends/qt/QtAlertDialog.h"
 #include "backends/qt/QtLanguage.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtTexts.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/NSError.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/PlayingMedia.h"
+#include "story/gate/ParentalGate.h"
 
 namespace {
 
@@ -21,6 +28,56 @@ protected:
     void TearDown() override {
         backend->language().use("en");
         QtFixture::TearDown();
+    }
+};
+
+// The window walked through in one language: every text it shows fits its widget, and in the
+// pseudo-language each carries the catalogue's mark, but for names and the media's own words.
+class TextWalkTest : public LanguageTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        LanguageTest::SetUp();
+        for (const char* file : {"LKSChapter13.mp4", "LKSChapter13.en.vtt"})
+            std::filesystem::copy_file(std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
+                                       scratch / "bundle" / file);
+        addSamplePack("Audio");
+        resources->install("Audio");
+        backend->language().use(GetParam());
+    }
+    void look(const std::string& where) {
+        // Words without the mark; the captions symbol and the captions are the media's.
+        static const QRegularExpression unmarked("^(?!CC)(?!.*\\[.*\\])(?=.*\\p{L})");
+        spin(50);
+        for (const std::string& text : cutOffTexts(window()))
+            ADD_FAILURE() << where << ": " << text << " is cut off";
+        for (QWidget* widget : window().findChildren<QWidget*>()) {
+            auto* peer = QtViewPeer::peerOf(widget);
+            if (GetParam() != std::string("pseudo") || !widget->isVisible() ||
+                (peer && peer->view()->textIsName()) || widget->objectName() == "caption")
+                continue;
+            // What a reader sees and a screen reader says: a label's or a button's text, an
+            // alert's title, a field's placeholder, and every name and description.
+            auto* said = QAccessible::queryAccessibleInterface(widget);
+            for (QString text : {said->text(QAccessible::Name),
+                                 said->text(QAccessible::Description), widget->windowTitle()})
+                EXPECT_FALSE(unmarked.match(text).hasMatch())
+                    << where << ": " << widget->metaObject()->className() << " says \""
+                    << text.toStdString() << "\", not from the catalogue";
+        }
+    }
+    // Chooses an action of the open alert, with `typed` in its field.
+    void choose(std::size_t action, const QString& typed = {}) {
+        ASSERT_TRUE(waitUntil([&] { return window().alertDialog() != nullptr; }, 2000));
+        if (auto* field = window().alertDialog()->findChild<QLineEdit*>())
+            field->setText(typed);
+        window().alertDialog()->choose(action);
+        spin(50);
+    }
+    QString rightAnswer() {
+        for (const auto& question : kGateQuestions)
+            if (qttexts::shown(question.text) == window().alertDialog()->windowTitle())
+                return QString::number(question.answer);
+        return {};
     }
 };
 
@@ -123,3 +180,44 @@ TEST_F(LanguageTest, TheChosenLanguageAppliesAtOnceIsKeptAndArabicMirrorsThePane
     ASSERT_TRUE(waitUntil([&] { return window().playerScreen() != nullptr; }, 5000));
     EXPECT_EQ(window().playerScreen()->controller()->captions().shown(), "de");
 }
+
+// Every screen, every alert and the player, in each language: no text is cut off, and none
+// escapes the catalogue.
+TEST_P(TextWalkTest, EveryTextShownFitsAndIsTheCatalogues) {
+    for (const char* screen : {"title", "music", "documentary", "lotsmore", "theend", "chapters"}) {
+        showScreen(screen);
+        look(screen);
+    }
+    auto player = [&] { return window().playerScreen(); };
+    std::string playing = resources->bundleDirectory("Audio") + "/song.mp3";
+    const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+        {"busy alert", [&] { button("chapter14")->click(); }},
+        {"out-of-space alert",
+         [&] {
+             choose(0), resources->completeAll("Video", NSBundleOnDemandResourceOutOfSpaceError);
+         }},
+        {"gate prompt", [&] { choose(0), button("facebook")->click(); }},
+        {"gate, wrong answer", [&] { choose(0, "0"); }},
+        {"gate, right answer",
+         [&] { choose(1), button("facebook")->click(), choose(0, rightAnswer()); }},
+        {"player",
+         [&] {
+             choose(1), button("chapter13")->click();
+             ASSERT_TRUE(waitUntil(player, 5000));
+         }},
+        {"player, paused",
+         [&] { player()->captionsButton()->click(), player()->controller()->player()->pause(); }},
+        {"packs", [&] { showScreen("packs"); }},
+        {"removal question", [&] { button("audioButton")->click(); }},
+        {"not removed", [&] { PlayingMedia::opened(playing), choose(1); }},
+    };
+    for (const auto& [where, act] : steps) {
+        act();
+        look(where);
+    }
+    choose(0);
+    PlayingMedia::closed(playing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, TextWalkTest,
+                         ::testing::Values("pseudo", "en", "de", "es", "fr", "ar"));
