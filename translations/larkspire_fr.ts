@@ -389,7 +389,7 @@
     </message>
     <message id="Language: %1">
         <source></source>
-        <translation>Langue : %1</translation>
+        <translation>Langue&#xa0;: %1</translation>
     </message>
     <message id="as the desktop">
         <source></source>

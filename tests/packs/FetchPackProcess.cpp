@@ -1,6 +1,6 @@
 // Fetches one pack into a cache, or removes it, and exits: the process the kill tests stop at
 // random moments.
-//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder> [remove]
+//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder> [fetch|remove]
 // Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
 // once the pack is installed (or removed), 1 otherwise.
 #include <cstdio>
@@ -13,8 +13,8 @@
 
 int main(int argc, char** argv) {
     const bool remove = argc == 6 && std::string_view(argv[5]) == "remove";
-    if (argc != 5 && !remove) {
-        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS [remove]\n", argv[0]);
+    if (argc != 5 && (argc != 6 || (!remove && std::string_view(argv[5]) != "fetch"))) {
+        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS [fetch|remove]\n", argv[0]);
         return 2;
     }
     ContentService::Options options;

