@@ -12,8 +12,8 @@
 
 #include "packs/ContentError.h"
 #include "packs/EditionRecord.h"
+#include "packs/InstalledPackCheck.h"
 #include "packs/PackManifest.h"
-#include "packs/Sha256.h"
 #include "packs/VerifiedFileWriter.h"
 #include "platform/foundation/NSError.h"
 
@@ -53,29 +53,6 @@ private:
 // Thrown from a response head that carries on from somewhere else than the kept prefix.
 struct ResumeRefused {};
 
-// The file's hash, and its stamp, unchanged while it was hashed.
-std::optional<std::string> hashOf(const DirectoryHandle& folder, const std::string& name,
-                                  FileStamp& stamp) {
-    UniqueFd fd = folder.openFile(name, O_RDONLY);
-    struct stat before {};
-    struct stat after {};
-    if (!fd || ::fstat(fd.get(), &before) != 0)
-        return std::nullopt;
-    auto hash = Sha256::ofFile(fd.get());
-    if (::fstat(fd.get(), &after) != 0 || FileStamp::of(after) != FileStamp::of(before))
-        return std::nullopt;
-    stamp = FileStamp::of(after);
-    return hash;
-}
-
-// Whether every file matches its hash; `stamps` gets each one's as it was hashed.
-bool hashesMatch(const DirectoryHandle& folder, const PackManifest& manifest,
-                 PackStore::Stamps& stamps) {
-    return std::all_of(manifest.files().begin(), manifest.files().end(), [&](const PackFile& file) {
-        return hashOf(folder, file.name, stamps[file.name]) == file.sha256;
-    });
-}
-
 }  // namespace
 
 PackInstaller::PackInstaller(const PackStore& store, Settings settings,
@@ -101,7 +78,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     // swapped in under its name meanwhile.
     const auto stagingRoot = store_.open("staging");
     const std::string stagingName = tag + PackStore::kResumeSuffix;
-    if (installedIntact(tag)) {
+    if (installedPackIsIntact(store_, settings_.trustedKeys, tag)) {
         stagingRoot.removeQuietly(stagingName);
         return false;
     }
@@ -151,39 +128,6 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     editions.accept(manifest, fetched->json);
     store_.install(tag, stagingName, staging);
     guard.release();
-    return true;
-}
-
-bool PackInstaller::installedIntact(const std::string& tag) const {
-    // A copy changed in the cache, or signed by a key no longer trusted, is fetched anew.
-    auto folder = store_.openPack(tag);
-    if (!folder)
-        return false;
-    const std::string* keyFile = nullptr;
-    auto trusted = [&](std::string_view json) {
-        auto signature =
-            folder->readFile(PackManifest::kInstalledSignatureName, packsignature::kMaxFileSize);
-        try {
-            keyFile = &settings_.trustedKeys.verify(tag, json, signature.value_or(""), tag);
-            return true;
-        } catch (const ContentError&) {
-            return false;
-        }
-    };
-    auto pack = store_.installed(tag, trusted);
-    if (!pack || !keyFile)
-        return false;
-    if (store_.isRecordedSound(tag, pack->stamps, *keyFile))
-        return true;
-    // The manifest copy and signature as just checked, the files as they are hashed.
-    auto stamps = pack->stamps;
-    if (!hashesMatch(*folder, pack->manifest, stamps))
-        return false;
-    try {
-        store_.recordVerified(tag, stamps, *keyFile);
-    } catch (const ContentError&) {
-        // Sound all the same: it is checked again next time.
-    }
     return true;
 }
 

@@ -44,10 +44,6 @@ public:
     std::string fileUrl(const std::string& tag, const std::string& name) const;
 
 private:
-    // True when <Tag> is installed whole and its manifest copy still carries a trusted
-    // signature. A pack whose install record does not vouch for its bytes
-    // (PackStore::isRecordedSound) has its hashes checked once first, without network.
-    bool installedIntact(const std::string& tag) const;
     // A manifest as served, once its signature is checked, and what it says.
     struct SignedManifest {
         std::string json;
