@@ -65,6 +65,21 @@ TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoic
         EXPECT_LT(behind.lightness(), 100) << "the box is dark";
     }
 
+    // A new frame repaints the picture and the caption over it, not the controls beside it.
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } done;
+    screen.doneButton()->installEventFilter(&done);
+    const quint64 painted = QtVideoView::frameCounts().painted;
+    spin(500);
+    EXPECT_GE(QtVideoView::frameCounts().painted, painted + 5);
+    EXPECT_EQ(done.paints, 0);
+    screen.doneButton()->removeEventFilter(&done);
+
     control->click();
     EXPECT_EQ(said(), "Captions, On, German, checked");
     EXPECT_EQ(QtCaptionPreferences((scratch / "state" / "captions.json").string()).language(),
