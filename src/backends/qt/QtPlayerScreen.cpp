@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 
+#include "backends/qt/QtCaptionLabel.h"
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtStage.h"
@@ -70,7 +71,7 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     captions_->setCheckable(true);
     captions_->setAccessibleName(qtTrId("Captions"));
     captions_->setVisible(!controller_->captions().languages().empty());
-    caption_ = new QLabel(this);
+    caption_ = new QtCaptionLabel(this);
     caption_->setObjectName("caption");
     caption_->setAlignment(Qt::AlignCenter);
     caption_->setWordWrap(true);
@@ -178,13 +179,12 @@ void QtPlayerScreen::placeCaption() {
     QFont font = caption_->font();
     font.setPixelSize(std::max(12, int(std::ceil(picture.height() / 16.0))));
     int padding = std::max(2, font.pixelSize() / 4);
-    caption_->setStyleSheet(QString("QLabel#caption { color: #fdfdfd; background: rgba(0, 0, 0, "
-                                    "170); border-radius: %1px; padding: %2px %3px; "
-                                    "font-size: %4px; }")
-                                .arg(padding)
-                                .arg(padding / 2)
-                                .arg(padding)
-                                .arg(font.pixelSize()));
+    caption_->setStyleSheet(
+        QString("QLabel#caption { color: #fdfdfd; padding: %1px %2px; font-size: %3px; }")
+            .arg(padding / 2)
+            .arg(padding)
+            .arg(font.pixelSize()));
+    caption_->setCornerRadius(padding);
     // As wide as its longest line, up to nine tenths of the picture, where it wraps.
     int widest = 0;
     for (const QString& line : caption_->text().split('\n'))

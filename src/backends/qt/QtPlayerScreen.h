@@ -5,9 +5,10 @@
 #include <QWidget>
 #include <memory>
 
+#include "backends/qt/QtCaptionLabel.h"
+
 class AVPlayerViewController;
 class QLabel;
-
 class QPushButton;
 class QSlider;
 class QTimer;
@@ -28,7 +29,7 @@ public:
     QPushButton* playPauseButton() const { return playPause_; }
     QPushButton* captionsButton() const { return captions_; }
     // The caption shown now; hidden between cues and while captions are off.
-    QLabel* captionLabel() const { return caption_; }
+    QtCaptionLabel* captionLabel() const { return caption_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -51,7 +52,7 @@ private:
     QSlider* slider_;
     QLabel* time_;
     QPushButton* captions_;
-    QLabel* caption_;
+    QtCaptionLabel* caption_;
     QTimer* captionTimer_;
     // The picture the caption was last placed over: a first frame or a resize moves it.
     QRect captionPicture_;
