@@ -19,7 +19,7 @@ void QtCaptionLabel::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const Drawn wanted{text(), (QSizeF(size()) * ratio).toSize(), font(),
                        palette().color(QPalette::WindowText), radius_};
-    if (drawn_.isNull() || wanted != drawnFor_) {
+    if (wanted != drawnFor_) {
         drawn_ = QImage(wanted.pixels, QImage::Format_ARGB32_Premultiplied);
         drawn_.setDevicePixelRatio(ratio);
         drawn_.fill(Qt::transparent);
@@ -32,7 +32,6 @@ void QtCaptionLabel::paintEvent(QPaintEvent*) {
         painter.setFont(wanted.font);
         painter.drawText(contentsRect(), int(alignment()) | Qt::TextWordWrap, wanted.text);
         drawnFor_ = wanted;
-        ++drawings_;
     }
     QPainter(this).drawImage(0, 0, drawn_);
 }

@@ -13,8 +13,6 @@ public:
     using QLabel::QLabel;
 
     void setCornerRadius(int radius);
-    // How many times the box was drawn anew: once per change, never per video frame.
-    int drawings() const { return drawings_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,5 +30,4 @@ private:
     int radius_ = 0;
     Drawn drawnFor_;
     QImage drawn_;
-    int drawings_ = 0;
 };
