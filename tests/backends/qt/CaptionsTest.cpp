@@ -1,9 +1,14 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <mutex>
+#include <vector>
+
+#include <gst/gst.h>
 
 #include "QtFixture.h"
 #include "backends/qt/QtCaptionPreferences.h"
+#include "backends/qt/QtFrameQueueLimit.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtVideoView.h"
 #include "backends/qt/QtViewWidgets.h"
@@ -27,12 +32,31 @@ protected:
     }
 };
 
+// Every queue element made from the moment a watch is registered, each held until read.
+std::mutex queuesMutex;
+std::vector<GstElement*> queuesMade;
+void elementMade(GstTracer*, guint64, GstElement* element) {
+    std::lock_guard lock(queuesMutex);
+    if (g_str_equal(G_OBJECT_TYPE_NAME(element), "GstQueue"))
+        queuesMade.push_back(GST_ELEMENT(gst_object_ref(element)));
+}
+using QueueWatch = GstTracer;
+using QueueWatchClass = GstTracerClass;
+G_DEFINE_TYPE(QueueWatch, queue_watch, GST_TYPE_TRACER)
+void queue_watch_class_init(QueueWatchClass*) {}
+void queue_watch_init(QueueWatch*) {}
+
 }  // namespace
 
 // Chapter 13 as a deaf child's family finds it: a captions control a screen reader names with
 // its state, the caption over the bottom of the picture whatever the window's shape, at least
-// an eighteenth of the picture high, and the choice still there at the next start.
+// an eighteenth of the picture high, and the choice still there at the next start. Its frames
+// wait in the player's queues about one at a time, not 10 MB's worth, from the first chapter.
 TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoiceIsKept) {
+    gst_init(nullptr, nullptr);
+    gst_tracing_register_hook(
+        static_cast<GstTracer*>(g_object_new(queue_watch_get_type(), nullptr)), "element-new",
+        G_CALLBACK(elementMade));
     showScreen("chapters");
     button("chapter13")->click();
     ASSERT_TRUE(waitUntil([&] { return window().playerScreen() != nullptr; }, 5000));
@@ -63,6 +87,15 @@ TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoic
         QColor behind =
             screen.grab(QRect(box.left() + 2, box.top() + 2, 1, 1)).toImage().pixel(0, 0);
         EXPECT_LT(behind.lightness(), 100) << "the box is dark";
+    }
+    {
+        std::lock_guard lock(queuesMutex);
+        ASSERT_FALSE(queuesMade.empty());
+        for (GstElement* queue : queuesMade) {
+            guint bytes = 0;
+            g_object_get(queue, "max-size-bytes", &bytes, nullptr);
+            EXPECT_EQ(bytes, QtFrameQueueLimit::kBytes) << GST_ELEMENT_NAME(queue);
+        }
     }
 
     // A new frame repaints the picture and the caption over it, not the controls beside it.
