@@ -51,7 +51,7 @@ void queue_watch_init(QueueWatch*) {}
 // Chapter 13 as a deaf child's family finds it: a captions control a screen reader names with
 // its state, the caption over the bottom of the picture whatever the window's shape, at least
 // an eighteenth of the picture high, and the choice still there at the next start. Its frames
-// wait in the player's queues about one at a time, not 10 MB's worth, from the first chapter.
+// wait in the player's queues two at a time, not 10 MB's worth, from the first chapter.
 TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoiceIsKept) {
     gst_init(nullptr, nullptr);
     gst_tracing_register_hook(
