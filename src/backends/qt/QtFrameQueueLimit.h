@@ -11,7 +11,7 @@ class QtFrameQueueLimit {
 public:
     // A queue stops taking more once it holds this much: two full-HD frames (3 MB each), and
     // always at least one frame of any size. Half of it, one frame a queue, saved 3 MB more but
-    // cost the decoder's buffers freed and faulted in again: a tenth more CPU time in all.
+    // had the decoder's buffers freed and faulted in again, for more system time.
     static constexpr std::size_t kBytes = 4u << 20;
 
     // Installs the limit for the rest of the process the first time one is made. A player
