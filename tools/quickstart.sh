@@ -14,8 +14,8 @@ packages=(
   clang libclang-rt-14-dev clang-format
   nginx-light curl dbus-daemon playerctl
   desktop-file-utils appstream dpkg-dev help2man lintian man-db
-  qt6-base-dev qt6-multimedia-dev libqt6svg6 libswscale-dev libgstreamer1.0-dev qt6-l10n-tools
-  qt6-tools-dev
+  qt6-base-dev qt6-multimedia-dev libqt6svg6 libswscale-dev libyuv-dev libgstreamer1.0-dev
+  qt6-l10n-tools qt6-tools-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
 

@@ -1,8 +1,10 @@
 #include "backends/qt/QtVideoFrameScaler.h"
 
+#include <libyuv.h>
 #include <QSysInfo>
 #include <QVideoFrame>
 #include <QVideoFrameFormat>
+#include <cstddef>
 #include <utility>
 
 extern "C" {
@@ -86,55 +88,80 @@ QtVideoFrameScaler::~QtVideoFrameScaler() {
     sws_freeContext(context_);
 }
 
-QImage QtVideoFrameScaler::scaled(const QVideoFrame& frame, QSize size) {
+QImage QtVideoFrameScaler::scaled(const QVideoFrame& frame, QSize size, QImage previous) {
     if (!frame.isValid() || size.isEmpty())
         return {};
     const QVideoFrameFormat format = frame.surfaceFormat();
     const AVPixelFormat source = sourceFormat(format.pixelFormat());
     if (source == AV_PIX_FMT_NONE)
         return qtConversion(frame, size);
-
     QVideoFrame mapped = frame;
     if (!mapped.map(QVideoFrame::ReadOnly))
         return qtConversion(frame, size);
-    const bool yuv = source != AV_PIX_FMT_BGR0 && source != AV_PIX_FMT_RGB0 &&
-                     source != AV_PIX_FMT_0RGB && source != AV_PIX_FMT_0BGR;
-    context_ = sws_getCachedContext(context_, mapped.width(), mapped.height(), source, size.width(),
-                                    size.height(), kPictureFormat, SWS_BILINEAR, nullptr, nullptr,
-                                    nullptr);
+
+    Planes planes{QSize(mapped.width(), mapped.height()), {}, {}};
+    for (int plane = 0; plane < mapped.planeCount() && plane < 4; ++plane) {
+        planes.data[plane] = mapped.bits(plane);
+        planes.strides[plane] = mapped.bytesPerLine(plane);
+    }
+    // YV12 carries its chroma planes as V then U.
+    if (format.pixelFormat() == QVideoFrameFormat::Format_YV12) {
+        std::swap(planes.data[1], planes.data[2]);
+        std::swap(planes.strides[1], planes.strides[2]);
+    }
+    // Written over when nothing else holds it, so a playing video keeps one picture rather than
+    // making and faulting in a new one for every frame.
+    QImage image = previous.size() == size && previous.format() == QImage::Format_RGB32 &&
+                           previous.isDetached()
+                       ? std::move(previous)
+                       : QImage(size, QImage::Format_RGB32);
+    const bool converted = (source != AV_PIX_FMT_YUV420P || resizePlanar(planes, size)) &&
+                           convert(planes, source, format, image);
+    mapped.unmap();
+    return converted ? image : qtConversion(frame, size);
+}
+
+bool QtVideoFrameScaler::resizePlanar(Planes& planes, QSize size) {
+    if (planes.size == size)
+        return true;
+    const int width = size.width(), height = size.height();
+    const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+    const std::size_t lumaBytes = std::size_t(width) * std::size_t(height);
+    const std::size_t chromaBytes = std::size_t(chromaWidth) * std::size_t(chromaHeight);
+    resized_.resize(lumaBytes + 2 * chromaBytes);
+    uint8_t* y = resized_.data();
+    uint8_t* u = y + lumaBytes;
+    uint8_t* v = u + chromaBytes;
+    if (libyuv::I420Scale(planes.data[0], planes.strides[0], planes.data[1], planes.strides[1],
+                          planes.data[2], planes.strides[2], planes.size.width(),
+                          planes.size.height(), y, width, u, chromaWidth, v, chromaWidth, width,
+                          height, libyuv::kFilterBox) != 0)
+        return false;
+    planes = {size, {y, u, v, nullptr}, {width, chromaWidth, chromaWidth, 0}};
+    return true;
+}
+
+bool QtVideoFrameScaler::convert(const Planes& planes, int source, const QVideoFrameFormat& format,
+                                 QImage& image) {
+    const auto pixelFormat = AVPixelFormat(source);
+    const bool yuv = pixelFormat != AV_PIX_FMT_BGR0 && pixelFormat != AV_PIX_FMT_RGB0 &&
+                     pixelFormat != AV_PIX_FMT_0RGB && pixelFormat != AV_PIX_FMT_0BGR;
+    context_ = sws_getCachedContext(context_, planes.size.width(), planes.size.height(),
+                                    pixelFormat, image.width(), image.height(), kPictureFormat,
+                                    SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!context_) {
         setup_ = {};
-        mapped.unmap();
-        return qtConversion(frame, size);
+        return false;
     }
-    const Setup setup{mapped.width(),
-                      mapped.height(),
-                      source,
-                      size,
-                      yuv ? coefficients(format) : -1,
+    const Setup setup{planes.size, source, image.size(), yuv ? coefficients(format) : -1,
                       format.colorRange() == QVideoFrameFormat::ColorRange_Full ? 1 : 0};
     if (yuv && setup != setup_) {
         const int* matrix = sws_getCoefficients(setup.matrix);
         sws_setColorspaceDetails(context_, matrix, setup.fullRange, matrix, 1, 0, 1 << 16, 1 << 16);
     }
     setup_ = setup;
-
-    const uint8_t* planes[4] = {};
-    int strides[4] = {};
-    for (int plane = 0; plane < mapped.planeCount() && plane < 4; ++plane) {
-        planes[plane] = mapped.bits(plane);
-        strides[plane] = mapped.bytesPerLine(plane);
-    }
-    // YV12 carries its chroma planes as V then U.
-    if (format.pixelFormat() == QVideoFrameFormat::Format_YV12) {
-        std::swap(planes[1], planes[2]);
-        std::swap(strides[1], strides[2]);
-    }
-    QImage image(size, QImage::Format_RGB32);
     uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int destinationStrides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    const int rows =
-        sws_scale(context_, planes, strides, 0, mapped.height(), destination, destinationStrides);
-    mapped.unmap();
-    return rows > 0 ? image : qtConversion(frame, size);
+    const int destinationStrides[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    return sws_scale(context_, planes.data, planes.strides, 0, planes.size.height(), destination,
+                     destinationStrides) > 0;
 }

@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVideoSink>
+#include <utility>
 
 QtVideoView::FrameCounts QtVideoView::counts_;
 
@@ -54,7 +55,7 @@ void QtVideoView::paintEvent(QPaintEvent* event) {
     if (!pictureIsCurrent_ || picture_.size() != pixels) {
         if (!pictureIsCurrent_)
             ++counts_.painted;
-        picture_ = scaler_.scaled(frame_, pixels);
+        picture_ = scaler_.scaled(frame_, pixels, std::move(picture_));
         picture_.setDevicePixelRatio(ratio);
         pictureIsCurrent_ = true;
     }
