@@ -26,6 +26,15 @@ void initialiseCurlOnce() {
     });
 }
 
+// Schemes are case-insensitive: "HTTPS://" is https too.
+bool isHttps(const std::string& url) {
+    constexpr std::string_view kScheme = "https://";
+    return url.size() >= kScheme.size() &&
+           std::equal(kScheme.begin(), kScheme.end(), url.begin(), [](char scheme, char c) {
+               return scheme == std::tolower(static_cast<unsigned char>(c));
+           });
+}
+
 }  // namespace
 
 Fetcher::Fetcher(FetchTimeouts timeouts, const std::atomic<bool>& cancelled)
@@ -103,6 +112,7 @@ std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, v
     // A new status line (after a redirect or a 100 Continue) starts a new head.
     if (line.starts_with("HTTP/")) {
         fetcher->head_ = {};
+        fetcher->location_.clear();
         return line.size();
     }
     auto colon = line.find(':');
@@ -123,6 +133,8 @@ std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, v
         fetcher->head_.etag = value;
     } else if (name == "last-modified") {
         fetcher->head_.lastModified = value;
+    } else if (name == "location") {
+        fetcher->location_ = value;
     } else if (name == "content-range" && value.starts_with("bytes ")) {
         std::uint64_t start = 0;
         auto digits = value.substr(6);
@@ -182,7 +194,8 @@ bool Fetcher::stalled(long long received) {
 }
 
 Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const Range* range,
-                               const HeadSink& onHead, std::chrono::seconds deadline) {
+                               const HeadSink& onHead, std::chrono::seconds deadline,
+                               const Conditions* conditions) {
     if (cancelled_.load())
         return {Status::cancelled, 0, "the request was cancelled"};
     auto* curl = static_cast<CURL*>(curl_);
@@ -191,6 +204,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     headSink_ = &onHead;
     bodyStarted_ = false;
     head_ = {};
+    location_.clear();
     sinkFailure_ = nullptr;
     windowStart_ = started_ = std::chrono::steady_clock::now();
     windowBytes_ = 0;
@@ -200,7 +214,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
 
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "file,http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, isHttps(url) ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
@@ -218,8 +232,13 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
         curl_easy_setopt(curl, CURLOPT_RANGE, rangeText.c_str());
         if (!range->ifRange.empty() && isHeaderValue(range->ifRange))
             headers = curl_slist_append(headers, ("If-Range: " + range->ifRange).c_str());
-        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     }
+    if (conditions && !conditions->etag.empty() && isHeaderValue(conditions->etag))
+        headers = curl_slist_append(headers, ("If-None-Match: " + conditions->etag).c_str());
+    if (conditions && !conditions->lastModified.empty() && isHeaderValue(conditions->lastModified))
+        headers =
+            curl_slist_append(headers, ("If-Modified-Since: " + conditions->lastModified).c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Fetcher::onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
@@ -243,16 +262,26 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
+    char* effective = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
+    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code),
+                    effective ? effective : url);
 }
 
-Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message) const {
+Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message,
+                                  const std::string& url) const {
     auto code = static_cast<CURLcode>(curlCode);
     if (code != CURLE_OK && cancelled_.load())
         return {Status::cancelled, 0, "the request was cancelled"};
     switch (code) {
         case CURLE_OK:
-            return {Status::ok, status, {}};
+            return {status == 304 ? Status::notModified : Status::ok, status, {}};
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            if (!location_.empty())
+                return {Status::networkError, status,
+                        "refused the redirect from " + url + " to " + location_ +
+                            ", which leaves https"};
+            return {Status::networkError, status, message};
         case CURLE_HTTP_RETURNED_ERROR:
             return {status == 404 || status == 410 ? Status::notFound : Status::httpError, status,
                     "HTTP status " + std::to_string(status)};

@@ -33,6 +33,7 @@ class Fetcher {
 public:
     enum class Status {
         ok,
+        notModified,   // HTTP 304: the server's copy is the one the Conditions name
         notFound,      // HTTP 404/410, or a file:// path that does not exist
         httpError,     // any other HTTP status >= 400
         networkError,  // connect refused, cut connection, timeout, TLS failure...
@@ -56,6 +57,12 @@ public:
         std::uint64_t from = 0;
         std::string ifRange;
     };
+    // The validators of a copy the caller holds (If-None-Match, If-Modified-Since): a server whose
+    // copy is the same answers 304, without a body.
+    struct Conditions {
+        std::string etag;
+        std::string lastModified;
+    };
     // Receives the body as it arrives, in pieces of up to 256 KiB, each at the latest when
     // libcurl next waits for the network. May throw: the transfer stops and fetch() rethrows.
     using Sink = std::function<void(const char* data, std::size_t size)>;
@@ -67,9 +74,11 @@ public:
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
 
-    // A `deadline` (none when zero) bounds the whole transfer.
+    // A `deadline` (none when zero) bounds the whole transfer. Redirects are followed, but never
+    // from https to another scheme: a transfer begun over TLS stays on it.
     Result fetch(const std::string& url, const Sink& sink, const Range* range = nullptr,
-                 const HeadSink& onHead = {}, std::chrono::seconds deadline = {});
+                 const HeadSink& onHead = {}, std::chrono::seconds deadline = {},
+                 const Conditions* conditions = nullptr);
     // The head of the last response, as far as it arrived (also after a failed transfer).
     const Head& lastHead() const { return head_; }
 
@@ -88,7 +97,8 @@ private:
     bool stalled(long long received);
     bool pastDeadline();
     // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
-    Result resultOf(int curlCode, long status, const std::string& message) const;
+    Result resultOf(int curlCode, long status, const std::string& message,
+                    const std::string& url) const;
 
     void* curl_;
     FetchTimeouts timeouts_;
@@ -98,6 +108,7 @@ private:
     const HeadSink* headSink_ = nullptr;
     bool bodyStarted_ = false;
     Head head_;
+    std::string location_;  // of the last redirect, for the message when it is refused
     std::exception_ptr sinkFailure_;
     // libcurl's own low-speed check averages over several seconds, so a burst followed by
     // silence would outlive rateWindow by that much: the window is kept here instead.

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <ctime>
 #include <set>
 
 #include "packs/ContentError.h"
@@ -78,8 +79,52 @@ bool PackManifest::isSafeName(std::string_view name) {
     return isValidUtf8(name);
 }
 
-PackManifest::PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition)
-    : tag_(std::move(tag)), edition_(edition), files_(std::move(files)) {
+std::string PackManifest::timeText(std::int64_t seconds) {
+    std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    char text[32] = "";
+    if (::gmtime_r(&time, &parts) == nullptr ||
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0)
+        return std::to_string(seconds);
+    return text;
+}
+
+std::optional<std::int64_t> PackManifest::parseTime(std::string_view text) {
+    // Exactly YYYY-MM-DDTHH:MM:SSZ, years 1970 to 9999.
+    static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
+    if (text.size() != kShape.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == 'd' ? !digit : text[i] != kShape[i])
+            return std::nullopt;
+    }
+    auto number = [&](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    std::tm parts{};
+    parts.tm_year = number(0, 4) - 1900;
+    parts.tm_mon = number(5, 2) - 1;
+    parts.tm_mday = number(8, 2);
+    parts.tm_hour = number(11, 2);
+    parts.tm_min = number(14, 2);
+    parts.tm_sec = number(17, 2);
+    if (parts.tm_year < 70 || parts.tm_mon > 11 || parts.tm_mday < 1 || parts.tm_hour > 23 ||
+        parts.tm_min > 59 || parts.tm_sec > 59)
+        return std::nullopt;
+    auto seconds = static_cast<std::int64_t>(::timegm(&parts));
+    // timegm() carries a 31st of April over into May: such a date is none.
+    if (timeText(seconds) != text)
+        return std::nullopt;
+    return seconds;
+}
+
+PackManifest::PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition,
+                           std::optional<std::int64_t> expires)
+    : tag_(std::move(tag)), edition_(edition), expires_(expires), files_(std::move(files)) {
     if (!isSafeName(tag_))
         reject("invalid tag \"" + tag_ + "\"");
     if (edition_ == 0)
@@ -119,6 +164,12 @@ PackManifest PackManifest::parse(std::string_view json) {
     const auto& edition = member(document, "edition");
     if (!edition.is_number_unsigned())
         reject("\"edition\" is not a positive integer");
+    std::optional<std::int64_t> expires;
+    if (auto found = document.find("expires"); found != document.end()) {
+        expires = found->is_string() ? parseTime(found->get<std::string>()) : std::nullopt;
+        if (!expires)
+            reject("\"expires\" is not a time such as \"2027-06-30T00:00:00Z\"");
+    }
     const auto& list = member(document, "files");
     if (!list.is_array())
         reject("\"files\" is not an array");
@@ -141,7 +192,8 @@ PackManifest PackManifest::parse(std::string_view json) {
         files.push_back(
             {name.get<std::string>(), size.get<std::uint64_t>(), sha256.get<std::string>()});
     }
-    return PackManifest(tag.get<std::string>(), std::move(files), edition.get<std::uint64_t>());
+    return PackManifest(tag.get<std::string>(), std::move(files), edition.get<std::uint64_t>(),
+                        expires);
 }
 
 std::string PackManifest::toJson() const {
@@ -150,5 +202,7 @@ std::string PackManifest::toJson() const {
         list.push_back({{"name", file.name}, {"size", file.size}, {"sha256", file.sha256}});
     nlohmann::json document = {
         {"format", kFormat}, {"tag", tag_}, {"edition", edition_}, {"files", std::move(list)}};
+    if (expires_)
+        document["expires"] = timeText(*expires_);
     return document.dump(2) + "\n";
 }

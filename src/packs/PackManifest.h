@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +14,15 @@ struct PackFile {
 };
 
 // The list of files of an on-demand pack:
-//   {"format": 1, "tag": ..., "edition": N, "files": [{"name", "size", "sha256"}]}.
+//   {"format": 1, "tag": ..., "edition": N, "expires": "2027-06-30T00:00:00Z",
+//    "files": [{"name", "size", "sha256"}]}.
 // The edition, a positive integer the publisher raises with every change, orders the signed
 // manifests of a tag, so an application can refuse one older than what it accepted before
 // (EditionRecord.h). A manifest without one is refused: it could not be told apart from any
 // other manifest signed before editions existed.
+// "expires", which may be left out, is the moment (UTC) from which the manifest is no longer
+// offered to be installed: a publisher's guard against a mirror serving a withdrawn edition for
+// ever. It is inside the signed bytes like the rest.
 // A manifest only exists in validated form, so nothing downstream re-checks names or sizes.
 // Every failure throws ContentError with LKSOnDemandBadManifestError.
 class PackManifest {
@@ -38,7 +43,8 @@ public:
     static constexpr unsigned kFormat = 1;
 
     // Edition 1 unless said: a pack's first.
-    PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition = 1);
+    PackManifest(std::string tag, std::vector<PackFile> files, std::uint64_t edition = 1,
+                 std::optional<std::int64_t> expires = std::nullopt);
 
     static PackManifest parse(std::string_view json);
     std::string toJson() const;
@@ -47,6 +53,13 @@ public:
     std::uint64_t edition() const { return edition_; }
     const std::vector<PackFile>& files() const { return files_; }
     std::uint64_t totalSize() const { return totalSize_; }
+    // Seconds since 1970 (UTC), when the manifest says.
+    const std::optional<std::int64_t>& expires() const { return expires_; }
+
+    // "2027-06-30T00:00:00Z", the one form "expires" is written in, from seconds since 1970.
+    static std::string timeText(std::int64_t seconds);
+    // Seconds since 1970 of a time in that form; nothing for any other text.
+    static std::optional<std::int64_t> parseTime(std::string_view text);
 
     // A tag or file name that stays inside its folder and is not hidden: non-empty, at most
     // 255 bytes, no '/', '\\', NUL or control character, not starting with '.' (so never
@@ -56,6 +69,7 @@ public:
 private:
     std::string tag_;
     std::uint64_t edition_;
+    std::optional<std::int64_t> expires_;
     std::vector<PackFile> files_;
     std::uint64_t totalSize_ = 0;
 };

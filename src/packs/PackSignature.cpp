@@ -215,12 +215,13 @@ std::string TrustedKeys::add(std::string_view pem) {
         checkedEd25519(PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr), "the public key");
     std::string raw = rawPublicKey(key.get());
     std::string id = keyIdOf(raw);
-    keys_[id] = {raw, std::string(pem)};
+    keys_[id] = {id, raw, std::string(pem)};
     return id;
 }
 
-const std::string& TrustedKeys::verify(const std::string& tag, std::string_view manifest,
-                                       std::string_view signature, const std::string& where) const {
+const TrustedKeys::Key& TrustedKeys::verify(const std::string& tag, std::string_view manifest,
+                                            std::string_view signature,
+                                            const std::string& where) const {
     const std::string untrusted = "not signed by a trusted publisher (";
     auto parsed = packsignature::parse(signature);
     if (!parsed)
@@ -246,5 +247,5 @@ const std::string& TrustedKeys::verify(const std::string& tag, std::string_view 
                          reinterpret_cast<const unsigned char*>(message.data()),
                          message.size()) != 1)
         refuse(where, "signature does not match");
-    return key->second.file;
+    return key->second;
 }

@@ -75,17 +75,19 @@ public:
     std::string add(std::string_view pem);
     std::size_t size() const { return keys_.size(); }
 
-    // Throws ContentError (LKSOnDemandUntrustedError) naming the cause, `where` first, unless
-    // `signature` is a signature file of `manifest`, served as `tag`, by a trusted key. Returns
-    // the bytes of that key's file, which the install record names (PackShelf::installedPacks).
-    const std::string& verify(const std::string& tag, std::string_view manifest,
-                              std::string_view signature, const std::string& where) const;
-
-private:
     struct Key {
+        std::string id;    // SHA-256 of the raw key, hex: what signatures and edition records name
         std::string raw;   // the Ed25519 public key
         std::string file;  // the PEM file it was read from, as it was
     };
+    // Throws ContentError (LKSOnDemandUntrustedError) naming the cause, `where` first, unless
+    // `signature` is a signature file of `manifest`, served as `tag`, by a trusted key. Returns
+    // that key; the install record names its file's bytes (PackShelf::installedPacks).
+    const Key& verify(const std::string& tag, std::string_view manifest, std::string_view signature,
+                      const std::string& where) const;
+    bool trusts(const std::string& keyId) const { return keys_.contains(keyId); }
+
+private:
     std::filesystem::path folder_;
     std::map<std::string, Key> keys_;  // by key id
 };

@@ -1,7 +1,6 @@
 #include "packs/PackStore.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,11 +9,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <sstream>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "packs/ContentError.h"
+#include "packs/InstallRecord.h"
 #include "packs/PackManifest.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NSError.h"
@@ -42,71 +42,23 @@ void makeDirectory(const std::filesystem::path& path) {
         fileio::throwStorageError(error.value(), "create", path);
 }
 
-// The install record:
-//   larkspire-install-record 2
-//   verified | installed in boot <boot id>
-//   key <the trusted key file's bytes, hex>
-//   file <device> <inode> <size> <change time: s> <ns> <name>    one line per entry
-constexpr const char* kRecordHeader = "larkspire-install-record 2";
-constexpr const char* kVerifiedRecord = "verified";
-constexpr const char* kBootRecordPrefix = "installed in boot ";
-// One short line per file, so shorter than the manifest it was made from, and a key file.
-constexpr std::size_t kMaxRecordSize = PackManifest::kMaxJsonSize + 64 * 1024;
-
-struct Record {
-    std::string sound;
-    std::string keyFile;
-    PackStore::Stamps entries;
-};
-
-std::string textOf(const Record& record) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text = std::string(kRecordHeader) + "\n" + record.sound + "\nkey ";
-    for (unsigned char byte : record.keyFile)
-        text += {kDigits[byte >> 4], kDigits[byte & 15]};
-    text += "\n";
-    for (const auto& [name, stamp] : record.entries) {
-        text += "file " + std::to_string(stamp.device) + " " + std::to_string(stamp.inode) + " " +
-                std::to_string(stamp.size) + " " + std::to_string(stamp.changedSeconds) + " " +
-                std::to_string(stamp.changedNanoseconds) + " " + name + "\n";
-    }
-    return text;
-}
-
-// Whatever does not read as a record written by textOf() is none.
-std::optional<Record> parseRecord(const std::string& text) {
-    std::istringstream in(text);
-    std::string line;
-    Record record;
-    if (!std::getline(in, line) || line != kRecordHeader || !std::getline(in, record.sound) ||
-        !std::getline(in, line) || !line.starts_with("key ") || line.size() % 2 != 0)
-        return std::nullopt;
-    for (std::size_t i = 4; i < line.size(); i += 2) {
-        unsigned byte = 0;
-        if (std::sscanf(line.c_str() + i, "%2x", &byte) != 1)
-            return std::nullopt;
-        record.keyFile += static_cast<char>(byte);
-    }
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string word, name;
-        FileStamp stamp;
-        if (!(fields >> word >> stamp.device >> stamp.inode >> stamp.size >> stamp.changedSeconds >>
-              stamp.changedNanoseconds) ||
-            word != "file" || fields.get() != ' ' || !std::getline(fields, name) ||
-            !record.entries.emplace(name, stamp).second)
-            return std::nullopt;
-    }
-    return record;
-}
-
-void writeRecord(const DirectoryHandle& folder, const Record& record) {
-    folder.replaceFile(PackStore::kInstallRecordName, textOf(record));
+void writeRecord(const DirectoryHandle& folder, const InstallRecord& record) {
+    folder.replaceFile(PackStore::kInstallRecordName, record.text());
 }
 
 }  // namespace
 
-PackStore::PackStore(std::filesystem::path cacheDirectory) : cache_(std::move(cacheDirectory)) {}
+// What was last read of each pack's manifest copy and install record, with the stamp of the
+// file as it was read: lookups, on the main thread, stat the files and parse one again only
+// once it changed.
+struct PackStore::ReadCache {
+    std::mutex mutex;
+    std::map<std::string, std::pair<FileStamp, std::optional<InstallRecord>>> records;
+    std::map<std::string, std::pair<FileStamp, PackManifest>> manifests;
+};
+
+PackStore::PackStore(std::filesystem::path cacheDirectory)
+    : cache_(std::move(cacheDirectory)), read_(std::make_shared<ReadCache>()) {}
 
 std::filesystem::path PackStore::packDirectory(const std::string& tag) const {
     return cache_ / "packs" / tag;
@@ -141,82 +93,133 @@ std::optional<DirectoryHandle> PackStore::openPack(const std::string& tag) const
     return packs ? packs->find(tag) : std::nullopt;
 }
 
+std::optional<PackManifest> PackStore::manifestCopy(const DirectoryHandle& folder,
+                                                    const std::string& tag, const Vouch& vouch,
+                                                    FileStamp& copy) const {
+    struct stat info {};
+    if (!vouch && folder.status(PackManifest::kInstalledFileName, info)) {
+        std::lock_guard lock(read_->mutex);
+        auto found = read_->manifests.find(tag);
+        if (found != read_->manifests.end() && found->second.first == FileStamp::of(info)) {
+            copy = found->second.first;
+            return found->second.second;
+        }
+    }
+    auto text =
+        folder.readFile(PackManifest::kInstalledFileName, PackManifest::kMaxJsonSize, &copy);
+    if (!text || text->empty() || (vouch && !vouch(*text)))
+        return std::nullopt;
+    try {
+        auto manifest = PackManifest::parse(*text);
+        if (manifest.tag() != tag)
+            return std::nullopt;
+        std::lock_guard lock(read_->mutex);
+        read_->manifests.insert_or_assign(tag, std::pair{copy, manifest});
+        return manifest;
+    } catch (const ContentError&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<PackStore::Installed> PackStore::installed(const std::string& tag,
                                                          const Vouch& vouch) const {
     auto folder = openPack(tag);
     if (!folder)
         return std::nullopt;
     FileStamp copy;
-    auto text =
-        folder->readFile(PackManifest::kInstalledFileName, PackManifest::kMaxJsonSize, &copy);
-    if (!text || text->empty() || (vouch && !vouch(*text)))
+    auto manifest = manifestCopy(*folder, tag, vouch, copy);
+    if (!manifest)
         return std::nullopt;
-    try {
-        Installed pack{PackManifest::parse(*text), text->size(), {}};
-        if (pack.manifest.tag() != tag)
-            return std::nullopt;
-        pack.stamps[PackManifest::kInstalledFileName] = copy;
-        struct stat signature {};
-        if (folder->status(PackManifest::kInstalledSignatureName, signature) &&
-            S_ISREG(signature.st_mode)) {
-            pack.manifestBytes += static_cast<std::uint64_t>(signature.st_size);
-            pack.stamps[PackManifest::kInstalledSignatureName] = FileStamp::of(signature);
-        }
-        for (const auto& file : pack.manifest.files()) {
-            struct stat info {};
-            if (!folder->status(file.name, info) || !S_ISREG(info.st_mode) ||
-                static_cast<std::uint64_t>(info.st_size) != file.size)
-                return std::nullopt;
-            pack.stamps[file.name] = FileStamp::of(info);
-        }
-        return pack;
-    } catch (const ContentError&) {
-        return std::nullopt;
+    Installed pack{std::move(*manifest), copy.size, {}};
+    pack.stamps[PackManifest::kInstalledFileName] = copy;
+    struct stat signature {};
+    if (folder->status(PackManifest::kInstalledSignatureName, signature) &&
+        S_ISREG(signature.st_mode)) {
+        pack.manifestBytes += static_cast<std::uint64_t>(signature.st_size);
+        pack.stamps[PackManifest::kInstalledSignatureName] = FileStamp::of(signature);
     }
+    for (const auto& file : pack.manifest.files()) {
+        struct stat info {};
+        if (!folder->status(file.name, info) || !S_ISREG(info.st_mode) ||
+            static_cast<std::uint64_t>(info.st_size) != file.size)
+            return std::nullopt;
+        pack.stamps[file.name] = FileStamp::of(info);
+    }
+    return pack;
 }
 
-std::optional<std::uint64_t> PackStore::installedBytes(const std::string& tag) const {
-    auto pack = installed(tag);
-    if (!pack)
+std::optional<InstallRecord> PackStore::record(const std::string& tag) const {
+    auto folder = openPack(tag);
+    struct stat info {};
+    if (!folder || !folder->status(kInstallRecordName, info))
         return std::nullopt;
-    return pack->manifest.totalSize() + pack->manifestBytes;
+    {
+        std::lock_guard lock(read_->mutex);
+        auto found = read_->records.find(tag);
+        if (found != read_->records.end() && found->second.first == FileStamp::of(info))
+            return found->second.second;
+    }
+    FileStamp stamp;
+    auto text = folder->readFile(kInstallRecordName, InstallRecord::kMaxSize, &stamp);
+    auto parsed = text ? InstallRecord::parse(*text) : std::nullopt;
+    if (text) {
+        std::lock_guard lock(read_->mutex);
+        read_->records.insert_or_assign(tag, std::pair{stamp, parsed});
+    }
+    return parsed;
 }
 
 bool PackStore::isRecordedSound(const std::string& tag, const Stamps& now,
                                 std::string_view keyFile) const {
-    auto folder = openPack(tag);
-    if (!folder)
+    auto found = record(tag);
+    if (!found || found->entries != now || found->keyFile != keyFile)
         return false;
-    auto record = parseRecord(folder->readFile(kInstallRecordName, kMaxRecordSize).value_or(""));
-    if (!record || record->entries != now || record->keyFile != keyFile)
-        return false;
-    if (record->sound == kVerifiedRecord)
+    if (found->sound == InstallRecord::kVerified)
         return true;
     std::string boot = currentBootId();
-    return !boot.empty() && record->sound == kBootRecordPrefix + boot;
+    return !boot.empty() && found->sound == InstallRecord::kBootPrefix + boot;
 }
 
 void PackStore::recordVerified(const std::string& tag, const Stamps& stamps,
-                               std::string_view keyFile) const {
-    writeRecord(open("packs").open(tag), {kVerifiedRecord, std::string(keyFile), stamps});
+                               std::string_view keyFile, std::int64_t hashedAt) const {
+    writeRecord(open("packs").open(tag),
+                {InstallRecord::kVerified, hashedAt, std::string(keyFile), stamps});
+}
+
+void PackStore::restamp(const std::string& tag, const Stamps& before) const {
+    auto folder = openPack(tag);
+    auto found = folder ? record(tag) : std::nullopt;
+    if (!found)
+        return;
+    bool changed = false;
+    for (const auto& [name, stamp] : before) {
+        auto entry = found->entries.find(name);
+        struct stat info {};
+        if (entry == found->entries.end() || entry->second != stamp || !folder->status(name, info))
+            continue;
+        auto now = FileStamp::of(info);
+        // The same file, of the same size: a link changes nothing else.
+        if (now == stamp || now.device != stamp.device || now.inode != stamp.inode ||
+            now.size != stamp.size)
+            continue;
+        entry->second = now;
+        changed = true;
+    }
+    if (changed)
+        writeRecord(*folder, *found);
 }
 
 bool PackStore::isRecordCurrent(const std::string& tag) const {
     auto pack = installed(tag);
-    auto folder = openPack(tag);
-    auto record =
-        folder ? parseRecord(folder->readFile(kInstallRecordName, kMaxRecordSize).value_or(""))
-               : std::nullopt;
-    return pack && record && record->entries == pack->stamps;
+    auto found = pack ? record(tag) : std::nullopt;
+    return found && found->entries == pack->stamps;
 }
 
 std::optional<std::string> PackStore::recordedKey(const std::string& tag) const {
-    auto folder = openPack(tag);
-    auto text = folder ? folder->readFile(kInstallRecordName, kMaxRecordSize) : std::nullopt;
-    auto record = text ? parseRecord(*text) : std::nullopt;
-    if (!record)
+    auto found = record(tag);
+    if (!found)
         return std::nullopt;
-    return record->keyFile;
+    return found->keyFile;
 }
 
 void PackStore::remove(const std::string& tag) const {
@@ -240,15 +243,16 @@ void PackStore::remove(const std::string& tag) const {
 }
 
 void PackStore::writeInstallRecord(const DirectoryHandle& staging, const Stamps& stamps,
-                                   std::string_view keyFile) const {
+                                   std::string_view keyFile, std::int64_t hashedAt) const {
     std::string boot = currentBootId();
     if (!boot.empty()) {
-        writeRecord(staging, {kBootRecordPrefix + boot, std::string(keyFile), stamps});
+        writeRecord(staging,
+                    {InstallRecord::kBootPrefix + boot, hashedAt, std::string(keyFile), stamps});
         return;
     }
     if (::syncfs(staging.fd()) != 0)
         fileio::throwStorageError(errno, "sync", staging.path());
-    writeRecord(staging, {kVerifiedRecord, std::string(keyFile), stamps});
+    writeRecord(staging, {InstallRecord::kVerified, hashedAt, std::string(keyFile), stamps});
 }
 
 std::string PackStore::currentBootId() {

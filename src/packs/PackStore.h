@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "packs/FileIo.h"
+#include "packs/InstallRecord.h"
 #include "packs/PackManifest.h"
 
 // The cache layout of installed packs:
@@ -57,10 +59,6 @@ public:
     // The real cache folder `name`; throws ContentError (storage) when there is none.
     DirectoryHandle open(const std::string& name) const;
 
-    // The bytes an installed <Tag> takes (its files and manifest copy), or nothing when
-    // installed() finds no sound pack.
-    std::optional<std::uint64_t> installedBytes(const std::string& tag) const;
-
     // True when the install record of <Tag> vouches for the bytes of its files: it names the
     // very entries `now` stamps, each unchanged since it was hashed, and `keyFile`, the trusted
     // key file that verified the manifest copy; and it was written in this boot (a crash, which
@@ -68,10 +66,18 @@ public:
     // data to reach the disk, always means a new boot), or the files were checked since. A
     // record that is missing, damaged or of an older form vouches for nothing.
     bool isRecordedSound(const std::string& tag, const Stamps& now, std::string_view keyFile) const;
-    // Records that the entries of the installed <Tag>, as `stamps` says they were when hashed,
-    // were checked against their hashes, and that `keyFile` verified its manifest copy.
-    void recordVerified(const std::string& tag, const Stamps& stamps,
-                        std::string_view keyFile) const;
+    // Records that the entries of the installed <Tag>, as `stamps` says they were when hashed
+    // at `hashedAt` (seconds since 1970), were checked against their hashes, and that `keyFile`
+    // verified its manifest copy.
+    void recordVerified(const std::string& tag, const Stamps& stamps, std::string_view keyFile,
+                        std::int64_t hashedAt) const;
+    // The install record of <Tag> as it reads now (InstallRecord.h), or nothing when it is
+    // missing or damaged. Parsed again only when the file changed since it was last read.
+    std::optional<InstallRecord> record(const std::string& tag) const;
+    // After the files named in `before` gained or lost a hard link, which changes nothing but
+    // their change time: the install record of <Tag> takes each one's stamp as it is now, where it
+    // held the stamp `before` gives. Nothing when there is no record or nothing to change.
+    void restamp(const std::string& tag, const Stamps& before) const;
     // Whether the install record of <Tag> names its entries as they are now. Reads no file's
     // contents but the manifest copy and the record.
     bool isRecordCurrent(const std::string& tag) const;
@@ -86,7 +92,7 @@ public:
     // `stamps` says they were when hashed, verified by `keyFile`: the current boot, or, where
     // boots cannot be told apart, that the data was synced (it syncs it first).
     void writeInstallRecord(const DirectoryHandle& staging, const Stamps& stamps,
-                            std::string_view keyFile) const;
+                            std::string_view keyFile, std::int64_t hashedAt) const;
 
     // This boot's identity, or "" where the system does not tell.
     static std::string currentBootId();
@@ -119,8 +125,13 @@ public:
     std::optional<TagLock> tryLock(const std::string& tag) const;
 
 private:
+    struct ReadCache;
     std::optional<DirectoryHandle> root() const;
     UniqueFd openLockFile(const std::string& tag) const;
+    // The manifest copy in `folder`, read as installed() does; `copy` gets its stamp.
+    std::optional<PackManifest> manifestCopy(const DirectoryHandle& folder, const std::string& tag,
+                                             const Vouch& vouch, FileStamp& copy) const;
 
     std::filesystem::path cache_;
+    std::shared_ptr<ReadCache> read_;  // shared by copies: one cache per cache folder
 };

@@ -16,6 +16,14 @@ VerifiedFileWriter::VerifiedFileWriter(const DirectoryHandle& folder, const std:
                                        const Prefix* kept)
     : path_(folder / name), expected_(expected), write_(std::move(write)) {
     fd_ = folder.openFile(name, O_WRONLY | O_CREAT);
+    // A file linked from elsewhere (an installed pack's, taken for an update) shares its bytes:
+    // it is unlinked here and started anew rather than written into.
+    struct stat info {};
+    if (fd_ && ::fstat(fd_.get(), &info) == 0 && info.st_nlink > 1) {
+        fd_.reset();
+        folder.remove(name);
+        fd_ = folder.openFile(name, O_WRONLY | O_CREAT | O_EXCL);
+    }
     if (!fd_)
         fileio::throwStorageError(errno, "create", path_);
     readFd_ = folder.openFile(name, O_RDONLY);

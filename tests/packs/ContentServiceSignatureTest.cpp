@@ -155,7 +155,7 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
             EXPECT_EQ(server.requestCount(paths[1].first), fetches) << "a file was fetched";
             expectNothingTrusted(service, "Video", before);
         }
-        EXPECT_EQ(EditionRecord::parse(readFile(record)).value().edition, row.recorded);
+        EXPECT_EQ(EditionRecord::parse(readFile(record)).value().at(0).edition, row.recorded);
     }
 
     // A record that cannot be read refuses every edition and stays as it is until a person
@@ -179,7 +179,7 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
     fs::remove(record);
     ContentService service(testOptions(server.url(), cache.path()));
     EXPECT_EQ(fetchPack(service, "Video"), 0);
-    EXPECT_EQ(EditionRecord::parse(readFile(record)).value().edition, 5u);
+    EXPECT_EQ(EditionRecord::parse(readFile(record)).value().at(0).edition, 5u);
 }
 
 // A screen's lookup finds a pack's file only once a request of this run has checked the pack

@@ -15,8 +15,11 @@ enum NSBundleOnDemandResourceErrorCode : long {
     LKSOnDemandChecksumMismatchError = 4998,
     LKSOnDemandBadManifestError = 4999,
     LKSOnDemandStorageError = 5000,
-    // The manifest is unsigned, or not by a trusted publisher: the pack is refused.
+    // The manifest is unsigned, or not by a trusted publisher, or an edition that may not
+    // replace the one installed, or expired: the pack is refused.
     LKSOnDemandUntrustedError = 5001,
+    // An update or a check of a pack that is not installed.
+    LKSOnDemandNotInstalledError = 5002,
 };
 
 // What a failed request hands its caller: a code the story code may read, and the cause in
