@@ -17,6 +17,7 @@
 #include "packs/PackManifest.h"
 #include "packs/PackShelf.h"
 #include "packs/PackStore.h"
+#include "packs/PackUpdater.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
 
@@ -33,13 +34,19 @@ constexpr auto kShutdownWait = std::chrono::seconds(2);
 
 }  // namespace
 
+struct ContentService::Outcome {
+    std::shared_ptr<NSError> error;
+    PackUpdate update;
+    PackCheck check;
+};
+
 struct ContentService::Job {
     struct Waiter {
         std::shared_ptr<NSProgress> progress;
-        Completion completion;
+        ContentService::Waiter done;
     };
 
-    std::string tag;
+    std::string key;
     std::vector<Waiter> waiters;  // guarded by Core::mutex
     bool exited = false;          // guarded by Core::mutex; the thread can then be joined
     std::thread thread;
@@ -56,7 +63,7 @@ struct ContentService::Core {
 
     std::mutex mutex;
     std::condition_variable jobExited;
-    std::map<std::string, std::shared_ptr<Job>> running;  // by tag, until completions start
+    std::map<std::string, std::shared_ptr<Job>> running;  // by key, until completions start
     std::vector<std::shared_ptr<Job>> threads;            // jobs whose thread is not joined
 
     Core(PackShelf shelf, PackInstaller::Settings settings)
@@ -70,6 +77,22 @@ struct ContentService::Core {
                 progresses.push_back(waiter.progress);
         }
         return progresses;
+    }
+
+    // Moves the progresses of `job` in steps of 1/kProgressSteps, short of 1.0, which is kept
+    // for the end: a pack is not there until it is installed.
+    PackInstaller::ByteProgress progressOf(Job& job) {
+        return [this, &job](std::uint64_t done, std::uint64_t total) {
+            if (total == 0)
+                return;
+            int step = static_cast<int>(done * kProgressSteps / total);
+            if (step <= job.lastStep || step >= kProgressSteps)
+                return;
+            job.lastStep = step;
+            double fraction = static_cast<double>(done) / static_cast<double>(total);
+            for (const auto& progress : progressesOf(job))
+                progress->setFractionCompleted(fraction);
+        };
     }
 };
 
@@ -89,6 +112,10 @@ ContentService::ContentService(Options options) {
     settings.spaceProbe = shelf.spaceProbe();
     settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
     settings.trustedKeys = TrustedKeys::load(options.trustedKeys);
+    auto clock = options.clock ? std::move(options.clock) : std::chrono::system_clock::now;
+    settings.now = [clock] {
+        return std::chrono::duration_cast<std::chrono::seconds>(clock().time_since_epoch()).count();
+    };
     core_ = std::make_shared<Core>(std::move(shelf), std::move(settings));
 }
 
@@ -141,8 +168,56 @@ std::optional<std::uint64_t> ContentService::availableSpace() {
     return core_->shelf.availableSpace();
 }
 
+std::vector<std::string> ContentService::packFiles(const std::string& tag) {
+    return core_->shelf.packFiles(tag);
+}
+
 void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
                                     Completion completion) {
+    start(
+        "request " + tag, std::move(progress),
+        [completion = std::move(completion)](const Outcome& outcome) {
+            if (completion)
+                completion(outcome.error);
+        },
+        [tag](Core& core, Job& job) {
+            PackInstaller installer(core.store, core.settings, core.cancelled);
+            installer.install(tag, core.progressOf(job));
+            return Outcome{};
+        });
+}
+
+void ContentService::updatePack(const std::string& tag, bool whenDue, bool install,
+                                std::shared_ptr<NSProgress> progress, UpdateCompletion completion) {
+    start(
+        "update " + std::to_string(whenDue) + std::to_string(install) + " " + tag,
+        std::move(progress),
+        [completion = std::move(completion)](const Outcome& outcome) {
+            if (completion)
+                completion(outcome.update, outcome.error);
+        },
+        [tag, whenDue, install](Core& core, Job& job) {
+            PackUpdater updater(core.store, core.settings, core.cancelled);
+            return Outcome{{}, updater.update(tag, whenDue, install, core.progressOf(job)), {}};
+        });
+}
+
+void ContentService::checkPack(const std::string& tag, bool background,
+                               CheckCompletion completion) {
+    start(
+        "check " + std::to_string(background) + " " + tag, nullptr,
+        [completion = std::move(completion)](const Outcome& outcome) {
+            if (completion)
+                completion(outcome.check, outcome.error);
+        },
+        [tag, background](Core& core, Job&) {
+            PackUpdater updater(core.store, core.settings, core.cancelled);
+            return Outcome{{}, {}, updater.check(tag, background)};
+        });
+}
+
+void ContentService::start(const std::string& key, std::shared_ptr<NSProgress> progress,
+                           Waiter waiter, Work work) {
     std::vector<std::shared_ptr<Job>> finished;
     std::shared_ptr<NSError> startFailure;
     {
@@ -152,19 +227,19 @@ void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSPr
         finished.assign(exited, core_->threads.end());
         core_->threads.erase(exited, core_->threads.end());
 
-        auto running = core_->running.find(tag);
+        auto running = core_->running.find(key);
         if (running != core_->running.end()) {
-            // The same pack is already on its way: share that download.
-            running->second->waiters.push_back({std::move(progress), std::move(completion)});
+            // The same work is already on its way: share it.
+            running->second->waiters.push_back({std::move(progress), std::move(waiter)});
         } else {
             auto job = std::make_shared<Job>();
-            job->tag = tag;
-            job->waiters.push_back({progress, completion});
+            job->key = key;
+            job->waiters.push_back({progress, waiter});
             try {
-                job->thread = std::thread(&ContentService::run, core_, job);
-                core_->running.emplace(tag, job);
+                job->thread = std::thread(&ContentService::run, core_, job, std::move(work));
+                core_->running.emplace(key, job);
                 core_->threads.push_back(std::move(job));
-                completion = nullptr;
+                waiter = nullptr;
             } catch (const std::system_error& failure) {
                 startFailure =
                     NSError::make(LKSOnDemandStorageError,
@@ -174,31 +249,20 @@ void ContentService::beginAccessing(const std::string& tag, std::shared_ptr<NSPr
     }
     for (auto& job : finished)
         job->thread.join();
-    // Still called exactly once when no worker could take the request.
-    if (startFailure && completion)
-        completion(startFailure);
+    // Still called exactly once when no worker could take it.
+    if (startFailure && waiter)
+        waiter(Outcome{startFailure, {}, {}});
 }
 
-void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job) {
-    std::shared_ptr<NSError> error;
+void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job,
+                         const Work& work) {
+    Outcome outcome;
     try {
-        PackInstaller installer(core->store, core->settings, core->cancelled);
-        installer.install(job->tag, [&](std::uint64_t done, std::uint64_t total) {
-            if (total == 0)
-                return;
-            int step = static_cast<int>(done * kProgressSteps / total);
-            // 1.0 is kept for the end: the pack is not there until it is installed.
-            if (step <= job->lastStep || step >= kProgressSteps)
-                return;
-            job->lastStep = step;
-            double fraction = static_cast<double>(done) / static_cast<double>(total);
-            for (const auto& progress : core->progressesOf(*job))
-                progress->setFractionCompleted(fraction);
-        });
+        outcome = work(*core, *job);
     } catch (const ContentError& failure) {
-        error = failure.toNSError();
+        outcome.error = failure.toNSError();
     } catch (const std::exception& failure) {
-        error = NSError::make(LKSOnDemandStorageError, failure.what());
+        outcome.error = NSError::make(LKSOnDemandStorageError, failure.what());
     }
 
     std::vector<Job::Waiter> waiters;
@@ -206,17 +270,17 @@ void ContentService::run(const std::shared_ptr<Core>& core, const std::shared_pt
         std::lock_guard lock(core->mutex);
         waiters.swap(job->waiters);
         // From here a new request for the tag starts afresh (and finds the pack installed).
-        core->running.erase(job->tag);
+        core->running.erase(job->key);
     }
-    if (!error) {
+    if (!outcome.error) {
         for (const auto& waiter : waiters) {
             if (waiter.progress)
                 waiter.progress->setFractionCompleted(1.0);
         }
     }
     for (const auto& waiter : waiters) {
-        if (waiter.completion)
-            waiter.completion(error);
+        if (waiter.done)
+            waiter.done(outcome);
     }
     std::lock_guard lock(core->mutex);
     job->exited = true;

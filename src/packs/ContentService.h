@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,13 +28,16 @@ struct ContentServiceOptions {
     std::chrono::seconds manifestDeadline{60};
     // Free space under the cache; empty means statvfs.
     SpaceProbe spaceProbe;
+    // The time, for the records of checks and for manifests' expiry; empty means the system's.
+    std::function<std::chrono::system_clock::time_point()> clock;
     // Every write of a downloaded byte goes through this; empty means write(2).
     WriteFunction write;
 };
 
-// The on-demand resource service over a content server. Each request runs on a worker thread
-// owned by the service; requests for a tag already being fetched join that fetch. Installed
-// packs live in "<cache>/packs/<Tag>"; an intact one is reported at once, without network.
+// The on-demand resource service over a content server. Each request, update and check runs on
+// a worker thread owned by the service; one alike of another already running for its tag joins
+// it. Installed packs live in "<cache>/packs/<Tag>"; an intact one is reported at once, without
+// network, and kept current by updatePack (PackUpdater.h).
 class ContentService : public ResourceService {
 public:
     using Options = ContentServiceOptions;
@@ -53,6 +57,10 @@ public:
     bool unchangedSinceChecked(const std::string& tag) override;
     void removePack(const std::string& tag) override;
     std::optional<std::uint64_t> availableSpace() override;
+    std::vector<std::string> packFiles(const std::string& tag) override;
+    void updatePack(const std::string& tag, bool whenDue, bool install,
+                    std::shared_ptr<NSProgress> progress, UpdateCompletion completion) override;
+    void checkPack(const std::string& tag, bool background, CheckCompletion completion) override;
 
     const std::filesystem::path& cacheDirectory() const;
     // Where downloads in progress live; between requests it holds only what cut transfers
@@ -62,7 +70,14 @@ public:
 private:
     struct Core;
     struct Job;
-    static void run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job);
+    struct Outcome;
+    using Work = std::function<Outcome(Core& core, Job& job)>;
+    using Waiter = std::function<void(const Outcome& outcome)>;
+    // Runs `work` on a worker of its own, or joins the one running under `key`.
+    void start(const std::string& key, std::shared_ptr<NSProgress> progress, Waiter waiter,
+               Work work);
+    static void run(const std::shared_ptr<Core>& core, const std::shared_ptr<Job>& job,
+                    const Work& work);
 
     std::shared_ptr<Core> core_;
 };

@@ -9,28 +9,20 @@
 #include <cerrno>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "packs/ContentError.h"
 #include "packs/EditionRecord.h"
+#include "packs/InstalledFiles.h"
 #include "packs/InstalledPackCheck.h"
 #include "packs/PackManifest.h"
+#include "packs/PlayingFiles.h"
+#include "packs/Sha256.h"
+#include "packs/UpdateRecord.h"
 #include "packs/VerifiedFileWriter.h"
 #include "platform/foundation/NSError.h"
 
 namespace {
-
-// The URL first, then the cause: a parent can check the address and see what went wrong.
-[[noreturn]] void throwFetchFailure(const Fetcher::Result& result, const std::string& url) {
-    switch (result.status) {
-        case Fetcher::Status::httpError:
-        case Fetcher::Status::notFound:
-            throw ContentError(LKSOnDemandHTTPError, url + ": " + result.message);
-        case Fetcher::Status::cancelled:
-            throw ContentError(LKSOnDemandNetworkError, result.message);
-        default:
-            throw ContentError(LKSOnDemandNetworkError, url + ": " + result.message);
-    }
-}
 
 // Removes the staging folder `name` unless the install took it.
 class StagingGuard {
@@ -55,18 +47,12 @@ struct ResumeRefused {};
 
 }  // namespace
 
-PackInstaller::PackInstaller(const PackStore& store, Settings settings,
+PackInstaller::PackInstaller(const PackStore& store, const Settings& settings,
                              const std::atomic<bool>& cancelled)
-    : store_(store), settings_(std::move(settings)), cancelled_(cancelled) {}
-
-std::string PackInstaller::manifestUrl(const std::string& tag) const {
-    return settings_.baseUrl + "/" + Fetcher::percentEncode(tag) + "/" + PackManifest::kFileName;
-}
-
-std::string PackInstaller::fileUrl(const std::string& tag, const std::string& name) const {
-    return settings_.baseUrl + "/" + Fetcher::percentEncode(tag) + "/" +
-           Fetcher::percentEncode(name);
-}
+    : store_(store),
+      settings_(settings),
+      cancelled_(cancelled),
+      source_(settings.baseUrl, settings.trustedKeys, settings.timeouts) {}
 
 bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes) {
     if (!PackManifest::isSafeName(tag))
@@ -74,44 +60,69 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
     store_.prepare();
     auto lock = store_.lock(tag, cancelled_);
     store_.removeLeftovers(tag);
-    // Opened once: the staging folder is written through this handle to the end, whatever is
-    // swapped in under its name meanwhile.
-    const auto stagingRoot = store_.open("staging");
-    const std::string stagingName = tag + PackStore::kResumeSuffix;
-    if (installedPackIsIntact(store_, settings_.trustedKeys, tag)) {
-        stagingRoot.removeQuietly(stagingName);
+    if (installedPackIsIntact(store_, settings_.trustedKeys, tag, settings_.now())) {
+        store_.open("staging").removeQuietly(tag + PackStore::kResumeSuffix);
         return false;
     }
-
     Fetcher fetcher(settings_.timeouts, cancelled_);
-    EditionRecord editions(store_.cacheDirectory());
     std::optional<SignedManifest> fetched;
     try {
-        fetched = fetchManifest(tag, fetcher);
-        editions.check(fetched->manifest, fetched->json, manifestUrl(tag));
+        fetched = source_.fetch(tag, fetcher);
+        EditionRecord(store_.cacheDirectory(), settings_.trustedKeys)
+            .check(fetched->manifest, fetched->json, source_.manifestUrl(tag));
+        ManifestSource::refuseExpired(fetched->manifest, settings_.now(), source_.manifestUrl(tag));
     } catch (const ContentError& failure) {
         // What was kept came from a source now found untrustworthy: none of it is carried on.
         if (failure.code() == LKSOnDemandUntrustedError)
-            stagingRoot.removeQuietly(stagingName);
+            store_.open("staging").removeQuietly(tag + PackStore::kResumeSuffix);
         throw;
     }
-    const PackManifest& manifest = fetched->manifest;
+    installEdition(*fetched, fetcher, onBytes);
+    return true;
+}
+
+std::uint64_t PackInstaller::bytesToFetch(const PackManifest& manifest) const {
+    auto alike = installedfiles::alike(store_, manifest);
+    std::uint64_t bytes = 0;
+    for (const auto& file : manifest.files())
+        bytes += alike.contains(file.name) ? 0 : file.size;
+    return bytes;
+}
+
+void PackInstaller::installEdition(const SignedManifest& fetched, Fetcher& fetcher,
+                                   const ByteProgress& onBytes) {
+    const PackManifest& manifest = fetched.manifest;
+    const std::string& tag = manifest.tag();
+    const auto alike = installedfiles::alike(store_, manifest);
     if (settings_.spaceProbe) {
+        auto needed = bytesToFetch(manifest);
         auto available = settings_.spaceProbe(store_.stagingDirectory());
-        if (available && *available < manifest.totalSize()) {
+        if (available && *available < needed) {
             throw ContentError(NSBundleOnDemandResourceOutOfSpaceError,
-                               "needs " + std::to_string(manifest.totalSize()) + " bytes, only " +
+                               "needs " + std::to_string(needed) + " bytes, only " +
                                    std::to_string(*available) + " are free in " +
                                    store_.stagingDirectory().string());
         }
     }
-
+    // Opened once: the staging folder is written through this handle to the end, whatever is
+    // swapped in under its name meanwhile.
+    const auto stagingRoot = store_.open("staging");
+    const std::string stagingName = tag + PackStore::kResumeSuffix;
     StagingGuard guard(stagingRoot, stagingName);
     auto staging = keepOnlyPackFiles(stagingRoot, stagingName, manifest);
     kept_.clear();
     stamps_.clear();
+    Progress progress{0, manifest.totalSize(), onBytes};
     try {
-        download(manifest, staging, fetcher, onBytes);
+        auto taken =
+            installedfiles::take(store_, manifest, alike, staging, settings_.write, cancelled_,
+                                 [&](std::uint64_t bytes) { progress.set(progress.done + bytes); });
+        std::set<std::string> names;
+        for (const auto& [name, stamp] : taken) {
+            names.insert(name);
+            stamps_[name] = stamp;
+        }
+        download(manifest, names, staging, fetcher, progress);
     } catch (const ContentError& failure) {
         // Only a transfer that the network cut is worth carrying on from.
         if (failure.code() == LKSOnDemandNetworkError && !kept_.empty()) {
@@ -121,60 +132,27 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         throw;
     }
     staging.remove(resumerecord::kFileName);
-    writeManifestCopy(*fetched, staging);
-    store_.writeInstallRecord(staging, stamps_, fetched->keyFile);
+    writeManifestCopy(fetched, staging);
+    store_.writeInstallRecord(staging, stamps_, fetched.key->file, settings_.now());
     // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead of
     // its record would let its older edition back in.
-    editions.accept(manifest, fetched->json);
-    store_.install(tag, stagingName, staging);
-    guard.release();
-    return true;
-}
-
-// The body at `url`, whole within the manifest's deadline and at most `limit` bytes. Returns the
-// result when the server has it or says it has not; any other failure throws.
-Fetcher::Result PackInstaller::fetchSmall(const std::string& url, std::size_t limit,
-                                          const std::string& what, long tooLargeCode,
-                                          Fetcher& fetcher, std::string& text) {
-    auto result = fetcher.fetch(
-        url,
-        [&](const char* data, std::size_t size) {
-            if (text.size() + size > limit)
-                throw ContentError(tooLargeCode, url + ": " + what + " is larger than " +
-                                                     std::to_string(limit) + " bytes");
-            text.append(data, size);
-        },
-        nullptr, {}, settings_.timeouts.manifestDeadline);
-    if (result.status != Fetcher::Status::ok && result.status != Fetcher::Status::notFound)
-        throwFetchFailure(result, url);
-    return result;
-}
-
-PackInstaller::SignedManifest PackInstaller::fetchManifest(const std::string& tag,
-                                                           Fetcher& fetcher) {
-    std::string url = manifestUrl(tag), json, signature;
-    auto result = fetchSmall(url, PackManifest::kMaxJsonSize, "the manifest",
-                             LKSOnDemandBadManifestError, fetcher, json);
-    // The code callers know for a tag the server does not have; the text says how it was told.
-    if (result.status == Fetcher::Status::notFound)
-        throw ContentError(NSBundleOnDemandResourceInvalidTagError,
-                           url + ": " + result.message + " (no such pack on the server)");
-    result = fetchSmall(fileUrl(tag, PackManifest::kSignatureFileName), packsignature::kMaxFileSize,
-                        "the signature", LKSOnDemandUntrustedError, fetcher, signature);
-    if (result.status == Fetcher::Status::notFound)
-        throw ContentError(LKSOnDemandUntrustedError,
-                           url + ": not signed by a trusted publisher (no " +
-                               PackManifest::kSignatureFileName + " beside it)");
-    const std::string& keyFile = settings_.trustedKeys.verify(tag, json, signature, url);
-    try {
-        PackManifest manifest = PackManifest::parse(json);
-        if (manifest.tag() != tag)
-            throw ContentError(LKSOnDemandBadManifestError,
-                               "the manifest is of pack \"" + manifest.tag() + "\"");
-        return {std::move(json), std::move(signature), std::move(manifest), keyFile};
-    } catch (const ContentError& failure) {
-        throw ContentError(failure.code(), url + ": " + failure.what());
+    EditionRecord(store_.cacheDirectory(), settings_.trustedKeys)
+        .accept(manifest, fetched.json, fetched.key->id);
+    {
+        // Never from under a child's chapter: the old pack goes once nothing of it plays.
+        auto installed = store_.openPack(tag);
+        std::optional<playingfiles::Hold> hold;
+        if (installed)
+            hold.emplace(playingfiles::waitUntilNonePlays(*installed, cancelled_));
+        store_.install(tag, stagingName, staging);
     }
+    guard.release();
+    // The old pack's removal unlinked what the new one shares with it.
+    store_.restamp(tag, stamps_);
+    UpdateRecord{settings_.now(),
+                 Sha256::hex(fetched.json.data(), fetched.json.size()),
+                 {fetched.head.etag, fetched.head.lastModified}}
+        .save(store_.cacheDirectory(), tag);
 }
 
 void PackInstaller::Progress::set(std::uint64_t bytes) {
@@ -183,24 +161,27 @@ void PackInstaller::Progress::set(std::uint64_t bytes) {
         onBytes(done, total);
 }
 
-void PackInstaller::download(const PackManifest& manifest, const DirectoryHandle& staging,
-                             Fetcher& fetcher, const ByteProgress& onBytes) {
+void PackInstaller::download(const PackManifest& manifest, const std::set<std::string>& taken,
+                             const DirectoryHandle& staging, Fetcher& fetcher, Progress& progress) {
     auto kept = resumerecord::load(staging);
     // A kept file counts only if it was fetched for the very same manifest entry.
+    std::vector<const PackFile*> files;
     std::vector<const KeptFile*> resume;
     for (const auto& file : manifest.files()) {
+        if (taken.contains(file.name))
+            continue;
         auto match = std::find_if(kept.begin(), kept.end(), [&](const KeptFile& entry) {
             return entry.file.name == file.name && entry.file.size == file.size &&
                    entry.file.sha256 == file.sha256;
         });
+        files.push_back(&file);
         resume.push_back(match != kept.end() && resumable() ? &*match : nullptr);
     }
-    Progress progress{0, manifest.totalSize(), onBytes};
     // Each file's hash finishes while the next one streams in, so the transfer never waits
     // for the hashing to catch up at the end of a file.
     std::unique_ptr<Transfer> previous;
-    for (std::size_t i = 0; i < resume.size(); ++i) {
-        const auto& file = manifest.files()[i];
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& file = *files[i];
         std::uint64_t before = progress.done;
         try {
             auto current =
@@ -264,7 +245,7 @@ std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
     Fetcher::Result result;
     try {
         result = fetcher.fetch(
-            fileUrl(tag, file.name),
+            source_.fileUrl(tag, file.name),
             [&](const char* data, std::size_t size) {
                 writer.append(data, size);
                 progress.set(progress.done + size);
@@ -278,7 +259,7 @@ std::unique_ptr<PackInstaller::Transfer> PackInstaller::transferFile(
         auto prefixNow = writer.settle();
         if (prefixNow.bytes > 0)
             kept_.push_back(KeptFile::from(file, prefixNow, transfer->head, kept));
-        throwFetchFailure(result, fileUrl(tag, file.name));
+        ManifestSource::throwFetchFailure(result, source_.fileUrl(tag, file.name));
     }
     return transfer;
 }
@@ -324,7 +305,7 @@ bool PackInstaller::resumable() const {
 }
 
 // Files a new download may carry on from stay; whatever else an earlier attempt left goes, and
-// so does anything that is not a regular file (a link goes itself, never what it points to).
+// so does anything that is not a file of its own (a link goes itself, never what it points to).
 DirectoryHandle PackInstaller::keepOnlyPackFiles(const DirectoryHandle& stagingRoot,
                                                  const std::string& name,
                                                  const PackManifest& manifest) {
@@ -334,7 +315,9 @@ DirectoryHandle PackInstaller::keepOnlyPackFiles(const DirectoryHandle& stagingR
                       std::any_of(manifest.files().begin(), manifest.files().end(),
                                   [&](const PackFile& file) { return file.name == entry; });
         struct stat info {};
-        if (!wanted || !staging.status(entry, info) || !S_ISREG(info.st_mode))
+        // A file sharing its inode (an earlier update's link to an installed file) is never
+        // carried on from: writing to it would write into the installed pack.
+        if (!wanted || !staging.status(entry, info) || !S_ISREG(info.st_mode) || info.st_nlink > 1)
             staging.remove(entry);
     }
     return staging;

@@ -50,8 +50,9 @@ std::vector<PackOnDisk> PackShelf::installedPacks() const {
         auto key = store_.recordedKey(tag);
         if (!key || std::find(keys.begin(), keys.end(), *key) == keys.end())
             continue;
-        if (auto bytes = store_.installedBytes(tag))
-            packs.push_back({tag, *bytes});
+        if (auto pack = store_.installed(tag))
+            packs.push_back(
+                {tag, pack->manifest.totalSize() + pack->manifestBytes, pack->manifest.edition()});
     }
     std::sort(packs.begin(), packs.end(),
               [](const PackOnDisk& a, const PackOnDisk& b) { return a.tag < b.tag; });
@@ -68,6 +69,14 @@ std::vector<std::string> PackShelf::trustedKeyFiles(const std::filesystem::path&
             files.push_back(std::move(*text));
     }
     return files;
+}
+
+std::vector<std::string> PackShelf::packFiles(const std::string& tag) const {
+    std::vector<std::string> names;
+    auto pack = PackManifest::isSafeName(tag) ? store_.installed(tag) : std::nullopt;
+    for (const auto& file : pack ? pack->manifest.files() : std::vector<PackFile>())
+        names.push_back(file.name);
+    return names;
 }
 
 bool PackShelf::isUnchanged(const std::string& tag) const {

@@ -42,6 +42,9 @@ public:
     // The folder of <Tag>'s files once installed; a tag that could leave the packs folder gets
     // a hidden name no pack is ever installed as.
     std::string bundleDirectory(const std::string& tag) const;
+    // The names of the files the manifest copy of the installed <Tag> lists, or none when
+    // installed() finds no sound pack.
+    std::vector<std::string> packFiles(const std::string& tag) const;
     // Removes the installed <Tag> under its lock, and in one rename, so no reader sees half a
     // pack; nothing when none is installed. Throws ContentError, at once when a download of
     // it holds the lock: whoever asked is not kept waiting for as long as that may take.

@@ -403,7 +403,8 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         for (const auto& entry : fs::recursive_directory_iterator(cache.path())) {
             EXPECT_TRUE(entry.is_directory() || entry.path().extension() == ".lock" ||
                         entry.path().parent_path() == kept ||
-                        entry.path() == cache / "editions" / "Video")
+                        entry.path() == cache / "editions" / "Video" ||
+                        entry.path() == cache / "updates" / "Video")
                 << entry.path() << " was left in the cache";
         }
         servePack(server, "Video", kPack);
