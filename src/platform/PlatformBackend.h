@@ -90,6 +90,10 @@ public:
     }
     virtual bool captionsOnByDefault() const { return captionsOnByDefault_; }
     virtual void setCaptionsOnByDefault(bool on) { captionsOnByDefault_ = on; }
+    // Whether newer editions of the packs are installed without a grown-up asking (the panel's
+    // choice, on unless turned off). Kept apart from the settings; the default for the run only.
+    virtual bool updatesPacksAutomatically() const { return updatesPacksAutomatically_; }
+    virtual void setUpdatesPacksAutomatically(bool on) { updatesPacksAutomatically_ = on; }
     // The languages the window speaks (NSLocale.h). The defaults speak English only and keep a
     // choice for the run.
     virtual std::vector<std::string> languages() const { return {"en"}; }
@@ -106,5 +110,6 @@ public:
 private:
     std::optional<std::string> captionLanguage_;
     bool captionsOnByDefault_ = false;
+    bool updatesPacksAutomatically_ = true;
     std::string chosenLanguage_;
 };

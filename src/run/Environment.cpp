@@ -30,7 +30,15 @@ void installEnvironment(const EnvironmentParts& parts) {
             if (auto alive = backend.lock())
                 alive->postToMainQueue(std::move(block));
         },
-        PlayingMedia::anyUnder, std::cerr);
+        PlayingMedia::anyUnder, std::cerr,
+        PackLibrary::AutomaticUpdates{[backend] {
+                                          auto alive = backend.lock();
+                                          return alive && alive->updatesPacksAutomatically();
+                                      },
+                                      [backend](bool on) {
+                                          if (auto alive = backend.lock())
+                                              alive->setUpdatesPacksAutomatically(on);
+                                      }});
     registerApplicationClasses(environment.packs);
     environment.mainBundle =
         std::make_shared<NSBundle>(parts.bundleDirectory.string(), std::move(information));

@@ -21,6 +21,10 @@ public:
     bool unchangedSinceChecked(const std::string& tag) override;
     void removePack(const std::string& tag) override;
     std::optional<std::uint64_t> availableSpace() override;
+    std::vector<std::string> packFiles(const std::string& tag) override;
+    void updatePack(const std::string& tag, bool whenDue, bool install,
+                    std::shared_ptr<NSProgress> progress, UpdateCompletion completion) override;
+    void checkPack(const std::string& tag, bool background, CheckCompletion completion) override;
 
 private:
     ResourceService* service();
@@ -91,6 +95,31 @@ void LazyContentService::removePack(const std::string& tag) {
 
 std::optional<std::uint64_t> LazyContentService::availableSpace() {
     return shelf_.availableSpace();
+}
+
+std::vector<std::string> LazyContentService::packFiles(const std::string& tag) {
+    return shelf_.packFiles(tag);
+}
+
+void LazyContentService::updatePack(const std::string& tag, bool whenDue, bool install,
+                                    std::shared_ptr<NSProgress> progress,
+                                    UpdateCompletion completion) {
+    if (auto* loaded = service()) {
+        loaded->updatePack(tag, whenDue, install, std::move(progress), std::move(completion));
+        return;
+    }
+    if (completion)
+        completion({}, NSError::make(LKSOnDemandStorageError, loadError_));
+}
+
+void LazyContentService::checkPack(const std::string& tag, bool background,
+                                   CheckCompletion completion) {
+    if (auto* loaded = service()) {
+        loaded->checkPack(tag, background, std::move(completion));
+        return;
+    }
+    if (completion)
+        completion({}, NSError::make(LKSOnDemandStorageError, loadError_));
 }
 
 }  // namespace

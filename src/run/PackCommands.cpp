@@ -76,9 +76,69 @@ int list(PackLibrary& packs, std::set<std::string> tags) {
         auto status = packs.status(tag);
         bool installed = status.state == PackStatus::State::installed;
         std::cout << tag << "\t" << (installed ? "installed" : "absent") << "\t"
-                  << (installed ? status.bytesOnDisk : 0) << "\n";
+                  << (installed ? status.bytesOnDisk : 0) << "\t"
+                  << (installed ? status.edition : 0) << "\n";
     }
     return 0;
+}
+
+// The packs a command for installed packs works on: those named, else every one installed.
+std::vector<std::string> installedOrNamed(PackLibrary& packs,
+                                          const std::vector<std::string>& named) {
+    if (!named.empty())
+        return named;
+    std::vector<std::string> tags;
+    for (const auto& status : packs.list()) {
+        if (status.state == PackStatus::State::installed)
+            tags.push_back(status.tag);
+    }
+    return tags;
+}
+
+// Installs the newer edition of each pack, with a progress line while one arrives.
+int update(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::string>& tags) {
+    int result = 0;
+    for (const auto& tag : tags) {
+        const auto before = packs.status(tag).edition;
+        bool drawn = false, ended = false;
+        auto observer = packs.addObserver([&](const PackStatus& change) {
+            if (change.tag != tag || change.update.state != PackStatus::Update::State::updating)
+                return;
+            std::cerr << "\r" << tag << ": " << int(change.update.fraction * 100) << "%"
+                      << std::flush;
+            drawn = true;
+        });
+        packs.update(tag, [&] { ended = true; });
+        queue.runUntil([&] { return ended; });
+        packs.removeObserver(observer);
+        if (drawn)
+            std::cerr << "\n";
+        auto after = packs.status(tag);
+        if (after.update.state != PackStatus::Update::State::upToDate) {
+            result = 1;  // the library has said why
+        } else if (after.edition > before) {
+            std::cout << tag << ": updated to edition " << after.edition << "\n";
+        } else {
+            std::cout << tag << ": edition " << after.edition << ", up to date\n";
+        }
+    }
+    return result;
+}
+
+// Hashes each pack's files again; a damaged one is named by the library.
+int verify(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::string>& tags) {
+    int result = 0;
+    for (const auto& tag : tags) {
+        bool ended = false;
+        packs.checkFiles(tag, [&] { ended = true; });
+        queue.runUntil([&] { return ended; });
+        auto after = packs.status(tag);
+        if (after.filesChecked)
+            std::cout << tag << ": every file sound\n";
+        else
+            result = 1;
+    }
+    return result;
 }
 
 int remove(PackLibrary& packs, const std::string& tag, const std::set<std::string>& known) {
@@ -138,10 +198,14 @@ int download(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::st
 const std::vector<PackCommand>& packCommands() {
     static const std::vector<PackCommand> commands = {
         {"--list-packs", PackCommand::Tags::none,
-         "print each on-demand pack: tag, state, bytes on disk"},
+         "print each on-demand pack: tag, state, bytes on disk, edition"},
         {"--download-packs", PackCommand::Tags::any,
          "download these packs (all when none is named)"},
         {"--remove-pack", PackCommand::Tags::one, "remove one downloaded pack"},
+        {"--update-packs", PackCommand::Tags::any,
+         "install newer editions of these packs (all installed when none is named)"},
+        {"--verify-packs", PackCommand::Tags::any,
+         "hash the files of these packs again (all installed when none is named)"},
     };
     return commands;
 }
@@ -157,6 +221,10 @@ int runPackCommand(const RunOptions& options) {
             return list(*packs, known);
         if (options.packCommand == "--remove-pack")
             return remove(*packs, options.packTags.front(), known);
+        if (options.packCommand == "--update-packs")
+            return update(*packs, queue, installedOrNamed(*packs, options.packTags));
+        if (options.packCommand == "--verify-packs")
+            return verify(*packs, queue, installedOrNamed(*packs, options.packTags));
         std::vector<std::string> tags = options.packTags;
         if (tags.empty())
             tags.assign(known.begin(), known.end());

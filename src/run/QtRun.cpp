@@ -126,6 +126,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
         // The tour keeps its fixed window and stays off the desktop's bus: it is no player.
         backendOptions.windowStateFile = stateFolder() + "/window-state.json";
         backendOptions.captionStateFile = stateFolder() + "/captions.json";
+        backendOptions.updateStateFile = stateFolder() + "/updates.json";
         backendOptions.languageStateFile = stateFolder() + "/language.json";
         backendOptions.desktopServices = true;
         if (options.launchScreenShown)

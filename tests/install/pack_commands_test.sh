@@ -11,20 +11,21 @@ export LARKSPIRE_CACHE_DIR=$scratch/cache
 unset LARKSPIRE_CONTENT_URL
 fail() { echo "FAILED: $*"; exit 1; }
 
-[ "$("$larkspire" --list-packs)" = $'Audio\tabsent\t0\nVideo\tabsent\t0' ] ||
+[ "$("$larkspire" --list-packs)" = $'Audio\tabsent\t0\t0\nVideo\tabsent\t0\t0' ] ||
   fail "a fresh cache lists both packs as absent"
 
 "$larkspire" --download-packs 2>"$scratch/progress" || fail "downloading every pack"
 grep -q 'Video: 100%' "$scratch/progress" || fail "no progress line: $(cat "$scratch/progress")"
-while IFS=$'\t' read -r tag state bytes; do
+while IFS=$'\t' read -r tag state bytes edition; do
   [ "$state" = installed ] || fail "$tag is $state after the download"
+  [ "$edition" -ge 1 ] || fail "$tag lists edition $edition"
   served=$(find "$packs/$tag" -type f ! -name 'manifest.json*' -printf '%s\n' | awk '{ s += $1 } END { print s }')
   [ "$bytes" -gt "$served" ] || fail "$tag takes $bytes bytes, less than its $served of files"
 done < <("$larkspire" --list-packs)
 
 "$larkspire" --remove-pack Video >/dev/null || fail "removing Video"
 [ ! -e "$scratch/cache/packs/Video" ] || fail "the Video folder is still there"
-"$larkspire" --list-packs | grep -qx $'Video\tabsent\t0' || fail "Video still listed"
+"$larkspire" --list-packs | grep -qx $'Video\tabsent\t0\t0' || fail "Video still listed"
 "$larkspire" --list-packs | grep -q $'^Audio\tinstalled\t' || fail "Audio went with Video"
 
 # A mirror that swapped a chapter and rewrote the manifest to match: refused, with its line.

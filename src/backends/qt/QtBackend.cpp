@@ -64,6 +64,7 @@ QtBackend::QtBackend(QtBackendOptions options)
       queue_(std::make_shared<MainQueue>()),
       nowPlaying_(std::make_unique<QtNowPlaying>()),
       captions_(options_.captionStateFile),
+      updates_(options_.updateStateFile),
       language_(QString::fromStdString(options_.translationsDirectory),
                 options_.languageStateFile) {
     if (!onMainThread())

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "backends/qt/QtCaptionPreferences.h"
+#include "backends/qt/QtKeptChoices.h"
 #include "backends/qt/QtLanguage.h"
 #include "platform/PlatformBackend.h"
 
@@ -35,8 +35,10 @@ struct QtBackendOptions {
     std::function<void()> launchScreenShown;
     // Where the window's size, place and full screen are kept between runs; empty keeps none.
     std::string windowStateFile;
-    // Where the caption choice is kept between runs (QtCaptionPreferences); empty keeps none.
+    // Where the caption choice is kept between runs (QtKeptChoices); empty keeps none.
     std::string captionStateFile;
+    // Where the choice to update packs automatically is kept likewise.
+    std::string updateStateFile;
     // The folder of the translation catalogues; empty speaks English.
     std::string translationsDirectory;
     // Where the family's choice of language is kept between runs (QtLanguage); empty keeps none.
@@ -83,17 +85,25 @@ public:
     void requestReview() override;
     void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
-    std::optional<std::string> captionLanguage() const override { return captions_.language(); }
+    std::optional<std::string> captionLanguage() const override {
+        return captions_.text("captions");
+    }
     void setCaptionLanguage(const std::optional<std::string>& language) override {
-        captions_.setLanguage(language);
+        captions_.setText("captions", language);
     }
     std::vector<std::string> languages() const override { return language_.available(); }
     std::string chosenLanguage() const override { return language_.chosen(); }
     void chooseLanguage(const std::string& language) override { language_.choose(language); }
     std::string spokenLanguage() const override { return language_.spoken().toStdString(); }
     std::string nativeLanguageName(const std::string& language) const override;
-    bool captionsOnByDefault() const override { return captions_.everyVideo(); }
-    void setCaptionsOnByDefault(bool on) override { captions_.setEveryVideo(on); }
+    bool captionsOnByDefault() const override { return captions_.flag("everyVideo", false); }
+    void setCaptionsOnByDefault(bool on) override { captions_.setFlag("everyVideo", on); }
+    bool updatesPacksAutomatically() const override {
+        return updates_.flag("updateAutomatically", true);
+    }
+    void setUpdatesPacksAutomatically(bool on) override {
+        updates_.setFlag("updateAutomatically", on);
+    }
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
                                                  std::string& error) override;
 
@@ -127,6 +137,7 @@ private:
     std::unique_ptr<QtMediaControls> controls_;
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
     std::unique_ptr<QtMprisService> mpris_;
-    QtCaptionPreferences captions_;
+    QtKeptChoices captions_;
+    QtKeptChoices updates_;
     QtLanguage language_;
 };

@@ -1,51 +1,56 @@
-#include "backends/qt/QtCaptionPreferences.h"
+#include "backends/qt/QtKeptChoices.h"
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DebugLog.h"
 
-const QtCaptionPreferences::Stored& QtCaptionPreferences::load() const {
+const nlohmann::json& QtKeptChoices::load() const {
     if (read_)
         return *read_;
-    read_.emplace();
+    read_ = nlohmann::json::object();
     auto text = file_.empty() ? std::nullopt : AtomicFile::read(file_);
     if (!text)
         return *read_;
-    try {
-        auto json = nlohmann::json::parse(*text);
-        if (json.contains("captions") && !json.at("captions").is_null())
-            read_->language = json.at("captions").get<std::string>();
-        read_->everyVideo = json.value("everyVideo", false);
-    } catch (const nlohmann::json::exception& error) {
-        read_.emplace();
-        print("Caption preferences " + file_ + " ignored: " + error.what());
-    }
+    auto json = nlohmann::json::parse(*text, nullptr, false);
+    if (json.is_object())
+        read_ = std::move(json);
+    else
+        print("Kept choices " + file_ + " ignored: not a JSON object");
     return *read_;
 }
 
-void QtCaptionPreferences::setLanguage(const std::optional<std::string>& language) {
+std::optional<std::string> QtKeptChoices::text(const std::string& key) const {
+    auto found = load().find(key);
+    if (found == load().end() || !found->is_string())
+        return std::nullopt;
+    return found->get<std::string>();
+}
+
+void QtKeptChoices::setText(const std::string& key, const std::optional<std::string>& value) {
     load();
-    read_->language = language;
+    (*read_)[key] = value ? nlohmann::json(*value) : nlohmann::json(nullptr);
     save();
 }
 
-void QtCaptionPreferences::setEveryVideo(bool on) {
+bool QtKeptChoices::flag(const std::string& key, bool otherwise) const {
+    auto found = load().find(key);
+    return found != load().end() && found->is_boolean() ? found->get<bool>() : otherwise;
+}
+
+void QtKeptChoices::setFlag(const std::string& key, bool value) {
     load();
-    read_->everyVideo = on;
+    (*read_)[key] = value;
     save();
 }
 
-void QtCaptionPreferences::save() const {
+void QtKeptChoices::save() const {
     if (file_.empty())
         return;
-    nlohmann::json json{{"captions", read_->language ? nlohmann::json(*read_->language) : nullptr},
-                        {"everyVideo", read_->everyVideo}};
     try {
         std::filesystem::create_directories(std::filesystem::path(file_).parent_path());
-        AtomicFile::replace(file_, json.dump() + "\n");
+        AtomicFile::replace(file_, read_->dump() + "\n");
     } catch (const std::exception& error) {
-        print("Caption preferences " + file_ + " not saved: " + error.what());
+        print("Kept choices " + file_ + " not saved: " + error.what());
     }
 }

@@ -3,31 +3,28 @@
 #include <optional>
 #include <string>
 
-#include "platform/PlatformBackend.h"
+#include <nlohmann/json.hpp>
 
-// The family's caption language and the grown-ups' "captions on every video", kept between
-// runs in a file of their own beside the window's state (never in the settings, which the story
-// owns): {"captions": "de", "everyVideo": true}, "captions" null while off. A damaged file is
-// named in one debug line and read as captions off.
-class QtCaptionPreferences {
+// A family's choices that the window keeps between runs in a small file of their own beside its
+// state (never in the settings, which the story owns), as one JSON object: the captions'
+// {"captions": "de", "everyVideo": true} ("captions" null while off), the packs'
+// {"updateAutomatically": false}. A damaged file is named in one debug line and read as holding
+// no choice, so each one takes its default.
+class QtKeptChoices {
 public:
-    // An empty `file` keeps the preferences for the run only. The file is read when they are
-    // first asked for, at the first video or panel, never on the way to the first screen.
-    explicit QtCaptionPreferences(std::string file) : file_(std::move(file)) {}
+    // An empty `file` keeps the choices for the run only. The file is read when a choice is first
+    // asked for (at the first video or panel), never on the way to the first screen.
+    explicit QtKeptChoices(std::string file) : file_(std::move(file)) {}
 
-    const std::optional<std::string>& language() const { return load().language; }
-    bool everyVideo() const { return load().everyVideo; }
-    void setLanguage(const std::optional<std::string>& language);
-    void setEveryVideo(bool on);
+    std::optional<std::string> text(const std::string& key) const;
+    void setText(const std::string& key, const std::optional<std::string>& value);
+    bool flag(const std::string& key, bool otherwise) const;
+    void setFlag(const std::string& key, bool value);
 
 private:
-    struct Stored {
-        std::optional<std::string> language;
-        bool everyVideo = false;
-    };
-    const Stored& load() const;
+    const nlohmann::json& load() const;
     void save() const;
 
     std::string file_;
-    mutable std::optional<Stored> read_;
+    mutable std::optional<nlohmann::json> read_;
 };

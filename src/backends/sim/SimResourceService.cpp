@@ -39,7 +39,8 @@ std::vector<PackOnDisk> SimResourceService::installedPacks() {
     std::vector<PackOnDisk> packs;
     std::error_code ignored;
     for (const auto& pack : fs::directory_iterator(root_ + "/packs", ignored)) {
-        PackOnDisk onDisk{pack.path().filename().string(), 0};
+        std::string tag = pack.path().filename().string();
+        PackOnDisk onDisk{tag, 0, editions_[tag].installed};
         for (const auto& file : fs::recursive_directory_iterator(pack.path(), ignored)) {
             if (file.is_regular_file())
                 onDisk.bytes += file.file_size();
@@ -96,4 +97,63 @@ void SimResourceService::completeAll(const std::string& tag, long code) {
         else
             ++i;
     }
+}
+
+void SimResourceService::offerEdition(const std::string& tag, std::uint64_t edition,
+                                      std::uint64_t bytes) {
+    editions_[tag].offered = edition;
+    editions_[tag].bytes = bytes;
+}
+
+void SimResourceService::damage(const std::string& tag, const std::string& name) {
+    damaged_[tag].push_back(name);
+}
+
+std::vector<std::string> SimResourceService::packFiles(const std::string& tag) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& file : fs::directory_iterator(bundleDirectory(tag), ignored)) {
+        if (file.is_regular_file())
+            names.push_back(file.path().filename().string());
+    }
+    return names;
+}
+
+void SimResourceService::updatePack(const std::string& tag, bool, bool install,
+                                    std::shared_ptr<NSProgress> progress,
+                                    UpdateCompletion completion) {
+    if (!isInstalled(tag)) {
+        completion({}, NSError::make(LKSOnDemandNotInstalledError, "it is not on this machine"));
+        return;
+    }
+    auto& edition = editions_[tag];
+    if (edition.offered <= edition.installed) {
+        completion({PackUpdate::Found::upToDate, edition.installed, 0}, nullptr);
+        return;
+    }
+    if (!install) {
+        completion({PackUpdate::Found::available, edition.offered, edition.bytes}, nullptr);
+        return;
+    }
+    edition.installed = edition.offered;
+    if (progress)
+        progress->setFractionCompleted(1.0);
+    completion({PackUpdate::Found::installed, edition.installed, 0}, nullptr);
+}
+
+void SimResourceService::checkPack(const std::string& tag, bool background,
+                                   CheckCompletion completion) {
+    if (!isInstalled(tag)) {
+        completion({}, NSError::make(LKSOnDemandNotInstalledError, "it is not on this machine"));
+        return;
+    }
+    if (background) {
+        completion({}, nullptr);
+        return;
+    }
+    auto damaged = std::move(damaged_[tag]);
+    damaged_.erase(tag);
+    for (const auto& name : damaged)
+        fs::remove(bundleDirectory(tag) + "/" + name);
+    completion({true, std::move(damaged)}, nullptr);
 }

@@ -39,6 +39,11 @@ public:
     void complete(std::size_t index, long code = 0, bool fromWorkerThread = false);
     // Completes every pending request for `tag`.
     void completeAll(const std::string& tag, long code = 0);
+    // What the simulated source offers of `tag` from now on: updates of an installed pack to an
+    // older edition find it up to date; a newer one is available with `bytes` to fetch.
+    void offerEdition(const std::string& tag, std::uint64_t edition, std::uint64_t bytes);
+    // Makes the next check of `tag` find `name` damaged.
+    void damage(const std::string& tag, const std::string& name);
 
     std::string bundleDirectory(const std::string& tag) override;
     void beginAccessing(const std::string& tag, std::shared_ptr<NSProgress> progress,
@@ -47,12 +52,23 @@ public:
     void removePack(const std::string& tag) override;
     // The simulated disk always has 16 GiB free.
     std::optional<std::uint64_t> availableSpace() override { return kAvailableSpace; }
+    // Every file of the bundle folder.
+    std::vector<std::string> packFiles(const std::string& tag) override;
+    // Both complete at once, on the caller's thread.
+    void updatePack(const std::string& tag, bool whenDue, bool install,
+                    std::shared_ptr<NSProgress> progress, UpdateCompletion completion) override;
+    void checkPack(const std::string& tag, bool background, CheckCompletion completion) override;
 
 private:
     static constexpr std::uint64_t kAvailableSpace = std::uint64_t{16} << 30;
 
     std::string root_;
     std::map<std::string, std::string> sources_;
+    struct Edition {
+        std::uint64_t installed = 1, offered = 1, bytes = 0;
+    };
+    std::map<std::string, Edition> editions_;
+    std::map<std::string, std::vector<std::string>> damaged_;
     std::vector<PendingRequest> pending_;
     std::size_t requestCount_ = 0;
 };

@@ -21,7 +21,7 @@ std::optional<std::string> NSBundle::pathForResource(const std::string& name,
     if (file.empty() || file == "." || file == ".." ||
         file.find_first_of(std::string("/\0", 2)) != std::string::npos)
         return std::nullopt;
-    if (vouch_ && !vouch_())
+    if (vouch_ && !vouch_(file))
         return std::nullopt;
     std::string path = directory_ + "/" + file;
     // The bundle's own folder may be reached through a link (installed data often is), but a

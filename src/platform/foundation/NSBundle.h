@@ -16,13 +16,14 @@ inline constexpr const char* kCFBundleVersionKey = "CFBundleVersion";
 // (a path separator, "." or "..") finds nothing.
 class NSBundle : public NSObject {
 public:
-    // Whether the folder's files may be handed out now.
-    using Vouch = std::function<bool()>;
+    // Whether the folder's file of this name may be handed out now.
+    using Vouch = std::function<bool(const std::string& file)>;
 
     explicit NSBundle(std::string directory,
                       std::map<std::string, NSPropertyListValue> infoDictionary = {});
-    // A folder whose lookups find nothing while `vouch` says no: a download's folder, whose
-    // files are trusted only once a request of this run has checked them.
+    // A folder whose lookups find only what `vouch` says yes to: a download's folder, whose
+    // files are trusted only once a request of this run has checked them, and only those its
+    // manifest lists.
     NSBundle(std::string directory, Vouch vouch);
 
     static std::shared_ptr<NSBundle> mainBundle();

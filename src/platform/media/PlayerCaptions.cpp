@@ -2,8 +2,22 @@
 
 #include <algorithm>
 
+#include "platform/Platform.h"
+#include "platform/resources/PackLibrary.h"
+
+namespace {
+
+// A pack's captions are the files its manifest lists, never whatever its folder holds.
+std::optional<std::vector<std::string>> listedBeside(const std::filesystem::path& media) {
+    if (!Platform::installed() || !Platform::environment().packs)
+        return std::nullopt;
+    return Platform::environment().packs->listedBeside(media.string());
+}
+
+}  // namespace
+
 PlayerCaptions::PlayerCaptions(const std::filesystem::path& media, std::string spoken)
-    : files_(TimedText::filesBeside(media)), spoken_(std::move(spoken)) {
+    : files_(TimedText::filesBeside(media, listedBeside(media))), spoken_(std::move(spoken)) {
     for (const auto& [language, file] : files_)
         languages_.push_back(language);
 }

@@ -239,18 +239,26 @@ bool TimedText::isLanguageTag(std::string_view tag) {
 }
 
 std::map<std::string, std::filesystem::path> TimedText::filesBeside(
-    const std::filesystem::path& media) {
+    const std::filesystem::path& media, const std::optional<std::vector<std::string>>& listed) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    if (listed) {
+        names = *listed;
+    } else {
+        for (const auto& entry : std::filesystem::directory_iterator(media.parent_path(), ignored))
+            names.push_back(entry.path().filename().string());
+    }
     std::map<std::string, std::filesystem::path> files;
     std::string prefix = media.stem().string() + ".";
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(media.parent_path(), ignored)) {
-        std::string name = entry.path().filename().string();
+    for (const auto& name : names) {
         if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
             name.compare(name.size() - 4, 4, ".vtt") != 0)
             continue;
         std::string tag = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-        if (isLanguageTag(tag) && entry.is_regular_file(ignored) && !entry.is_symlink(ignored))
-            files[tag] = entry.path();
+        auto path = media.parent_path() / name;
+        if (isLanguageTag(tag) && std::filesystem::symlink_status(path, ignored).type() ==
+                                      std::filesystem::file_type::regular)
+            files[tag] = path;
     }
     return files;
 }

@@ -39,9 +39,12 @@ public:
     static std::optional<TimedText> load(const std::filesystem::path& path);
 
     // The timed text files beside `media`, by language tag: "Mend the Sky.en.vtt" is "en" for
-    // "Mend the Sky.mp3". A name whose tag is no plausible language tag is passed over.
+    // "Mend the Sky.mp3". A name whose tag is no plausible language tag is passed over. With
+    // `listed`, only those names of the folder are looked at (a pack's, whose manifest lists
+    // them), else whatever the folder holds.
     static std::map<std::string, std::filesystem::path> filesBeside(
-        const std::filesystem::path& media);
+        const std::filesystem::path& media,
+        const std::optional<std::vector<std::string>>& listed = std::nullopt);
     // "en", "pt-BR", "zh-Hant": letters, then subtags of letters and digits.
     static bool isLanguageTag(std::string_view tag);
 

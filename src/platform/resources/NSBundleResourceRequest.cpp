@@ -18,9 +18,9 @@ NSBundleResourceRequest::NSBundleResourceRequest(std::set<std::string> tags)
     // Its files are handed to a player only once a request of this run has checked them.
     std::weak_ptr<PackLibrary> library = packs;
     bundle_ = std::make_shared<NSBundle>(packs->bundleDirectory(*tags_.begin()),
-                                         [library, tag = *tags_.begin()] {
+                                         [library, tag = *tags_.begin()](const std::string& file) {
                                              auto alive = library.lock();
-                                             return alive && alive->isVerified(tag);
+                                             return alive && alive->isVerified(tag, file);
                                          });
 }
 

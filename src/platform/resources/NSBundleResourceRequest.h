@@ -16,7 +16,8 @@ inline constexpr double NSBundleResourceRequestLoadingPriorityUrgent = 1.0;
 
 // A request for the on-demand files of one tag, made through the pack library of the running
 // platform. Its bundle is the pack's folder, whose files are found once a request of this run
-// for the tag has succeeded (PackLibrary::isVerified), and not before, whatever the disk holds.
+// for the tag has succeeded (PackLibrary::isVerified), and not before, whatever the disk holds;
+// and then only those its manifest lists.
 class NSBundleResourceRequest : public NSObject {
 public:
     static std::shared_ptr<NSBundleResourceRequest> initWithTags(std::set<std::string> tags);

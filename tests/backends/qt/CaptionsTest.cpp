@@ -7,8 +7,8 @@
 #include <gst/gst.h>
 
 #include "QtFixture.h"
-#include "backends/qt/QtCaptionPreferences.h"
 #include "backends/qt/QtFrameQueueLimit.h"
+#include "backends/qt/QtKeptChoices.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtVideoView.h"
 #include "backends/qt/QtViewWidgets.h"
@@ -115,6 +115,5 @@ TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoic
 
     control->click();
     EXPECT_EQ(said(), "Captions, On, German, checked");
-    EXPECT_EQ(QtCaptionPreferences((scratch / "state" / "captions.json").string()).language(),
-              "de");
+    EXPECT_EQ(QtKeptChoices((scratch / "state" / "captions.json").string()).text("captions"), "de");
 }
