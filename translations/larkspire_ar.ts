@@ -395,5 +395,69 @@
         <source></source>
         <translation>كما في سطح المكتب</translation>
     </message>
+    <message id="Update packs automatically: %1">
+        <source></source>
+        <translation>تحديث الحزم تلقائيًا: %1</translation>
+    </message>
+    <message id="Checking the files…">
+        <source></source>
+        <translation>جارٍ فحص الملفات…</translation>
+    </message>
+    <message id="On this machine: %1, every file checked">
+        <source></source>
+        <translation>على هذا الجهاز: %1، وكل الملفات مفحوصة</translation>
+    </message>
+    <message id="Damaged, to download again: %1">
+        <source></source>
+        <translation>تالف، يلزم تنزيله من جديد: %1</translation>
+    </message>
+    <message id="Edition %1: looking for a newer one…">
+        <source></source>
+        <translation>الإصدار %1: جارٍ البحث عن إصدار أحدث…</translation>
+    </message>
+    <message id="Edition %1, up to date">
+        <source></source>
+        <translation>الإصدار %1، محدَّث</translation>
+    </message>
+    <message id="Edition %1 is available: %2 to download">
+        <source></source>
+        <translation>الإصدار %1 متاح: %2 للتنزيل</translation>
+    </message>
+    <message id="Updating: %1%">
+        <source></source>
+        <translation>جارٍ التحديث: %1%</translation>
+    </message>
+    <message id="Could not update: %1">
+        <source></source>
+        <translation>تعذّر التحديث: %1</translation>
+    </message>
+    <message id="Edition %1">
+        <source></source>
+        <translation>الإصدار %1</translation>
+    </message>
+    <message id="Update %1">
+        <source></source>
+        <translation>تحديث %1</translation>
+    </message>
+    <message id="Update chapters">
+        <source></source>
+        <translation>تحديث الفصول</translation>
+    </message>
+    <message id="Update songs">
+        <source></source>
+        <translation>تحديث الأغاني</translation>
+    </message>
+    <message id="Check for updates">
+        <source></source>
+        <translation>البحث عن تحديثات</translation>
+    </message>
+    <message id="Check the files">
+        <source></source>
+        <translation>فحص الملفات</translation>
+    </message>
+    <message id="Update packs automatically: On">
+        <source></source>
+        <translation>تحديث الحزم تلقائيًا: تشغيل</translation>
+    </message>
 </context>
 </TS>

@@ -395,5 +395,69 @@
         <source></source>
         <translation>wie der Desktop</translation>
     </message>
+    <message id="Update packs automatically: %1">
+        <source></source>
+        <translation>Pakete automatisch aktualisieren: %1</translation>
+    </message>
+    <message id="Checking the files…">
+        <source></source>
+        <translation>Dateien werden geprüft …</translation>
+    </message>
+    <message id="On this machine: %1, every file checked">
+        <source></source>
+        <translation>Auf diesem Gerät: %1, alle Dateien geprüft</translation>
+    </message>
+    <message id="Damaged, to download again: %1">
+        <source></source>
+        <translation>Beschädigt, neu zu laden: %1</translation>
+    </message>
+    <message id="Edition %1: looking for a newer one…">
+        <source></source>
+        <translation>Ausgabe %1: Suche nach einer neueren …</translation>
+    </message>
+    <message id="Edition %1, up to date">
+        <source></source>
+        <translation>Ausgabe %1, aktuell</translation>
+    </message>
+    <message id="Edition %1 is available: %2 to download">
+        <source></source>
+        <translation>Ausgabe %1 ist verfügbar: %2 zu laden</translation>
+    </message>
+    <message id="Updating: %1%">
+        <source></source>
+        <translation>Wird aktualisiert: %1 %</translation>
+    </message>
+    <message id="Could not update: %1">
+        <source></source>
+        <translation>Aktualisierung fehlgeschlagen: %1</translation>
+    </message>
+    <message id="Edition %1">
+        <source></source>
+        <translation>Ausgabe %1</translation>
+    </message>
+    <message id="Update %1">
+        <source></source>
+        <translation>%1 aktualisieren</translation>
+    </message>
+    <message id="Update chapters">
+        <source></source>
+        <translation>Kapitel aktualisieren</translation>
+    </message>
+    <message id="Update songs">
+        <source></source>
+        <translation>Lieder aktualisieren</translation>
+    </message>
+    <message id="Check for updates">
+        <source></source>
+        <translation>Nach Aktualisierungen suchen</translation>
+    </message>
+    <message id="Check the files">
+        <source></source>
+        <translation>Dateien prüfen</translation>
+    </message>
+    <message id="Update packs automatically: On">
+        <source></source>
+        <translation>Pakete automatisch aktualisieren: An</translation>
+    </message>
 </context>
 </TS>

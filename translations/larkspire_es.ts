@@ -395,5 +395,69 @@
         <source></source>
         <translation>como el escritorio</translation>
     </message>
+    <message id="Update packs automatically: %1">
+        <source></source>
+        <translation>Actualizar los paquetes automáticamente: %1</translation>
+    </message>
+    <message id="Checking the files…">
+        <source></source>
+        <translation>Comprobando los archivos…</translation>
+    </message>
+    <message id="On this machine: %1, every file checked">
+        <source></source>
+        <translation>En este dispositivo: %1, todos los archivos comprobados</translation>
+    </message>
+    <message id="Damaged, to download again: %1">
+        <source></source>
+        <translation>Dañado, hay que volver a descargar: %1</translation>
+    </message>
+    <message id="Edition %1: looking for a newer one…">
+        <source></source>
+        <translation>Edición %1: buscando una más reciente…</translation>
+    </message>
+    <message id="Edition %1, up to date">
+        <source></source>
+        <translation>Edición %1, al día</translation>
+    </message>
+    <message id="Edition %1 is available: %2 to download">
+        <source></source>
+        <translation>La edición %1 está disponible: %2 por descargar</translation>
+    </message>
+    <message id="Updating: %1%">
+        <source></source>
+        <translation>Actualizando: %1 %</translation>
+    </message>
+    <message id="Could not update: %1">
+        <source></source>
+        <translation>No se pudo actualizar: %1</translation>
+    </message>
+    <message id="Edition %1">
+        <source></source>
+        <translation>Edición %1</translation>
+    </message>
+    <message id="Update %1">
+        <source></source>
+        <translation>Actualizar %1</translation>
+    </message>
+    <message id="Update chapters">
+        <source></source>
+        <translation>Actualizar capítulos</translation>
+    </message>
+    <message id="Update songs">
+        <source></source>
+        <translation>Actualizar canciones</translation>
+    </message>
+    <message id="Check for updates">
+        <source></source>
+        <translation>Buscar actualizaciones</translation>
+    </message>
+    <message id="Check the files">
+        <source></source>
+        <translation>Comprobar los archivos</translation>
+    </message>
+    <message id="Update packs automatically: On">
+        <source></source>
+        <translation>Actualizar los paquetes automáticamente: Sí</translation>
+    </message>
 </context>
 </TS>

@@ -395,5 +395,69 @@
         <source></source>
         <translation>comme le bureau</translation>
     </message>
+    <message id="Update packs automatically: %1">
+        <source></source>
+        <translation>Mettre à jour les paquets automatiquement&#xa0;: %1</translation>
+    </message>
+    <message id="Checking the files…">
+        <source></source>
+        <translation>Vérification des fichiers…</translation>
+    </message>
+    <message id="On this machine: %1, every file checked">
+        <source></source>
+        <translation>Sur cet appareil&#xa0;: %1, tous les fichiers vérifiés</translation>
+    </message>
+    <message id="Damaged, to download again: %1">
+        <source></source>
+        <translation>Endommagé, à retélécharger&#xa0;: %1</translation>
+    </message>
+    <message id="Edition %1: looking for a newer one…">
+        <source></source>
+        <translation>Édition %1&#xa0;: recherche d’une plus récente…</translation>
+    </message>
+    <message id="Edition %1, up to date">
+        <source></source>
+        <translation>Édition %1, à jour</translation>
+    </message>
+    <message id="Edition %1 is available: %2 to download">
+        <source></source>
+        <translation>L’édition %1 est disponible&#xa0;: %2 à télécharger</translation>
+    </message>
+    <message id="Updating: %1%">
+        <source></source>
+        <translation>Mise à jour&#xa0;: %1&#xa0;%</translation>
+    </message>
+    <message id="Could not update: %1">
+        <source></source>
+        <translation>Échec de la mise à jour&#xa0;: %1</translation>
+    </message>
+    <message id="Edition %1">
+        <source></source>
+        <translation>Édition %1</translation>
+    </message>
+    <message id="Update %1">
+        <source></source>
+        <translation>Mettre à jour les %1</translation>
+    </message>
+    <message id="Update chapters">
+        <source></source>
+        <translation>Mettre à jour les chapitres</translation>
+    </message>
+    <message id="Update songs">
+        <source></source>
+        <translation>Mettre à jour les chansons</translation>
+    </message>
+    <message id="Check for updates">
+        <source></source>
+        <translation>Rechercher des mises à jour</translation>
+    </message>
+    <message id="Check the files">
+        <source></source>
+        <translation>Vérifier les fichiers</translation>
+    </message>
+    <message id="Update packs automatically: On">
+        <source></source>
+        <translation>Mettre à jour les paquets automatiquement&#xa0;: Oui</translation>
+    </message>
 </context>
 </TS>

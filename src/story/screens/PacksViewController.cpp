@@ -55,6 +55,19 @@ void PacksViewController::viewDidLoad() {
     showFreeSpace();
     showCaptionsSetting();
     showLanguageSetting();
+    showAutomaticUpdatesSetting();
+}
+
+void PacksViewController::automaticUpdatesPressed(UIButton&) {
+    packs_->setUpdatesAutomatically(!packs_->updatesAutomatically());
+    showAutomaticUpdatesSetting();
+}
+
+void PacksViewController::showAutomaticUpdatesSetting() {
+    if (auto button = automaticUpdatesButton.lock())
+        button->setTitle(localizedFormat(
+            NSLocalizedString("Update packs automatically: %1"),
+            {packs_->updatesAutomatically() ? NSLocalizedString("On") : NSLocalizedString("Off")}));
 }
 
 void PacksViewController::captionsPressed(UIButton&) {
@@ -101,9 +114,13 @@ void PacksViewController::findRows() {
         auto button = std::dynamic_pointer_cast<UIButton>(current);
         if (!button || button->downloadTag().empty())
             continue;
-        Row row{button->downloadTag(), button, {}, button->downloadTag(), button->title()};
+        Row row{button->downloadTag(), button, {}, {}, {}, button->downloadTag(), button->title()};
         row.state = std::dynamic_pointer_cast<UILabel>(
             root->viewWithTag(button->tag() + kStateLabelOffset));
+        row.edition = std::dynamic_pointer_cast<UILabel>(
+            root->viewWithTag(button->tag() + kEditionLabelOffset));
+        row.update = std::dynamic_pointer_cast<UIButton>(
+            root->viewWithTag(button->tag() + kUpdateButtonOffset));
         if (auto contents = std::dynamic_pointer_cast<UILabel>(
                 root->viewWithTag(button->tag() + kContentsLabelOffset)))
             row.contents = contents->text();
@@ -130,36 +147,91 @@ void PacksViewController::showFreeSpace() {
     }
 }
 
+std::string PacksViewController::stateText(const PackStatus& status) {
+    switch (status.state) {
+        case PackStatus::State::installed:
+            if (status.checkingFiles)
+                return NSLocalizedString("Checking the files…");
+            return localizedFormat(
+                status.filesChecked ? NSLocalizedString("On this machine: %1, every file checked")
+                                    : NSLocalizedString("On this machine: %1"),
+                {describeBytes(status.bytesOnDisk)});
+        case PackStatus::State::downloading:
+            return localizedFormat(NSLocalizedString("Downloading: %1%"),
+                                   {std::to_string(int(status.fraction * 100))});
+        case PackStatus::State::failed:
+            return localizedFormat(NSLocalizedString("Could not download: %1"), {status.reason});
+        case PackStatus::State::damaged: {
+            std::string names;
+            for (const auto& name : status.damaged)
+                names += (names.empty() ? "" : ", ") + name;
+            return localizedFormat(NSLocalizedString("Damaged, to download again: %1"), {names});
+        }
+        default:
+            return NSLocalizedString("Not downloaded");
+    }
+}
+
+std::string PacksViewController::editionText(const PackStatus& status) {
+    if (status.state != PackStatus::State::installed || status.edition == 0)
+        return {};
+    using Update = PackStatus::Update::State;
+    const auto& update = status.update;
+    const std::string edition = std::to_string(status.edition);
+    switch (update.state) {
+        case Update::checking:
+            return localizedFormat(NSLocalizedString("Edition %1: looking for a newer one…"),
+                                   {edition});
+        case Update::upToDate:
+            return localizedFormat(NSLocalizedString("Edition %1, up to date"), {edition});
+        case Update::available:
+            return localizedFormat(NSLocalizedString("Edition %1 is available: %2 to download"),
+                                   {std::to_string(update.edition), describeBytes(update.bytes)});
+        case Update::updating:
+            return localizedFormat(NSLocalizedString("Updating: %1%"),
+                                   {std::to_string(int(update.fraction * 100))});
+        case Update::failed:
+            return localizedFormat(NSLocalizedString("Could not update: %1"), {update.reason});
+        default:
+            return localizedFormat(NSLocalizedString("Edition %1"), {edition});
+    }
+}
+
 void PacksViewController::show(const Row& row, const PackStatus& status) {
     auto button = row.button.lock();
     auto state = row.state.lock();
     if (!button)
         return;
     const char* title;
-    std::string said;
     switch (status.state) {
         case PackStatus::State::installed:
             title = NSLocalizedString("Remove %1");
-            said = localizedFormat(NSLocalizedString("On this machine: %1"),
-                                   {describeBytes(status.bytesOnDisk)});
             break;
         case PackStatus::State::downloading:
             title = NSLocalizedString("Downloading %1");
-            said = localizedFormat(NSLocalizedString("Downloading: %1%"),
-                                   {std::to_string(int(status.fraction * 100))});
             break;
         case PackStatus::State::failed:
+        case PackStatus::State::damaged:
             title = NSLocalizedString("Retry %1");
-            said = localizedFormat(NSLocalizedString("Could not download: %1"), {status.reason});
             break;
         default:
             title = NSLocalizedString("Download %1");
-            said = NSLocalizedString("Not downloaded");
     }
     button->setTitle(localizedFormat(title, {row.noun}));
     button->setEnabled(status.state != PackStatus::State::downloading);
     if (state)
-        state->setText(said);
+        state->setText(stateText(status));
+    if (auto edition = row.edition.lock())
+        edition->setText(editionText(status));
+    if (auto update = row.update.lock()) {
+        using Update = PackStatus::Update::State;
+        bool offered =
+            status.state == PackStatus::State::installed &&
+            (status.update.state == Update::available || status.update.state == Update::updating);
+        update->setHidden(!offered);
+        update->setEnabled(status.update.state == Update::available);
+        update->setTitle(localizedFormat(NSLocalizedString("Update %1"), {row.noun}));
+    }
 }
 
 void PacksViewController::packButtonPressed(UIButton& sender) {
@@ -177,8 +249,29 @@ void PacksViewController::packButtonPressed(UIButton& sender) {
 void PacksViewController::downloadAllPressed(UIButton&) {
     for (const auto& row : rows_) {
         auto state = packs_->status(row.tag).state;
-        if (state == PackStatus::State::absent || state == PackStatus::State::failed)
+        if (state != PackStatus::State::installed && state != PackStatus::State::downloading)
             packs_->request(row.tag, nullptr, nullptr);
+    }
+}
+
+void PacksViewController::updatePressed(UIButton& sender) {
+    for (const auto& row : rows_) {
+        if (row.update.lock().get() == &sender)
+            packs_->update(row.tag);
+    }
+}
+
+void PacksViewController::checkForUpdatesPressed(UIButton&) {
+    for (const auto& row : rows_) {
+        if (packs_->status(row.tag).state == PackStatus::State::installed)
+            packs_->checkForUpdate(row.tag);
+    }
+}
+
+void PacksViewController::checkFilesPressed(UIButton&) {
+    for (const auto& row : rows_) {
+        if (packs_->status(row.tag).state == PackStatus::State::installed)
+            packs_->checkFiles(row.tag);
     }
 }
 
@@ -228,5 +321,11 @@ void PacksViewController::registerClass(std::weak_ptr<PackLibrary> packs) {
         .action("captionsPressed:", &PacksViewController::captionsPressed)
         .outlet("languageButton", &PacksViewController::languageButton, OutletUse::optional)
         .action("languagePressed:", &PacksViewController::languagePressed)
+        .outlet("automaticUpdatesButton", &PacksViewController::automaticUpdatesButton,
+                OutletUse::optional)
+        .action("updatePressed:", &PacksViewController::updatePressed)
+        .action("checkForUpdatesPressed:", &PacksViewController::checkForUpdatesPressed)
+        .action("checkFilesPressed:", &PacksViewController::checkFilesPressed)
+        .action("automaticUpdatesPressed:", &PacksViewController::automaticUpdatesPressed)
         .registerClass();
 }

@@ -14,14 +14,18 @@ class UIButton;
 class UILabel;
 
 // The grown-ups' panel: each on-demand pack with what it holds, its state and its size on
-// disk, the free space of the disk, and a button per pack that downloads it, retries it after
-// a failure or removes it (after a confirmation that says how much space that frees).
+// disk, its edition against the newest its source offers, the free space of the disk, and a
+// button per pack that downloads it, retries it after a failure or removes it (after a
+// confirmation that says how much space that frees), and one that installs its newer edition.
+// Below, buttons that ask the source for newer editions, hash every installed file again, and
+// choose whether newer editions install without asking.
 //
 // The description lists the packs: a row is a button that names its pack (its download tag)
-// and has a tag N, the label for the pack's state has tag N + kStateLabelOffset and the one
-// saying what it holds tag N + kContentsLabelOffset. The button's title in the description is
-// what its actions are said of ("Download chapters", "Remove songs"), so that a screen reader
-// tells the rows' buttons apart.
+// and has a tag N, the label for the pack's state has tag N + kStateLabelOffset, the one
+// saying what it holds tag N + kContentsLabelOffset, the one for its edition tag
+// N + kEditionLabelOffset, and its update button tag N + kUpdateButtonOffset. The button's title
+// in the description is what its actions are said of ("Download chapters", "Remove songs"), so
+// that a screen reader tells the rows' buttons apart.
 //
 // A button of the description with the outlet "captionsButton" turns captions on or off for
 // every video, a family's choice that the platform keeps; one with the outlet "languageButton"
@@ -31,6 +35,8 @@ public:
     static constexpr const char* kClassName = "PacksViewController";
     static constexpr long long kStateLabelOffset = 10;
     static constexpr long long kContentsLabelOffset = 20;
+    static constexpr long long kEditionLabelOffset = 30;
+    static constexpr long long kUpdateButtonOffset = 40;
 
     PacksViewController(NSCoder& coder, std::shared_ptr<PackLibrary> packs);
     ~PacksViewController() override;
@@ -40,6 +46,13 @@ public:
     void viewDidLoad() override;
     void packButtonPressed(UIButton& sender);
     void downloadAllPressed(UIButton& sender);
+    void updatePressed(UIButton& sender);
+    // Asks the source of every installed pack for a newer edition.
+    void checkForUpdatesPressed(UIButton& sender);
+    // Hashes every installed pack's files again.
+    void checkFilesPressed(UIButton& sender);
+    // Turns automatic updates on or off.
+    void automaticUpdatesPressed(UIButton& sender);
     // Turns captions on or off for every video.
     void captionsPressed(UIButton& sender);
     // Goes to the next language the window speaks: the desktop's, then each in turn.
@@ -53,12 +66,15 @@ public:
     std::weak_ptr<UILabel> freeSpaceLabel;
     std::weak_ptr<UIButton> captionsButton;
     std::weak_ptr<UIButton> languageButton;
+    std::weak_ptr<UIButton> automaticUpdatesButton;
 
 private:
     struct Row {
         std::string tag;
         std::weak_ptr<UIButton> button;
         std::weak_ptr<UILabel> state;
+        std::weak_ptr<UILabel> edition;
+        std::weak_ptr<UIButton> update;
         std::string contents;
         std::string noun;
     };
@@ -68,6 +84,9 @@ private:
     void showFreeSpace();
     void showCaptionsSetting();
     void showLanguageSetting();
+    void showAutomaticUpdatesSetting();
+    static std::string stateText(const PackStatus& status);
+    static std::string editionText(const PackStatus& status);
     void confirmRemoval(const Row& row, std::uint64_t bytes);
     void remove(const Row& row);
     void tell(const std::string& title, const std::string& message);
