@@ -3,7 +3,7 @@
 # bench/README.md with the machine they were measured on. Benchmarks are not tests: the
 # figures depend on the machine and on what else it is doing.
 #   bench/figures.sh [GROUP...]
-# Groups: download startup cpu memory chapter captions idle layout language. Naming some runs only
+# Groups: download update startup cpu memory chapter captions idle layout language. Naming some runs only
 # those and prints their rows and logs instead of rewriting bench/README.md.
 set -euo pipefail
 
@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LARKSPIRE_BENCH_BUILD:-$root/build-bench}
 logs=$(mktemp -d)
 
-groups=(download startup cpu memory chapter captions idle layout language)
+groups=(download update startup cpu memory chapter captions idle layout language)
 selected=("${@:-${groups[@]}}")
 for group in "${selected[@]}"; do
     [[ " ${groups[*]} " == *" $group "* ]] || { echo "bench: no group $group" >&2; exit 2; }
@@ -41,7 +41,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BEN
     -DLARKSPIRE_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
     bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
-    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media \
+    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media larkspire-pack \
     larkspire_lrelease >&2
 
 # A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
@@ -113,6 +113,9 @@ offscreen() {
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 if wanted download; then
     run download "$build/bench/bench_download" --runs 11
+fi
+if wanted update; then
+    run update "$root/bench/update/run.sh" "$build" 5
 fi
 if wanted startup; then
     run startup offscreen "$build/bench/startup/bench_startup"
@@ -275,6 +278,12 @@ rows_download() {
     done
     echo "| Peak resident memory of the large download | | below 32 MB | $(figure download 'peak RSS') |"
     echo "| A download cut at 90 % of the large pack, then requested again: bytes the next request receives | the remainder | at most the remainder + 1 MiB | $(figure download '^resume: next') |"
+}
+rows_update() {
+    echo "| An update of a 200 MiB pack of 4 files of which one 2 MiB file changed, from nginx on loopback: bytes over loopback, each of 5 rounds | the changed file, the manifest and its signature | at most those + 64 KiB | $(figure update '^update bytes:') |"
+    echo "| The same update: time, \`larkspire --update-packs\` | curl fetching the changed file plus \`openssl dgst -sha256\` of the whole new edition, runs alternating | at most 1.2 | $(figure update '^update time:') |"
+    echo "| \`--verify-packs\` of the same pack: throughput | \`sha256sum\` over its files, runs alternating | at least 0.9 | $(figure update '^verify:') |"
+    echo "| A check for updates with nothing new | | one request, no body | $(figure update '^nothing new:') |"
 }
 rows_startup() {
     echo "| Start-up to the launch screen's first painted frame (offscreen) | a bare Qt window with one label | within one frame at 60 Hz | $(figure startup '^launch frame:') |"

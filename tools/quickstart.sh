@@ -12,7 +12,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libre2-dev libsndfile1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  nginx-light curl dbus-daemon playerctl
+  nginx-light curl ca-certificates openssl dbus-daemon playerctl
   desktop-file-utils appstream dpkg-dev help2man lintian man-db
   qt6-base-dev qt6-multimedia-dev libqt6svg6 libswscale-dev libyuv-dev libgstreamer1.0-dev
   qt6-l10n-tools qt6-tools-dev

@@ -134,7 +134,11 @@ std::size_t Fetcher::onHeader(char* data, std::size_t size, std::size_t count, v
     } else if (name == "last-modified") {
         fetcher->head_.lastModified = value;
     } else if (name == "location") {
+        // The URL this response answered, which libcurl moves on from once it follows it.
+        char* answered = nullptr;
+        curl_easy_getinfo(static_cast<CURL*>(fetcher->curl_), CURLINFO_EFFECTIVE_URL, &answered);
         fetcher->location_ = value;
+        fetcher->redirectedFrom_ = answered ? answered : "";
     } else if (name == "content-range" && value.starts_with("bytes ")) {
         std::uint64_t start = 0;
         auto digits = value.substr(6);
@@ -205,6 +209,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     bodyStarted_ = false;
     head_ = {};
     location_.clear();
+    redirectedFrom_.clear();
     sinkFailure_ = nullptr;
     windowStart_ = started_ = std::chrono::steady_clock::now();
     windowBytes_ = 0;
@@ -262,14 +267,10 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
 
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    char* effective = nullptr;
-    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effective);
-    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code),
-                    effective ? effective : url);
+    return resultOf(code, status, errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
 }
 
-Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message,
-                                  const std::string& url) const {
+Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message) const {
     auto code = static_cast<CURLcode>(curlCode);
     if (code != CURLE_OK && cancelled_.load())
         return {Status::cancelled, 0, "the request was cancelled"};
@@ -279,7 +280,7 @@ Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& 
         case CURLE_UNSUPPORTED_PROTOCOL:
             if (!location_.empty())
                 return {Status::networkError, status,
-                        "refused the redirect from " + url + " to " + location_ +
+                        "refused the redirect from " + redirectedFrom_ + " to " + location_ +
                             ", which leaves https"};
             return {Status::networkError, status, message};
         case CURLE_HTTP_RETURNED_ERROR:

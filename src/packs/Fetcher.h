@@ -97,8 +97,7 @@ private:
     bool stalled(long long received);
     bool pastDeadline();
     // What a finished transfer amounts to, from libcurl's CURLcode and the HTTP status.
-    Result resultOf(int curlCode, long status, const std::string& message,
-                    const std::string& url) const;
+    Result resultOf(int curlCode, long status, const std::string& message) const;
 
     void* curl_;
     FetchTimeouts timeouts_;
@@ -108,7 +107,9 @@ private:
     const HeadSink* headSink_ = nullptr;
     bool bodyStarted_ = false;
     Head head_;
-    std::string location_;  // of the last redirect, for the message when it is refused
+    // The last redirect and the URL that answered with it, for the message when it is refused.
+    std::string location_;
+    std::string redirectedFrom_;
     std::exception_ptr sinkFailure_;
     // libcurl's own low-speed check averages over several seconds, so a burst followed by
     // silence would outlive rateWindow by that much: the window is kept here instead.

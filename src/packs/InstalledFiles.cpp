@@ -69,6 +69,17 @@ std::set<std::string> alike(const PackStore& store, const PackManifest& manifest
     return names;
 }
 
+PackStore::Stamps stampsOf(const PackStore& store, const std::string& tag) {
+    PackStore::Stamps stamps;
+    auto folder = store.openPack(tag);
+    for (const auto& name : folder ? folder->names() : std::vector<std::string>()) {
+        struct stat info {};
+        if (folder->status(name, info) && S_ISREG(info.st_mode))
+            stamps[name] = FileStamp::of(info);
+    }
+    return stamps;
+}
+
 PackStore::Stamps take(const PackStore& store, const PackManifest& manifest,
                        const std::set<std::string>& alike, const DirectoryHandle& staging,
                        const WriteFunction& write, const std::atomic<bool>& cancelled,

@@ -18,6 +18,9 @@ namespace installedfiles {
 // manifest copy is not trusted for this: whatever is taken is hashed against `manifest`.
 std::set<std::string> alike(const PackStore& store, const PackManifest& manifest);
 
+// The stamps of the regular files of the installed pack of `tag`, by name.
+PackStore::Stamps stampsOf(const PackStore& store, const std::string& tag);
+
 // Puts each file of `alike` into `staging`, a hard link to the installed file where the disk
 // allows and a copy written with `write` elsewhere, and hashes it against `manifest`; tells
 // `onChecked` the size of each that came sound. Returns those, with their stamps as hashed; what

@@ -109,12 +109,18 @@ void PackInstaller::installEdition(const SignedManifest& fetched, Fetcher& fetch
     const auto stagingRoot = store_.open("staging");
     const std::string stagingName = tag + PackStore::kResumeSuffix;
     StagingGuard guard(stagingRoot, stagingName);
+    // Links an interrupted update left share the installed files' inodes: removing them changes
+    // those files' change times, which the installed pack's record is told of.
+    const auto installedBefore = installedfiles::stampsOf(store_, tag);
     auto staging = keepOnlyPackFiles(stagingRoot, stagingName, manifest);
+    store_.restamp(tag, installedBefore);
     kept_.clear();
     stamps_.clear();
     Progress progress{0, manifest.totalSize(), onBytes};
+    PackStore::Stamps taken;
+    std::optional<playingfiles::Hold> hold;
     try {
-        auto taken =
+        taken =
             installedfiles::take(store_, manifest, alike, staging, settings_.write, cancelled_,
                                  [&](std::uint64_t bytes) { progress.set(progress.done + bytes); });
         std::set<std::string> names;
@@ -123,29 +129,34 @@ void PackInstaller::installEdition(const SignedManifest& fetched, Fetcher& fetch
             stamps_[name] = stamp;
         }
         download(manifest, names, staging, fetcher, progress);
-    } catch (const ContentError& failure) {
-        // Only a transfer that the network cut is worth carrying on from.
-        if (failure.code() == LKSOnDemandNetworkError && !kept_.empty()) {
-            resumerecord::save(staging, kept_);
-            guard.release();
-        }
-        throw;
-    }
-    staging.remove(resumerecord::kFileName);
-    writeManifestCopy(fetched, staging);
-    store_.writeInstallRecord(staging, stamps_, fetched.key->file, settings_.now());
-    // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead of
-    // its record would let its older edition back in.
-    EditionRecord(store_.cacheDirectory(), settings_.trustedKeys)
-        .accept(manifest, fetched.json, fetched.key->id);
-    {
+        staging.remove(resumerecord::kFileName);
+        writeManifestCopy(fetched, staging);
+        store_.writeInstallRecord(staging, stamps_, fetched.key->file, settings_.now());
+        // Raised before the pack goes in: a record ahead of the pack costs nothing, a pack ahead
+        // of its record would let its older edition back in.
+        EditionRecord(store_.cacheDirectory(), settings_.trustedKeys)
+            .accept(manifest, fetched.json, fetched.key->id);
         // Never from under a child's chapter: the old pack goes once nothing of it plays.
-        auto installed = store_.openPack(tag);
-        std::optional<playingfiles::Hold> hold;
-        if (installed)
+        if (auto installed = store_.openPack(tag))
             hold.emplace(playingfiles::waitUntilNonePlays(*installed, cancelled_));
-        store_.install(tag, stagingName, staging);
+    } catch (...) {
+        // The installed pack stays exactly as it was, its record told of the links that go.
+        for (const auto& [name, stamp] : taken)
+            staging.removeQuietly(name);
+        store_.restamp(tag, taken);
+        try {
+            throw;
+        } catch (const ContentError& failure) {
+            // Only a transfer that the network cut is worth carrying on from.
+            if (failure.code() == LKSOnDemandNetworkError && !kept_.empty()) {
+                resumerecord::save(staging, kept_);
+                guard.release();
+            }
+            throw;
+        }
     }
+    store_.install(tag, stagingName, staging);
+    hold.reset();
     guard.release();
     // The old pack's removal unlinked what the new one shares with it.
     store_.restamp(tag, stamps_);

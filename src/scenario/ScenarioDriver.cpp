@@ -40,6 +40,14 @@ void ScenarioDriver::completeDownload(const std::string&, long) {
     refuse();
 }
 
+void ScenarioDriver::offerEdition(const std::string&, std::uint64_t, std::uint64_t) {
+    refuse();
+}
+
+void ScenarioDriver::damagePack(const std::string&, const std::string&) {
+    refuse();
+}
+
 bool ScenarioDriver::finishVideo() {
     refuse();
 }

@@ -70,6 +70,10 @@ public:
     virtual void queueRandomDraws(const std::vector<std::uint32_t>& draws);
     virtual void setDownloadProgress(const std::string& tag, double fraction);
     virtual void completeDownload(const std::string& tag, long code);
+    // What the content source offers of an installed pack from now on, and a file a check of
+    // it will find damaged.
+    virtual void offerEdition(const std::string& tag, std::uint64_t edition, std::uint64_t bytes);
+    virtual void damagePack(const std::string& tag, const std::string& file);
     virtual bool finishVideo();
 
 protected:

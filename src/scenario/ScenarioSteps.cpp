@@ -176,6 +176,18 @@ Wait downloadFail(ScenarioEngine& engine, const Arguments& arguments) {
     return std::nullopt;
 }
 
+Wait edition(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.driver().offerEdition(arguments[0],
+                                 std::uint64_t(wordAsInteger(arguments[1], "the edition")),
+                                 std::uint64_t(wordAsInteger(arguments[2], "the bytes")));
+    return std::nullopt;
+}
+
+Wait damage(ScenarioEngine& engine, const Arguments& arguments) {
+    engine.driver().damagePack(arguments[0], arguments[1]);
+    return std::nullopt;
+}
+
 Wait videoFinish(ScenarioEngine& engine, const Arguments&) {
     if (!engine.driver().finishVideo())
         failStep("no player is up");
@@ -246,6 +258,8 @@ void addActingSteps(std::map<std::string, Step>& steps) {
     steps["download finish"] = {2, 2, "download TAG finish", kHeadless, true, downloadFinish};
     steps["download fail"] = {3, 3, "download TAG fail CODE", kHeadless, true, downloadFail};
     steps["download wait"] = {2, 2, "download TAG wait", kQt, true, downloadWait};
+    steps["edition"] = {3, 3, "edition TAG N BYTES", kHeadless, false, edition};
+    steps["damage"] = {2, 2, "damage TAG FILE", kHeadless, false, damage};
     steps["alert type"] = {2, 3, "alert type TEXT [FIELD]", kBoth, true, alertType};
     steps["alert answer"] = {1, 1, "alert answer", kBoth, true, alertAnswer};
     steps["alert choose"] = {2, 2, "alert choose TITLE", kBoth, true, alertChoose};

@@ -119,6 +119,15 @@ void SimScenarioDriver::completeDownload(const std::string& tag, long code) {
     resources_.completeAll(tag, code);
 }
 
+void SimScenarioDriver::offerEdition(const std::string& tag, std::uint64_t edition,
+                                     std::uint64_t bytes) {
+    resources_.offerEdition(tag, edition, bytes);
+}
+
+void SimScenarioDriver::damagePack(const std::string& tag, const std::string& file) {
+    resources_.damage(tag, file);
+}
+
 bool SimScenarioDriver::finishVideo() {
     return sim_.finishVideo();
 }

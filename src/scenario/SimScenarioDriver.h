@@ -35,6 +35,8 @@ public:
     void queueRandomDraws(const std::vector<std::uint32_t>& draws) override;
     void setDownloadProgress(const std::string& tag, double fraction) override;
     void completeDownload(const std::string& tag, long code) override;
+    void offerEdition(const std::string& tag, std::uint64_t edition, std::uint64_t bytes) override;
+    void damagePack(const std::string& tag, const std::string& file) override;
     bool finishVideo() override;
 
 private:

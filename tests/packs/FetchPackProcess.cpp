@@ -1,6 +1,7 @@
-// Fetches one pack into a cache, or removes it, and exits: the process the kill tests stop at
-// random moments.
-//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder> [fetch|remove]
+// Fetches one pack into a cache, updates it to the newest edition, or removes it, and exits: the
+// process the kill tests stop at random moments.
+//   ondemand_fetch_process <base URL> <cache folder> <tag> <trusted keys folder>
+//                          [fetch|update|remove]
 // Writes a line to stdout once its service exists and the fetch is about to start. Exits 0
 // once the pack is installed (or removed), 1 otherwise.
 #include <cstdio>
@@ -12,9 +13,10 @@
 #include "platform/foundation/NSProgress.h"
 
 int main(int argc, char** argv) {
-    const bool remove = argc == 6 && std::string_view(argv[5]) == "remove";
-    if (argc != 5 && (argc != 6 || (!remove && std::string_view(argv[5]) != "fetch"))) {
-        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS [fetch|remove]\n", argv[0]);
+    const std::string_view mode = argc == 6 ? argv[5] : "fetch";
+    const bool remove = mode == "remove";
+    if ((argc != 5 && argc != 6) || (mode != "fetch" && mode != "update" && !remove)) {
+        std::fprintf(stderr, "usage: %s BASE_URL CACHE TAG KEYS [fetch|update|remove]\n", argv[0]);
         return 2;
     }
     ContentService::Options options;
@@ -34,6 +36,13 @@ int main(int argc, char** argv) {
     std::promise<long> code;
     std::fputs("fetching\n", stdout);
     std::fflush(stdout);
+    if (mode == "update") {
+        service.updatePack(argv[3], false, true, NSProgress::make(),
+                           [&](const PackUpdate&, std::shared_ptr<NSError> error) {
+                               code.set_value(error ? error->code() : 0);
+                           });
+        return code.get_future().get() == 0 ? 0 : 1;
+    }
     service.beginAccessing(argv[3], NSProgress::make(), [&](std::shared_ptr<NSError> error) {
         code.set_value(error ? error->code() : 0);
     });

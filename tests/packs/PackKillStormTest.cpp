@@ -1,6 +1,6 @@
 // A thousand processes of the real service killed at random moments of downloads, resumes,
-// installs and removals, while the server publishes new editions. After each kill, every pack
-// listed is whole and signed, nothing outside the cache changed, no edition record went back.
+// installs, updates and removals, while the server publishes new editions. After each kill, every
+// pack listed is one whole signed edition, nothing outside the cache changed, no record went back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,20 +24,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// Serves edition `edition` of "Video": files of its own, ranges answered, as a mirror would.
+// Serves edition `edition` of "Video", files of its own, as a mirror would.
 void serveEdition(FaultyHttpServer& server, std::uint64_t edition) {
-    const std::vector<FileContent> files = {
-        {"LKSChapter14.mp4", randomBytes(600000, static_cast<std::uint32_t>(edition * 2))},
-        {"LKSChapter14.en.vtt",
-         "WEBVTT\n\n00:01.000 --> 00:02.000\nEdition " + std::to_string(edition) + "\n"}};
-    auto paths = servePack(server, "Video", files);
-    auto json =
-        PackManifest("Video", PackManifest::parse(paths[0].second).files(), edition).toJson();
-    server.route(paths[0].first, {200, json});
-    server.route("/Video/manifest.json.sig", {200, signatureOf("Video", json)});
-    const std::string etag = "e" + std::to_string(edition);
-    for (std::size_t i = 1; i < paths.size(); ++i)
-        server.route(paths[i].first, {200, paths[i].second, {}, {}, etag, true});
+    packfixtures::serveEdition(
+        server, "Video",
+        {{"LKSChapter14.mp4", randomBytes(600000, static_cast<std::uint32_t>(edition / 3))},
+         {"LKSChapter14.en.vtt",
+          "WEBVTT\n\n00:01.000 --> 00:02.000\nEdition " + std::to_string(edition) + "\n"}},
+        edition);
 }
 
 // What the next run relies on: each pack listed as installed verifies against the trusted keys
@@ -69,10 +63,10 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
     writeFile(outside / "family-photo.png", randomBytes(4000, 5));
     const auto outsideBefore = snapshotOf(outside);
     const auto keys = TrustedKeys::load(trustedKeys());
-    auto run = [&](bool remove) {
+    auto run = [&](const std::string& mode) {
         return std::make_unique<Process>(
             std::vector<std::string>{LARKSPIRE_FETCH_PROCESS, server.url(), cache.string(), "Video",
-                                     trustedKeys().string(), remove ? "remove" : "fetch"},
+                                     trustedKeys().string(), mode},
             std::vector<std::string>{}, false);
     };
 
@@ -82,9 +76,9 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
     serveEdition(server, edition);
     std::vector<long> fetches;
     for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(run(true)->wait(), 0);
+        ASSERT_EQ(run("remove")->wait(), 0);
         auto started = Clock::now();
-        ASSERT_EQ(run(false)->wait(), 0);
+        ASSERT_EQ(run("fetch")->wait(), 0);
         fetches.push_back((Clock::now() - started) / std::chrono::microseconds(1));
     }
     std::nth_element(fetches.begin(), fetches.begin() + 2, fetches.end());
@@ -94,24 +88,26 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
     std::uniform_int_distribution<long> moment(0, fetches[2]);
 
     struct {
-        int killed = 0, fetches = 0, resumes = 0, removals = 0, replacements = 0;
+        int killed = 0, fetches = 0, resumes = 0, removals = 0, replacements = 0, updates = 0;
     } counts;
     std::uint64_t recorded = 1;
     for (int i = 0; i < 1000; ++i) {
         SCOPED_TRACE("kill " + std::to_string(i) + ", seed " + std::to_string(seed));
         if (i % 100 == 99)
             serveEdition(server, ++edition);
-        // A quarter remove the pack; a quarter find it damaged and replace it, so kills also land
-        // in the swap of an old pack for a new one.
-        const auto draw = random() % 4;
-        const bool remove = draw == 0;
+        // A fifth remove the pack; a fifth find it damaged and replace it, and a fifth update it
+        // (taking its unchanged chapter from the installed pack), so kills also land in the swap
+        // of an old pack for a new one.
+        const auto draw = random() % 5;
+        const bool remove = draw == 0, update = draw == 2;
         const auto captions = cache / "packs" / "Video" / "LKSChapter14.en.vtt";
         if (draw == 1 && fs::exists(captions))
             fs::resize_file(captions, 1), ++counts.replacements;
         counts.removals += remove;
-        counts.fetches += !remove;
-        counts.resumes += !remove && fs::exists(cache / "staging" / "Video.resume");
-        auto child = run(remove);
+        counts.updates += update;
+        counts.fetches += !remove && !update;
+        counts.resumes += !remove && !update && fs::exists(cache / "staging" / "Video.resume");
+        auto child = run(remove ? "remove" : update ? "update" : "fetch");
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         child->kill();
         counts.killed += child->wait() == 128 + 9;
@@ -133,12 +129,12 @@ TEST(PackKillStormTest, AThousandKillsLeaveOnlySoundPacksAndEditionsThatNeverGoB
     std::cout << "[  storm   ] " << counts.killed << " killed before their end, " << counts.fetches
               << " fetches (" << counts.resumes << " finding a cut one to carry on from, "
               << counts.replacements << " replacing a damaged pack), " << counts.removals
-              << " removals, " << edition << " editions\n";
+              << " removals, " << counts.updates << " updates, " << edition << " editions\n";
     // The storm only proves something if most runs really were cut short.
     EXPECT_GT(counts.killed, 300);
     EXPECT_GT(counts.resumes, 50);
 
     // Whatever the storm left, the next whole fetch installs the newest edition.
-    ASSERT_EQ(run(false)->wait(), 0);
+    ASSERT_EQ(run("fetch")->wait(), 0);
     EXPECT_EQ(expectListedPacksSound(cache, keys), edition);
 }

@@ -144,6 +144,9 @@ void FaultyHttpServer::serve(int fd) {
                 response = found->second;
         }
         std::string etag = response.etag.empty() ? "" : "\"" + response.etag + "\"";
+        if (!etag.empty() && response.status == 200 &&
+            headerValue(request, "If-None-Match: ") == etag)
+            response = Response{304, "", {}, {}, response.etag};
         std::string range = headerValue(request, "Range: bytes="),
                     ifRange = headerValue(request, "If-Range: ");
         std::size_t from = 0;

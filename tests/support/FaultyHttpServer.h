@@ -33,7 +33,8 @@ public:
         std::optional<std::size_t> cutAfter;
         // Sends this many body bytes, then goes silent without closing until the server stops.
         std::optional<std::size_t> stallAfter;
-        // Sent as the ETag (quoted) when not empty.
+        // Sent as the ETag (quoted) when not empty; a request whose If-None-Match is that ETag
+        // gets 304 and no body.
         std::string etag;
         // Answers "Range: bytes=N-" with a 206 from byte N, unless an If-Range differs from
         // the ETag. Cuts and stalls then count from byte N.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -80,6 +81,24 @@ std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& ser
     return served;
 }
 
+std::vector<std::pair<std::string, std::string>> serveEdition(FaultyHttpServer& server,
+                                                              const std::string& tag,
+                                                              const std::vector<FileContent>& files,
+                                                              std::uint64_t edition, Signer signer,
+                                                              std::optional<std::int64_t> expires) {
+    auto paths = servePack(server, tag, files);
+    paths[0].second =
+        PackManifest(tag, PackManifest::parse(paths[0].second).files(), edition, expires).toJson();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto& [path, body] = paths[i];
+        server.route(
+            path, {200, body, {}, {}, Sha256::hex(body.data(), body.size()).substr(0, 16), i > 0});
+    }
+    server.route("/" + tag + "/manifest.json.sig",
+                 {200, signatureOf(tag, paths[0].second, signer)});
+    return paths;
+}
+
 std::string randomBytes(std::size_t size, std::uint32_t seed) {
     std::mt19937 generator(seed);
     std::string bytes(size, '\0');
@@ -146,6 +165,37 @@ long fetchPack(ContentService& service, const std::string& tag, std::string* des
     if (description)
         *description = probe->description();
     return probe->errorCode();
+}
+
+UpdateOutcome updatePack(ResourceService& service, const std::string& tag, bool whenDue,
+                         bool install) {
+    auto done = std::make_shared<std::promise<UpdateOutcome>>();
+    auto outcome = done->get_future();
+    service.updatePack(tag, whenDue, install, NSProgress::make(),
+                       [done](const PackUpdate& update, std::shared_ptr<NSError> error) {
+                           done->set_value({update, error ? error->code() : 0,
+                                            error ? error->localizedDescription() : ""});
+                       });
+    if (outcome.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "the update of \"" << tag << "\" did not complete";
+        return {{}, -1, {}};
+    }
+    return outcome.get();
+}
+
+CheckOutcome checkPack(ResourceService& service, const std::string& tag, bool background) {
+    auto done = std::make_shared<std::promise<CheckOutcome>>();
+    auto outcome = done->get_future();
+    service.checkPack(
+        tag, background, [done](const PackCheck& check, std::shared_ptr<NSError> error) {
+            done->set_value(
+                {check, error ? error->code() : 0, error ? error->localizedDescription() : ""});
+        });
+    if (outcome.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "the check of \"" << tag << "\" did not complete";
+        return {{}, -1, {}};
+    }
+    return outcome.get();
 }
 
 FolderSnapshot snapshotOf(const std::filesystem::path& folder) {

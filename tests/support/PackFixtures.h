@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -43,6 +44,13 @@ void writePack(const std::filesystem::path& root, const std::string& tag,
 std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
                                                            const std::string& tag,
                                                            const std::vector<FileContent>& files);
+// Routes edition `edition` of a pack as a mirror serves it: the manifest with an ETag of its own
+// (a conditional request for it gets 304), its signature by `signer`, the files with ranges.
+// Returns what servePack() returns.
+std::vector<std::pair<std::string, std::string>> serveEdition(
+    FaultyHttpServer& server, const std::string& tag, const std::vector<FileContent>& files,
+    std::uint64_t edition, Signer signer = Signer::publisher,
+    std::optional<std::int64_t> expires = std::nullopt);
 std::string randomBytes(std::size_t size, std::uint32_t seed);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
@@ -60,6 +68,22 @@ std::string unreachableBaseUrl();
 // Runs one request to the end; returns its error code (0 for success), or -1 after adding a
 // test failure if it did not complete in time. Sets `description` to the error's, if asked.
 long fetchPack(ContentService& service, const std::string& tag, std::string* description = nullptr);
+
+// Runs one update, or one check of the files, to its end: what it found, and its error's code
+// (0 for none) and description.
+struct UpdateOutcome {
+    PackUpdate update;
+    long code = 0;
+    std::string said;
+};
+UpdateOutcome updatePack(ResourceService& service, const std::string& tag, bool whenDue,
+                         bool install);
+struct CheckOutcome {
+    PackCheck check;
+    long code = 0;
+    std::string said;
+};
+CheckOutcome checkPack(ResourceService& service, const std::string& tag, bool background);
 
 // Relative path -> bytes of every file below a folder.
 using FolderSnapshot = std::map<std::string, std::string>;
