@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <iostream>
 #include <map>
@@ -30,6 +31,7 @@ constexpr std::uint64_t kProgressBarThreshold = 16 * 1024 * 1024;
 // Laid out as help2man reads it: the manual page is made from this text.
 const char* const kUsage =
     "Usage: larkspire-pack SOURCE-FOLDER OUTPUT-FOLDER --tag TAG --edition N --key PRIVATE-KEY\n"
+    "                      [--expires DATE]\n"
     "  or:  larkspire-pack --new-key PRIVATE-KEY\n"
     "Makes an on-demand pack for Larkspire: copies the files of SOURCE-FOLDER into\n"
     "OUTPUT-FOLDER and writes their manifest.json (edition, names, sizes and SHA-256)\n"
@@ -41,6 +43,9 @@ const char* const kUsage =
     "                         every change, as applications refuse an edition older\n"
     "                         than one they installed, and the same one changed\n"
     "  --key PRIVATE-KEY      the publisher's private key, which signs the manifest\n"
+    "  --expires DATE         when applications stop installing this edition, as\n"
+    "                         2027-06-30 (midnight UTC) or 2027-06-30T12:00:00Z;\n"
+    "                         an installed copy plays on\n"
     "  --new-key PRIVATE-KEY  make a key pair instead: the private key, and\n"
     "                         PRIVATE-KEY.pub for the keys folder of the\n"
     "                         applications that are to trust the packs\n"
@@ -54,7 +59,13 @@ struct Arguments {
     std::string key;
     std::string newKey;
     std::string edition;
+    std::string expires;
 };
+
+// "2027-06-30", midnight UTC, or the manifest's own form "2027-06-30T12:00:00Z".
+std::optional<std::int64_t> expiryOf(const std::string& text) {
+    return PackManifest::parseTime(text.size() == 10 ? text + "T00:00:00Z" : text);
+}
 
 // Digits only: no sign, no space, nothing after them.
 std::optional<std::uint64_t> editionOf(const std::string& text) {
@@ -71,6 +82,7 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
     const std::map<std::string, std::string*> valued = {{"--tag", &arguments.tag},
                                                         {"--edition", &arguments.edition},
                                                         {"--key", &arguments.key},
+                                                        {"--expires", &arguments.expires},
                                                         {"--new-key", &arguments.newKey}};
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -98,7 +110,7 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
     }
     if (!arguments.newKey.empty()) {
         if (positional.empty() && arguments.tag.empty() && arguments.edition.empty() &&
-            arguments.key.empty())
+            arguments.key.empty() && arguments.expires.empty())
             return arguments;
         std::cerr << "larkspire-pack: --new-key takes nothing else\n";
         return std::nullopt;
@@ -112,6 +124,17 @@ std::optional<Arguments> parseArguments(int argc, char** argv, bool& help) {
     if (!editionOf(arguments.edition)) {
         std::cerr << "larkspire-pack: --edition takes a positive integer, not \""
                   << arguments.edition << "\"\n";
+        return std::nullopt;
+    }
+    if (!arguments.expires.empty() && !expiryOf(arguments.expires)) {
+        std::cerr << "larkspire-pack: --expires takes a date such as 2027-06-30 or "
+                     "2027-06-30T12:00:00Z, not \""
+                  << arguments.expires << "\"\n";
+        return std::nullopt;
+    }
+    if (!arguments.expires.empty() && *expiryOf(arguments.expires) <= std::time(nullptr)) {
+        std::cerr << "larkspire-pack: --expires " << arguments.expires
+                  << " is past: no application would install the pack\n";
         return std::nullopt;
     }
     arguments.source = positional[0];
@@ -178,13 +201,19 @@ int main(int argc, char** argv) {
         if (!arguments->newKey.empty())
             return makeKey(arguments->newKey);
         PublisherKey key(arguments->key);
-        auto manifest = PackBuilder::build(arguments->source, arguments->output, arguments->tag,
-                                           key, progress, *editionOf(arguments->edition));
+        auto manifest = PackBuilder::build(
+            arguments->source, arguments->output, arguments->tag, key, progress,
+            *editionOf(arguments->edition),
+            arguments->expires.empty() ? std::nullopt : expiryOf(arguments->expires));
         bar.finish();
         std::cout << "larkspire-pack: " << manifest.tag() << " edition " << manifest.edition()
                   << ": " << manifest.files().size() << " files, " << manifest.totalSize()
                   << " bytes in " << arguments->output << ", signed by key "
-                  << packsignature::shortId(key.keyId()) << "\n";
+                  << packsignature::shortId(key.keyId())
+                  << (manifest.expires()
+                          ? ", expires " + PackManifest::timeText(*manifest.expires())
+                          : std::string())
+                  << "\n";
         return 0;
     } catch (const std::exception& error) {
         bar.finish();

@@ -117,7 +117,7 @@ std::string copyHashing(const std::filesystem::path& from, const std::filesystem
 PackManifest PackBuilder::build(const std::filesystem::path& source,
                                 const std::filesystem::path& output, const std::string& tag,
                                 const PublisherKey& key, const Progress& progress,
-                                std::uint64_t edition) {
+                                std::uint64_t edition, std::optional<std::int64_t> expires) {
     if (!PackManifest::isSafeName(tag))
         fail("invalid tag \"" + tag + "\": the same rules as file names apply");
     if (edition == 0)
@@ -155,7 +155,7 @@ PackManifest PackBuilder::build(const std::filesystem::path& source,
         packed.push_back({file.name, file.size, sha256});
     }
 
-    PackManifest manifest(tag, std::move(packed), edition);
+    PackManifest manifest(tag, std::move(packed), edition, expires);
     std::set<std::string> current;
     for (const auto& file : manifest.files())
         current.insert(file.name);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -17,7 +18,8 @@ public:
     using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
     // Copies every file of `source` into `output` (created if needed), hashing as it streams,
-    // then writes the manifest, as `edition`, and its signature by `key`. Files listed by a
+    // then writes the manifest, as `edition` and expiring at `expires` (seconds since 1970, when
+    // given), and its signature by `key`. Files listed by a
     // manifest already in `output` but gone from the pack are removed. Throws std::runtime_error
     // with a message meant for a person when the tag or a file name would be refused by the
     // service, the edition is 0 or older than the one already in `output` (which applications
@@ -26,5 +28,6 @@ public:
     static PackManifest build(const std::filesystem::path& source,
                               const std::filesystem::path& output, const std::string& tag,
                               const PublisherKey& key, const Progress& progress = {},
-                              std::uint64_t edition = 1);
+                              std::uint64_t edition = 1,
+                              std::optional<std::int64_t> expires = std::nullopt);
 };

@@ -111,9 +111,9 @@ int update(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::stri
         packs.update(tag, [&] { ended = true; });
         queue.runUntil([&] { return ended; });
         packs.removeObserver(observer);
-        if (drawn)
-            std::cerr << "\n";
         auto after = packs.status(tag);
+        if (drawn)
+            std::cerr << (after.edition > before ? "\r" + tag + ": 100%" : "") << "\n";
         if (after.update.state != PackStatus::Update::State::upToDate) {
             result = 1;  // the library has said why
         } else if (after.edition > before) {
