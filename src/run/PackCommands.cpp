@@ -101,19 +101,25 @@ int update(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::stri
     for (const auto& tag : tags) {
         const auto before = packs.status(tag).edition;
         bool drawn = false, ended = false;
+        // The line ends as soon as the update does, before the library says why one failed.
         auto observer = packs.addObserver([&](const PackStatus& change) {
-            if (change.tag != tag || change.update.state != PackStatus::Update::State::updating)
+            using Update = PackStatus::Update::State;
+            if (change.tag != tag)
                 return;
-            std::cerr << "\r" << tag << ": " << int(change.update.fraction * 100) << "%"
-                      << std::flush;
-            drawn = true;
+            if (change.update.state == Update::updating) {
+                std::cerr << "\r" << tag << ": " << int(change.update.fraction * 100) << "%"
+                          << std::flush;
+                drawn = true;
+            } else if (drawn) {
+                std::cerr << (change.update.state == Update::upToDate ? "\r" + tag + ": 100%" : "")
+                          << "\n";
+                drawn = false;
+            }
         });
         packs.update(tag, [&] { ended = true; });
         queue.runUntil([&] { return ended; });
         packs.removeObserver(observer);
         auto after = packs.status(tag);
-        if (drawn)
-            std::cerr << (after.edition > before ? "\r" + tag + ": 100%" : "") << "\n";
         if (after.update.state != PackStatus::Update::State::upToDate) {
             result = 1;  // the library has said why
         } else if (after.edition > before) {

@@ -23,6 +23,18 @@ while IFS=$'\t' read -r tag state bytes edition; do
   [ "$bytes" -gt "$served" ] || fail "$tag takes $bytes bytes, less than its $served of files"
 done < <("$larkspire" --list-packs)
 
+# Nothing newer at the source: up to date. A byte that rots is named, and only that file is
+# fetched again.
+[ "$("$larkspire" --update-packs)" = $'Audio: edition 1, up to date\nVideo: edition 1, up to date' ] ||
+  fail "update: $("$larkspire" --update-packs 2>&1)"
+[ "$("$larkspire" --verify-packs Video)" = "Video: every file sound" ] || fail "verify of a sound pack"
+printf 'X' | dd of="$scratch/cache/packs/Video/LKSChapter15.mp4" bs=1 seek=100 conv=notrunc 2>/dev/null
+if "$larkspire" --verify-packs Video 2>"$scratch/err"; then fail "a damaged pack verified"; fi
+grep -qx 'larkspire: pack "Video": damaged: LKSChapter15.mp4 (fetched again at its next download)' \
+  "$scratch/err" || fail "damage: $(cat "$scratch/err")"
+"$larkspire" --download-packs Video 2>/dev/null || fail "mending Video"
+"$larkspire" --verify-packs Video >/dev/null || fail "Video not mended"
+
 "$larkspire" --remove-pack Video >/dev/null || fail "removing Video"
 [ ! -e "$scratch/cache/packs/Video" ] || fail "the Video folder is still there"
 "$larkspire" --list-packs | grep -qx $'Video\tabsent\t0\t0' || fail "Video still listed"
