@@ -6,29 +6,7 @@
 
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSProgress.h"
-
-namespace {
-
-// Passes the service's progress of one request on to its caller, on the worker's thread as the
-// caller expects, and to the library by way of the main queue.
-class ProgressRelay : public NSObject {
-public:
-    ProgressRelay(std::shared_ptr<NSProgress> caller, std::function<void(double)> toLibrary)
-        : caller_(std::move(caller)), toLibrary_(std::move(toLibrary)) {}
-
-    void observeValueForKeyPath(const std::optional<std::string>&, const std::shared_ptr<NSObject>&,
-                                const NSKeyValueChange& change, void*) override {
-        if (caller_)
-            caller_->setFractionCompleted(change.newValue);
-        toLibrary_(change.newValue);
-    }
-
-private:
-    std::shared_ptr<NSProgress> caller_;
-    std::function<void(double)> toLibrary_;
-};
-
-}  // namespace
+#include "platform/resources/ProgressRelay.h"
 
 std::string PackLibrary::failureLine(const std::string& tag, const std::string& reason) {
     return "larkspire: pack \"" + tag + "\": " + reason;
@@ -138,20 +116,15 @@ void PackLibrary::request(const std::string& tag, std::shared_ptr<NSProgress> pr
         change(PackStatus::of(tag, PackStatus::State::downloading));
 
     std::weak_ptr<PackLibrary> weakSelf = weak_from_this();
-    MainQueue mainQueue = mainQueue_;
-    auto relay = std::make_shared<ProgressRelay>(std::move(progress),
-                                                 [weakSelf, mainQueue, tag](double fraction) {
-                                                     mainQueue([weakSelf, tag, fraction] {
-                                                         if (auto self = weakSelf.lock())
-                                                             self->progressed(tag, fraction);
-                                                     });
-                                                 });
-    auto tracked = NSProgress::make();
-    tracked->addObserver(relay, "fractionCompleted", NSKeyValueObservingOptionNew, nullptr);
-    service_->beginAccessing(tag, tracked,
-                             [weakSelf, mainQueue, tag, relay, tracked, wasInstalled,
+    auto relay =
+        ProgressRelay::start(std::move(progress), mainQueue_, [weakSelf, tag](double part) {
+            if (auto self = weakSelf.lock())
+                self->progressed(tag, part);
+        });
+    service_->beginAccessing(tag, relay->progress(),
+                             [weakSelf, mainQueue = mainQueue_, tag, relay, wasInstalled,
                               completion = std::move(completion)](std::shared_ptr<NSError> error) {
-                                 tracked->removeObserver(relay, "fractionCompleted");
+                                 relay->stop();
                                  // Posted before the caller hears, so that whatever shows the pack
                                  // is up to date by the time the caller's own main-queue work runs.
                                  mainQueue([weakSelf, tag, wasInstalled, error] {
@@ -263,30 +236,26 @@ void PackLibrary::startUpdate(const std::string& tag, bool whenDue, bool install
             now.update.fraction = 0.0;
         });
     std::weak_ptr<PackLibrary> weakSelf = weak_from_this();
-    MainQueue mainQueue = mainQueue_;
-    auto relay = std::make_shared<ProgressRelay>(nullptr, [weakSelf, mainQueue, tag](double part) {
-        mainQueue([weakSelf, tag, part] {
-            auto self = weakSelf.lock();
-            if (self && part < 1.0)
-                self->edit(tag, [&](PackStatus& now) {
-                    now.update.state = PackStatus::Update::State::updating;
-                    now.update.fraction = part;
-                });
-        });
+    auto relay = ProgressRelay::start(nullptr, mainQueue_, [weakSelf, tag](double part) {
+        auto self = weakSelf.lock();
+        if (self && part < 1.0)
+            self->edit(tag, [&](PackStatus& now) {
+                now.update.state = PackStatus::Update::State::updating;
+                now.update.fraction = part;
+            });
     });
-    auto tracked = NSProgress::make();
-    tracked->addObserver(relay, "fractionCompleted", NSKeyValueObservingOptionNew, nullptr);
-    service_->updatePack(tag, whenDue, install, tracked,
-                         [weakSelf, mainQueue, tag, relay, tracked, asked, done = std::move(done)](
-                             const PackUpdate& update, std::shared_ptr<NSError> error) {
-                             tracked->removeObserver(relay, "fractionCompleted");
-                             mainQueue([weakSelf, tag, update, error, asked, done] {
-                                 if (auto self = weakSelf.lock())
-                                     self->updated(tag, update, error, asked);
-                                 if (done)
-                                     done();
-                             });
-                         });
+    service_->updatePack(
+        tag, whenDue, install, relay->progress(),
+        [weakSelf, mainQueue = mainQueue_, tag, relay, asked, done = std::move(done)](
+            const PackUpdate& update, std::shared_ptr<NSError> error) {
+            relay->stop();
+            mainQueue([weakSelf, tag, update, error, asked, done] {
+                if (auto self = weakSelf.lock())
+                    self->updated(tag, update, error, asked);
+                if (done)
+                    done();
+            });
+        });
 }
 
 void PackLibrary::updated(const std::string& tag, const PackUpdate& update,
