@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -34,6 +35,20 @@ bool isLowerHex64(const std::string& text) {
     return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
+// An expiry: a real UTC time from 1970 on, written exactly as 2027-06-30T00:00:00Z.
+bool goodTime(const nlohmann::json& value) {
+    static const std::regex kShape(R"(([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})Z)");
+    std::smatch part;
+    if (!value.is_string() || !std::regex_match(value.get_ref<const std::string&>(), part, kShape))
+        return false;
+    int year = std::stoi(part[1]), month = std::stoi(part[2]), day = std::stoi(part[3]);
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return year >= 1970 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= kDays[month - 1] + (month == 2 && leap) && std::stoi(part[4]) <= 23 &&
+           std::stoi(part[5]) <= 59 && std::stoi(part[6]) <= 59;
+}
+
 // Whether a manifest should be accepted, worked out from the JSON document directly: the
 // stricter name rule (length, control characters) the service applies on top of the above.
 bool referenceAccepts(std::string_view text) {
@@ -61,6 +76,8 @@ bool referenceAccepts(std::string_view text) {
         return false;
     if (!document.contains("edition") || !document["edition"].is_number_unsigned() ||
         document["edition"].get<std::uint64_t>() == 0)
+        return false;
+    if (document.contains("expires") && !goodTime(document["expires"]))
         return false;
     if (!document.contains("files") || !document["files"].is_array())
         return false;

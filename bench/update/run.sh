@@ -19,27 +19,30 @@ publish() {
     head -c $((2 << 20)) /dev/urandom >source/changed.bin
     "$build/tools/larkspire-pack" source www/Video --tag Video --edition "$1" --key key >/dev/null
 }
-port=$(shuf -i 20000-60999 -n 1)
-cat >nginx.conf <<CONF
-daemon on;
-master_process off;
-pid $work/nginx.pid;
-error_log $work/error.log warn;
-events { worker_connections 64; }
-http {
-    log_format bench '\$status \$body_bytes_sent \$request_uri';
-    access_log $work/access.log bench;
-    sendfile on;
-    client_body_temp_path $work/temp;
-    proxy_temp_path $work/temp;
-    fastcgi_temp_path $work/temp;
-    uwsgi_temp_path $work/temp;
-    scgi_temp_path $work/temp;
-    server { listen 127.0.0.1:$port; root $work/www; etag on; }
-}
-CONF
 publish 1
-"$(command -v nginx || echo /usr/sbin/nginx)" -p "$work" -c "$work/nginx.conf"
+# A port drawn at random, drawn again while it is taken.
+for attempt in $(seq 20); do
+    port=$(shuf -i 20000-60999 -n 1)
+    cat >nginx.conf <<CONF
+    daemon on;
+    master_process off;
+    pid $work/nginx.pid;
+    error_log $work/error.log warn;
+    events { worker_connections 64; }
+    http {
+        log_format bench '\$status \$body_bytes_sent \$request_uri';
+        access_log $work/access.log bench;
+        sendfile on;
+        client_body_temp_path $work/temp;
+        proxy_temp_path $work/temp;
+        fastcgi_temp_path $work/temp;
+        uwsgi_temp_path $work/temp;
+        scgi_temp_path $work/temp;
+        server { listen 127.0.0.1:$port; root $work/www; etag on; }
+    }
+CONF
+    "$(command -v nginx || echo /usr/sbin/nginx)" -p "$work" -c "$work/nginx.conf" 2>/dev/null && break
+done
 url=http://127.0.0.1:$port
 export LARKSPIRE_CACHE_DIR=$work/cache LARKSPIRE_KEYS_DIR=$work/keys
 sleep 0.5
@@ -56,7 +59,7 @@ run_update() {
     "$larkspire" --content-url "$url" --update-packs Video >/dev/null 2>&1
     update_times+=("$(seconds "$start" "$(now)")")
     sent+=("$(($(loopback) - before))")
-    requested=$(awk '{ printf "%s%s %s %s", NR > 1 ? "; " : "", $1, $2, $3 }' access.log)
+    requested=$(awk '{ printf "%s%s %s %s", (NR > 1 ? "; " : ""), $1, $2, $3 }' access.log)
 }
 run_anchor() {
     local start

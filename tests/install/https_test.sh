@@ -16,16 +16,6 @@ fi
 scratch=$(mktemp -d)
 trap 'kill "$(cat "$scratch/nginx.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*"; cat "$scratch/error.log" 2>/dev/null; exit 1; }
-free_port() {
-  local port
-  for _ in $(seq 100); do
-    port=$(shuf -i 20000-60999 -n 1)
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
-  done
-  fail "no free port"
-}
-tls=$(free_port) plain=$(free_port)
-
 cd "$scratch"
 openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 \
   -keyout ca.key -out ca.crt -subj "/CN=Larkspire test authority" 2>/dev/null
@@ -35,7 +25,11 @@ printf 'subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n' >server.ext
 openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 \
   -extfile server.ext -out server.crt 2>/dev/null
 mkdir temp
-cat >nginx.conf <<CONF
+# Two ports drawn at random, drawn again while one is taken.
+for attempt in $(seq 20); do
+  tls=$(shuf -i 20000-60999 -n 1) plain=$(shuf -i 20000-60999 -n 1)
+  [ "$tls" != "$plain" ] || continue
+  cat >nginx.conf <<CONF
 daemon on;
 master_process off;
 pid $scratch/nginx.pid;
@@ -58,7 +52,10 @@ http {
     server { listen 127.0.0.1:$plain; root $packs; }
 }
 CONF
-"$(command -v nginx || echo /usr/sbin/nginx)" -p "$scratch" -c "$scratch/nginx.conf"
+  "$(command -v nginx || echo /usr/sbin/nginx)" -p "$scratch" -c "$scratch/nginx.conf" 2>nginx.err &&
+    break
+  [ "$attempt" -lt 20 ] || fail "nginx did not start: $(cat nginx.err)"
+done
 
 # download URL: the pack command's exit status, its failure line in $scratch/err.
 download() {

@@ -240,6 +240,13 @@ TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByA
         }
         auto bundle = NSBundleResourceRequest::initWithTags({"Video"})->bundle();
         EXPECT_EQ(bundle->pathForResource("LKSChapter14", "mp4").has_value(), step.found);
+        // Only what the manifest lists is handed out, captions beside a chapter included.
+        if (fs::exists(cache / "packs/Video"))
+            writeFile(cache / "packs/Video/LKSChapter14.fr.vtt", "WEBVTT\n");
+        EXPECT_FALSE(bundle->pathForResource("LKSChapter14.fr", "vtt").has_value());
+        auto beside = library->listedBeside((cache / "packs/Video/LKSChapter14.mp4").string());
+        EXPECT_EQ(beside.value_or(std::vector<std::string>{"?"}).size(),
+                  step.found ? kVideo.size() : 0u);
         auto listing = lazyContentService(options(false), "/nonexistent.so")->installedPacks();
         EXPECT_EQ(listing.size(), step.listed ? 1u : 0u);
     }

@@ -100,7 +100,7 @@ std::optional<std::vector<std::string>> PackLibrary::listedBeside(const std::str
         if (std::filesystem::path(bundleDirectory(tag)).lexically_normal() != folder)
             continue;
         auto found = verified_.find(tag);
-        if (found == verified_.end())
+        if (found == verified_.end() || !service_->unchangedSinceChecked(tag))
             return std::vector<std::string>();
         return std::vector<std::string>(found->second.begin(), found->second.end());
     }

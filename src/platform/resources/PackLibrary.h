@@ -82,8 +82,8 @@ public:
     // unchanged since. A pack found on disk, however sound it looks, is not until then.
     bool isVerified(const std::string& tag, const std::string& name);
     // The files that may accompany the media file at `path` (its captions): those its pack's
-    // manifest lists, when `path` lies in a pack's folder (none until the pack is verified);
-    // nothing when it lies elsewhere, as the application's own files do.
+    // manifest lists, when `path` lies in a pack's folder (none until the pack is verified, nor
+    // once a file of it changed); nothing when it lies elsewhere, as the application's own do.
     std::optional<std::vector<std::string>> listedBeside(const std::string& path);
 
     // Starts (or joins) the download of `tag`. `progress` follows it and `completion` runs
