@@ -99,18 +99,32 @@ PackStore::Stamps take(const PackStore& store, const PackManifest& manifest,
             before[file.name] = FileStamp::of(info);
     }
     store.restamp(manifest.tag(), before);
-    for (const auto& file : manifest.files()) {
-        if (!before.contains(file.name))
-            continue;
-        if (cancelled.load())
-            throw ContentError(LKSOnDemandNetworkError, "the request was cancelled");
-        FileStamp stamp;
-        if (hashOfFile(staging, file.name, stamp) != file.sha256 || stamp.size != file.size) {
-            staging.removeQuietly(file.name);
-            continue;
+    PackStore::Stamps linked;
+    for (const auto& [name, stamp] : before) {
+        struct stat info {};
+        if (staging.status(name, info))
+            linked[name] = FileStamp::of(info);
+    }
+    try {
+        for (const auto& file : manifest.files()) {
+            if (!before.contains(file.name))
+                continue;
+            if (cancelled.load())
+                throw ContentError(LKSOnDemandNetworkError, "the request was cancelled");
+            FileStamp stamp;
+            if (hashOfFile(staging, file.name, stamp) != file.sha256 || stamp.size != file.size) {
+                staging.removeQuietly(file.name);
+                continue;
+            }
+            taken[file.name] = stamp;
+            onChecked(file.size);
         }
-        taken[file.name] = stamp;
-        onChecked(file.size);
+    } catch (...) {
+        // Stopped midway: the links go, and the installed record learns what that changes.
+        for (const auto& [name, stamp] : linked)
+            staging.removeQuietly(name);
+        store.restamp(manifest.tag(), linked);
+        throw;
     }
     return taken;
 }

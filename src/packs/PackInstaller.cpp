@@ -82,7 +82,11 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
 }
 
 std::uint64_t PackInstaller::bytesToFetch(const PackManifest& manifest) const {
-    auto alike = installedfiles::alike(store_, manifest);
+    return bytesNotIn(manifest, installedfiles::alike(store_, manifest));
+}
+
+std::uint64_t PackInstaller::bytesNotIn(const PackManifest& manifest,
+                                        const std::set<std::string>& alike) {
     std::uint64_t bytes = 0;
     for (const auto& file : manifest.files())
         bytes += alike.contains(file.name) ? 0 : file.size;
@@ -95,7 +99,7 @@ void PackInstaller::installEdition(const SignedManifest& fetched, Fetcher& fetch
     const std::string& tag = manifest.tag();
     const auto alike = installedfiles::alike(store_, manifest);
     if (settings_.spaceProbe) {
-        auto needed = bytesToFetch(manifest);
+        auto needed = bytesNotIn(manifest, alike);
         auto available = settings_.spaceProbe(store_.stagingDirectory());
         if (available && *available < needed) {
             throw ContentError(NSBundleOnDemandResourceOutOfSpaceError,

@@ -67,6 +67,8 @@ private:
         const ByteProgress& onBytes;
         void set(std::uint64_t bytes);
     };
+    static std::uint64_t bytesNotIn(const PackManifest& manifest,
+                                    const std::set<std::string>& alike);
     void download(const PackManifest& manifest, const std::set<std::string>& taken,
                   const DirectoryHandle& staging, Fetcher& fetcher, Progress& progress);
     // A file whose transfer has ended: its writer, and the response it came in.
