@@ -11,7 +11,9 @@
 
 #include "backends/qt/QtAlertDialog.h"
 #include "backends/qt/QtBackend.h"
+#include "backends/qt/QtCutOffTexts.h"
 #include "backends/qt/QtPlayerScreen.h"
+#include "backends/qt/QtTexts.h"
 #include "backends/qt/QtViewPeer.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
@@ -197,7 +199,7 @@ void QtScenarioDriver::screenshot(const std::string& name) {
         failStep("cannot write " + path.string());
     ++screenshotCount_;
     // A tour in a longer language shows its translator each text the screen has no room for.
-    for (const auto& text : cutOffTexts(*window))
+    for (const auto& text : qttexts::cutOffTexts(*window))
         progress_ << "  cut off: " << text << "\n";
 }
 

@@ -12,55 +12,28 @@
 
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtTexts.h"
+#include "backends/qt/QtTheme.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
-
-namespace {
-
-// The project's palette, sized for the stage's scale.
-QString paletteStyleSheet(const std::function<int(double)>& px) {
-    return QString(
-               "QDialog#alert { background: #fbfaf7; border: %1px solid #b8860b; }"
-               "QLabel { color: #1f2633; }"
-               "QLabel#alertTitle { font-weight: bold; font-size: %2px; }"
-               "QLabel#alertMessage { font-size: %3px; }"
-               "QLineEdit { font-size: %3px; padding: %4px; }"
-               "QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
-               "#b8860b; border-radius: %5px; font-size: %3px; padding: %4px; "
-               "min-height: %6px; }"
-               "QPushButton:pressed { background: #e0a800; }"
-               "QPushButton[actionStyle=\"cancel\"] { background: #ece7da; }"
-               "QPushButton[actionStyle=\"destructive\"] { color: #b00020; }"
-               "QPushButton:default { font-weight: bold; }"
-               "QPushButton:focus { outline: none; border-color: #4fb3ff; }")
-        .arg(px(2))
-        .arg(px(24))
-        .arg(px(20))
-        .arg(px(8))
-        .arg(px(10))
-        .arg(px(48));
-}
-
-}  // namespace
 
 QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* parent,
                              double scale)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), alert_(std::move(alert)) {
-    auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
+    auto px = [scale](double points) { return qttheme::pixels(points, scale); };
     setWindowModality(Qt::WindowModal);
-    setWindowTitle(qttexts::shown(alert_->title().value_or("")));
+    setWindowTitle(qttexts::shown(alert_->shownTitle().value_or(LocalizedText())));
     // A screen reader announces the alert by its title and message.
     setAccessibleName(windowTitle());
-    setAccessibleDescription(qttexts::shown(alert_->message().value_or("")));
+    setAccessibleDescription(qttexts::shown(alert_->shownMessage().value_or(LocalizedText())));
     setObjectName("alert");
-    setStyleSheet(paletteStyleSheet(px));
+    setStyleSheet(qttheme::alertStyle(scale));
     setFixedWidth(px(440));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(px(24), px(20), px(24), px(20));
     layout->setSpacing(px(12));
-    auto addLabel = [&](const std::optional<std::string>& text, const char* name) {
-        auto* label = new QLabel(qttexts::shown(text.value_or("")), this);
+    auto addLabel = [&](const std::optional<LocalizedText>& text, const char* name) {
+        auto* label = new QLabel(qttexts::shown(text.value_or(LocalizedText())), this);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(true);
@@ -68,8 +41,8 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
         label->setVisible(text && !text->empty());
         layout->addWidget(label);
     };
-    addLabel(alert_->title(), "alertTitle");
-    addLabel(alert_->message(), "alertMessage");
+    addLabel(alert_->shownTitle(), "alertTitle");
+    addLabel(alert_->shownMessage(), "alertMessage");
 
     addFields(layout);
     addButtons(layout, px(12));
@@ -80,7 +53,7 @@ QtAlertDialog::QtAlertDialog(std::shared_ptr<UIAlertController> alert, QWidget* 
 void QtAlertDialog::addFields(QVBoxLayout* layout) {
     for (const auto& field : alert_->textFields()) {
         auto* edit = new QLineEdit(QString::fromStdString(field->text()), this);
-        edit->setPlaceholderText(qttexts::shown(field->placeholder()));
+        edit->setPlaceholderText(qttexts::shown(field->shownPlaceholder()));
         // The field answers the alert's question (the parental gate's is its title).
         QString question = windowTitle();
         if (alert_->message() && !alert_->message()->empty())
@@ -101,7 +74,7 @@ void QtAlertDialog::addButtons(QVBoxLayout* layout, int spacing) {
     layout->addLayout(row);
     std::optional<std::size_t> enterChooses;
     for (std::size_t i = 0; i < actions.size(); ++i) {
-        auto* button = new QPushButton(qttexts::shown(actions[i]->title()), this);
+        auto* button = new QPushButton(qttexts::shown(actions[i]->shownTitle()), this);
         button->setProperty("actionStyle", actionStyleName(actions[i]->style()));
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });

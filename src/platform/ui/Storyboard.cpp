@@ -65,9 +65,9 @@ std::string text(const json& object, const char* key, const std::string& file) {
 }
 
 const std::set<std::string> kViewKeys = {
-    "class",  "id",          "frame",    "tag",       "hidden",   "background", "text",
-    "title",  "placeholder", "fontSize", "alignment", "image",    "download",   "contentSize",
-    "outlet", "action",      "navigate", "subviews",  "translate"};
+    "class",  "id",          "frame",    "tag",       "hidden",    "background", "text",
+    "title",  "placeholder", "fontSize", "alignment", "image",     "download",   "contentSize",
+    "outlet", "action",      "navigate", "subviews",  "translate", "role"};
 
 // The properties given as lists of numbers: frame, background and content size.
 void parseGeometry(const json& object, const std::string& file, ViewDescription& view) {
@@ -139,6 +139,9 @@ ViewDescription parseView(const json& object, const std::string& file, int depth
     view.outlet = text(object, "outlet", file);
     view.action = text(object, "action", file);
     view.navigate = text(object, "navigate", file);
+    view.role = text(object, "role", file);
+    if (!view.role.empty() && view.role != "stop")
+        fail(file, "role '" + view.role + "' is none the platform knows (\"stop\")");
     if (auto subviews = object.find("subviews"); subviews != object.end()) {
         if (!subviews->is_array())
             fail(file, "subviews must be a list");
@@ -255,25 +258,31 @@ std::shared_ptr<UIView> buildView(const ViewDescription& description,
                                   const std::weak_ptr<Storyboard>& storyboard) {
     auto view = UIClassRegistry::shared().makeView(description.className);
     view->setIdentifier(description.identifier);
-    view->setTextIsName(description.textIsName);
     view->setTag(description.tag);
     view->setHidden(description.hidden);
     if (description.background)
         view->setBackgroundColor(*description.background);
+    // A name (a song's title) stands as it is in every language; any other text is the
+    // catalogues' to translate.
+    auto text = description.textIsName ? LocalizedText::name(description.text)
+                                       : LocalizedText::marked(description.text);
     if (auto label = std::dynamic_pointer_cast<UILabel>(view)) {
-        label->setText(description.text);
+        label->setText(text);
         if (description.fontSize > 0)
             label->setFontSize(description.fontSize);
         if (!description.alignment.empty())
             label->setAlignment(description.alignment);
     } else if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
-        button->setTitle(description.text);
+        button->setTitle(text);
+        button->setRole(description.navigate == "back" ? UIButton::Role::back
+                        : description.role == "stop"   ? UIButton::Role::stop
+                                                       : UIButton::Role::none);
         button->setImageName(description.image);
         button->setDownloadTag(description.downloadTag);
     } else if (auto image = std::dynamic_pointer_cast<UIImageView>(view)) {
         image->setImageName(description.image);
     } else if (auto field = std::dynamic_pointer_cast<UITextField>(view)) {
-        field->setPlaceholder(description.text);
+        field->setPlaceholder(text);
     }
     if (auto scroll = std::dynamic_pointer_cast<UIScrollView>(view);
         scroll && description.contentSize)

@@ -36,6 +36,7 @@ struct ViewDescription {
     std::string outlet;
     std::string action;
     std::string navigate;  // a screen identifier, or "back"
+    std::string role;      // what the platform's own controls may press it for (UIButton::Role)
     std::vector<ViewDescription> subviews;
 };
 

@@ -5,10 +5,19 @@
 #include "platform/foundation/NSOperationQueue.h"
 #include "platform/ui/UIView.h"
 
-std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title,
+void UIAlertController::setTexts(const std::optional<LocalizedText>& title,
+                                 const std::optional<LocalizedText>& message) {
+    title_ = title;
+    message_ = message;
+    englishTitle_ = title ? std::optional(title->english()) : std::nullopt;
+    englishMessage_ = message ? std::optional(message->english()) : std::nullopt;
+}
+
+std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(LocalizedText title,
                                                               UIAlertActionStyle style,
                                                               Handler handler) {
-    return std::shared_ptr<UIAlertAction>(new UIAlertAction(title, style, std::move(handler)));
+    return std::shared_ptr<UIAlertAction>(
+        new UIAlertAction(std::move(title), style, std::move(handler)));
 }
 
 void UIAlertController::addAction(const std::shared_ptr<UIAlertAction>& action) {

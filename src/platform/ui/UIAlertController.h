@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/LocalizedText.h"
 #include "platform/ui/UIViewController.h"
 
 class UITextField;
@@ -20,19 +21,25 @@ class UIAlertAction : public NSObject {
 public:
     using Handler = std::function<void(UIAlertAction& action)>;
 
-    static std::shared_ptr<UIAlertAction> actionWithTitle(const std::string& title,
+    static std::shared_ptr<UIAlertAction> actionWithTitle(LocalizedText title,
                                                           UIAlertActionStyle style,
                                                           Handler handler);
 
-    const std::string& title() const { return title_; }
+    // The title in English, and as a backend shows it.
+    const std::string& title() const { return english_; }
+    const LocalizedText& shownTitle() const { return title_; }
     UIAlertActionStyle style() const { return style_; }
 
 private:
     friend class UIAlertController;
-    UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler)
-        : title_(std::move(title)), style_(style), handler_(std::move(handler)) {}
+    UIAlertAction(LocalizedText title, UIAlertActionStyle style, Handler handler)
+        : title_(std::move(title)),
+          english_(title_.english()),
+          style_(style),
+          handler_(std::move(handler)) {}
 
-    std::string title_;
+    LocalizedText title_;
+    std::string english_;
     UIAlertActionStyle style_;
     Handler handler_;
 };
@@ -40,7 +47,7 @@ private:
 class UIAlertController : public UIViewController {
 public:
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(
-        const std::optional<std::string>& title, const std::optional<std::string>& message,
+        const std::optional<LocalizedText>& title, const std::optional<LocalizedText>& message,
         UIAlertControllerStyle preferredStyle) {
         return make<UIAlertController>(title, message, preferredStyle);
     }
@@ -53,8 +60,11 @@ public:
     std::string className() const override { return "UIAlertController"; }
     bool coversPresenter() const override { return false; }
 
-    const std::optional<std::string>& title() const { return title_; }
-    const std::optional<std::string>& message() const { return message_; }
+    // Title and message in English, and as a backend shows them.
+    const std::optional<std::string>& title() const { return englishTitle_; }
+    const std::optional<std::string>& message() const { return englishMessage_; }
+    const std::optional<LocalizedText>& shownTitle() const { return title_; }
+    const std::optional<LocalizedText>& shownMessage() const { return message_; }
     UIAlertControllerStyle preferredStyle() const { return style_; }
 
     void addAction(const std::shared_ptr<UIAlertAction>& action);
@@ -73,19 +83,23 @@ public:
 protected:
     // Sent to a subclass, the factory makes an object of that subclass.
     template <typename Alert>
-    static std::shared_ptr<Alert> make(const std::optional<std::string>& title,
-                                       const std::optional<std::string>& message,
+    static std::shared_ptr<Alert> make(const std::optional<LocalizedText>& title,
+                                       const std::optional<LocalizedText>& message,
                                        UIAlertControllerStyle style) {
         auto alert = std::make_shared<Alert>(std::nullopt, nullptr);
-        alert->title_ = title;
-        alert->message_ = message;
+        alert->setTexts(title, message);
         alert->style_ = style;
         return alert;
     }
 
 private:
-    std::optional<std::string> title_;
-    std::optional<std::string> message_;
+    void setTexts(const std::optional<LocalizedText>& title,
+                  const std::optional<LocalizedText>& message);
+
+    std::optional<LocalizedText> title_;
+    std::optional<LocalizedText> message_;
+    std::optional<std::string> englishTitle_;
+    std::optional<std::string> englishMessage_;
     UIAlertControllerStyle style_ = UIAlertControllerStyle::alert;
     std::vector<std::shared_ptr<UIAlertAction>> actions_;
     std::vector<std::shared_ptr<UITextField>> textFields_;

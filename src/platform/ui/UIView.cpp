@@ -46,8 +46,9 @@ std::shared_ptr<UIView> UIView::viewWithIdentifier(const std::string& identifier
     return nullptr;
 }
 
-void UILabel::setText(const std::string& text) {
-    text_ = text;
+void UILabel::setText(LocalizedText text) {
+    text_ = std::move(text);
+    english_ = text_.english();
     changed();
 }
 
@@ -60,11 +61,27 @@ void UIControl::addHandler(std::function<void(UIView&)> handler) {
     actions_.push_back({{}, false, nullptr, std::move(handler)});
 }
 
+namespace {
+
+const UIControl* gSending = nullptr;
+
+}  // namespace
+
+const UIControl* UIControl::sending() {
+    return gSending;
+}
+
 void UIControl::sendActions() {
     if (!enabled_)
         return;
     auto self = sharedFrom(this);
     auto actions = actions_;
+    // Restored however the actions end: a control's action may tap another.
+    struct Sending {
+        const UIControl* before = gSending;
+        explicit Sending(const UIControl* now) { gSending = now; }
+        ~Sending() { gSending = before; }
+    } sending(this);
     for (auto& action : actions) {
         if (!action.hasTarget) {
             action.handler(*this);
@@ -79,8 +96,9 @@ void UIControl::setEnabled(bool enabled) {
     changed();
 }
 
-void UIButton::setTitle(const std::string& title) {
-    title_ = title;
+void UIButton::setTitle(LocalizedText title) {
+    title_ = std::move(title);
+    english_ = title_.english();
     changed();
 }
 
@@ -101,8 +119,9 @@ void UITextField::setText(const std::string& text) {
     changed();
 }
 
-void UITextField::setPlaceholder(const std::string& placeholder) {
-    placeholder_ = placeholder;
+void UITextField::setPlaceholder(LocalizedText placeholder) {
+    placeholder_ = std::move(placeholder);
+    english_ = placeholder_.english();
     changed();
 }
 

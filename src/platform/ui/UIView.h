@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/LocalizedText.h"
 #include "platform/foundation/NSObject.h"
 #include "platform/layers/CALayer.h"
 #include "platform/layers/CoreGraphics.h"
@@ -38,9 +39,6 @@ public:
     void setTag(long long tag) { tag_ = tag; }
     const std::string& identifier() const { return identifier_; }
     void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
-    // A text that is a name, a song's title say, is shown as it stands in every language.
-    bool textIsName() const { return textIsName_; }
-    void setTextIsName(bool name) { textIsName_ = name; }
     // Background grey level and alpha; alpha 0 is clear.
     const CGColor& backgroundColor() const { return background_; }
     void setBackgroundColor(CGColor color);
@@ -69,7 +67,6 @@ private:
     bool hidden_ = false;
     long long tag_ = 0;
     std::string identifier_;
-    bool textIsName_ = false;
     CGColor background_{1.0, 0.0};
     std::shared_ptr<CALayer> layer_;
     std::vector<std::shared_ptr<UIView>> subviews_;
@@ -80,8 +77,11 @@ private:
 class UILabel : public UIView {
 public:
     std::string className() const override { return "UILabel"; }
-    const std::string& text() const { return text_; }
-    void setText(const std::string& text);
+    // The text in English, as the story wrote it.
+    const std::string& text() const { return english_; }
+    // The text as a backend shows it: its format and arguments.
+    const LocalizedText& shownText() const { return text_; }
+    void setText(LocalizedText text);
     double fontSize() const { return fontSize_; }
     void setFontSize(double size) { fontSize_ = size; }
     // "left", "center" or "right".
@@ -89,7 +89,8 @@ public:
     void setAlignment(std::string alignment) { alignment_ = std::move(alignment); }
 
 private:
-    std::string text_;
+    LocalizedText text_;
+    std::string english_;
     double fontSize_ = 17;
     std::string alignment_ = "left";
 };
@@ -104,6 +105,8 @@ public:
     void addHandler(std::function<void(UIView& sender)> handler);
     // Runs every action, in the order added, as a tap does.
     void sendActions();
+    // The control whose actions are running now, on the main thread, or none.
+    static const UIControl* sending();
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
 
@@ -121,8 +124,10 @@ private:
 class UIButton : public UIControl {
 public:
     std::string className() const override { return "UIButton"; }
-    const std::string& title() const { return title_; }
-    void setTitle(const std::string& title);
+    // The title in English, as the story wrote it, and as a backend shows it.
+    const std::string& title() const { return english_; }
+    const LocalizedText& shownTitle() const { return title_; }
+    void setTitle(LocalizedText title);
     // A picture drawn with the title as its caption: a path in the interface folder or the
     // application's bundle, or empty.
     const std::string& imageName() const { return imageName_; }
@@ -134,12 +139,20 @@ public:
     // Marks what the button started while it lasts (the song playing), apart from the focus.
     bool isSelected() const { return selected_; }
     void setSelected(bool selected);
+    // What a backend's own controls may press the button for, as the interface description
+    // says: back (its navigation goes back; Escape presses it), stop (it stops what plays; the
+    // desktop's Stop and Pause press it).
+    enum class Role { none, back, stop };
+    Role role() const { return role_; }
+    void setRole(Role role) { role_ = role; }
 
 private:
-    std::string title_;
+    LocalizedText title_;
+    std::string english_;
     std::string imageName_;
     std::string downloadTag_;
     bool selected_ = false;
+    Role role_ = Role::none;
 };
 
 class UIProgressView : public UIView {
@@ -168,12 +181,14 @@ public:
     // Empty, never absent, when nothing was typed.
     const std::string& text() const { return text_; }
     void setText(const std::string& text);
-    const std::string& placeholder() const { return placeholder_; }
-    void setPlaceholder(const std::string& placeholder);
+    const std::string& placeholder() const { return english_; }
+    const LocalizedText& shownPlaceholder() const { return placeholder_; }
+    void setPlaceholder(LocalizedText placeholder);
 
 private:
     std::string text_;
-    std::string placeholder_;
+    LocalizedText placeholder_;
+    std::string english_;
 };
 
 class UIScrollView : public UIView {

@@ -53,7 +53,7 @@ void OnDemandContentViewController::handleDownloadError(const std::shared_ptr<NS
     presentViewController(alert, true, nullptr);
 }
 
-void OnDemandContentViewController::showBusyAlert(const std::string& message) {
+void OnDemandContentViewController::showBusyAlert(const LocalizedText& message) {
     auto alert = UIAlertController::alertControllerWithTitle(
         NSLocalizedString("We won't be long!"), message, UIAlertControllerStyle::alert);
     alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("OK"),
@@ -62,7 +62,7 @@ void OnDemandContentViewController::showBusyAlert(const std::string& message) {
 }
 
 std::string OnDemandContentViewController::pathOfDownloadedResource(
-    const std::string& name, const std::string& extension, const std::string& busyMessage) {
+    const std::string& name, const std::string& extension, const LocalizedText& busyMessage) {
     if (auto path = request->bundle()->pathForResource(name, extension))
         return *path;
     showBusyAlert(busyMessage);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/LocalizedText.h"
 #include "platform/ui/UIViewController.h"
 #include "story/content/AppError.h"
 
@@ -30,8 +31,8 @@ public:
 
 protected:
     // The busy alert, "We won't be long!" with the screen's message and one "OK".
-    void showBusyAlert(const std::string& message);
+    void showBusyAlert(const LocalizedText& message);
     // The request's file `name`.`extension`, or the busy alert and AppError.
     std::string pathOfDownloadedResource(const std::string& name, const std::string& extension,
-                                         const std::string& busyMessage);
+                                         const LocalizedText& busyMessage);
 };

@@ -10,8 +10,9 @@
 std::shared_ptr<ParentalGate> presentParentalGate(UIViewController& screen) {
     auto gate = std::make_shared<ParentalGate>();
     gate->pickQuestion();
+    // The question is one of the gate's marked texts; the message is empty, not absent.
     auto prompt = UIAlertControllerParentalGate::alertControllerWithTitle(
-        gate->pgQuestion, std::string(), UIAlertControllerStyle::alert);
+        LocalizedText::marked(gate->pgQuestion), LocalizedText(), UIAlertControllerStyle::alert);
     prompt->tag = gate->pgTag;
 
     // The prompt owns its actions and its field, and the screen owns the

@@ -14,7 +14,7 @@ public:
     static constexpr const char* kClassName = "UIAlertControllerParentalGate";
 
     static std::shared_ptr<UIAlertControllerParentalGate> alertControllerWithTitle(
-        const std::optional<std::string>& title, const std::optional<std::string>& message,
+        const std::optional<LocalizedText>& title, const std::optional<LocalizedText>& message,
         UIAlertControllerStyle preferredStyle) {
         return make<UIAlertControllerParentalGate>(title, message, preferredStyle);
     }

@@ -1,6 +1,7 @@
 #include "story/music/MusicViewController.h"
 
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/LocalizedText.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSLocalizedString.h"
@@ -23,7 +24,7 @@ void setHidden(const std::weak_ptr<View>& outlet, bool hidden) {
         view->setHidden(hidden);
 }
 
-void setText(const std::weak_ptr<UILabel>& outlet, const std::string& text) {
+void setText(const std::weak_ptr<UILabel>& outlet, const LocalizedText& text) {
     if (auto label = outlet.lock())
         label->setText(text);
 }
@@ -116,8 +117,8 @@ void MusicViewController::startPlayer(const std::shared_ptr<NSURL>& url) {
         });
     setHidden(stopButton, false);
     setHidden(trackTitleLabel, false);
-    setText(trackTitleLabel,
-            localizedFormat(NSLocalizedString("Now playing: %1"), {audioName.value_or("")}));
+    setText(trackTitleLabel, localizedFormat(NSLocalizedString("Now playing: %1"),
+                                             {LocalizedText::name(audioName.value_or(""))}));
     setHidden(trackPositionLabel, false);
     // Only the newest timer may write the position: an older one would keep
     // the screen busy for a player that is already gone.
@@ -127,14 +128,14 @@ void MusicViewController::startPlayer(const std::shared_ptr<NSURL>& url) {
 }
 
 void MusicViewController::updateTime() {
-    setText(trackPositionLabel, trackPositionText(audioPlayer->currentTime()));
+    setText(trackPositionLabel, LocalizedText::name(trackPositionText(audioPlayer->currentTime())));
 }
 
 void MusicViewController::stopMusic(NSObject&) {
     audioPlayer->stop();
     audioPlayer->setCurrentTime(0.0);
     isPlaying = false;
-    setText(trackTitleLabel, "");
+    setText(trackTitleLabel, LocalizedText());
     setHidden(trackPositionLabel, true);
     setHidden(stopButton, true);
     markPlayingTile(nullptr);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/foundation/LocalizedText.h"
 #include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSLocalizedString.h"
 #include "platform/resources/PackLibrary.h"
@@ -21,25 +22,6 @@ PacksViewController::PacksViewController(NSCoder& coder, std::shared_ptr<PackLib
 PacksViewController::~PacksViewController() {
     if (observer_ != 0)
         packs_->removeObserver(observer_);
-}
-
-std::string PacksViewController::describeBytes(std::uint64_t bytes) {
-    static constexpr const char* kUnits[] = {NSLocalizedString("bytes"), NSLocalizedString("kB"),
-                                             NSLocalizedString("MB"), NSLocalizedString("GB"),
-                                             NSLocalizedString("TB")};
-    double value = static_cast<double>(bytes);
-    std::size_t unit = 0;
-    while (value >= 1000.0 && unit + 1 < std::size(kUnits)) {
-        value /= 1000.0;
-        ++unit;
-    }
-    char text[32];
-    if (unit == 0)
-        std::snprintf(text, sizeof text, "%llu %s", static_cast<unsigned long long>(bytes),
-                      kUnits[0]);
-    else
-        std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-    return text;
 }
 
 void PacksViewController::viewDidLoad() {
@@ -89,10 +71,11 @@ void PacksViewController::showLanguageSetting() {
     if (!button)
         return;
     auto chosen = NSLocale::chosenLanguage();
+    // A language is named in its own words, whatever the window speaks.
     button->setTitle(
         localizedFormat(NSLocalizedString("Language: %1"),
-                        {chosen.empty() ? std::string(NSLocalizedString("as the desktop"))
-                                        : NSLocale::nativeName(chosen)}));
+                        {chosen.empty() ? LocalizedText(NSLocalizedString("as the desktop"))
+                                        : LocalizedText::name(NSLocale::nativeName(chosen))}));
 }
 
 void PacksViewController::showCaptionsSetting() {
@@ -114,7 +97,9 @@ void PacksViewController::findRows() {
         auto button = std::dynamic_pointer_cast<UIButton>(current);
         if (!button || button->downloadTag().empty())
             continue;
-        Row row{button->downloadTag(), button, {}, {}, {}, button->downloadTag(), button->title()};
+        Row row{
+            button->downloadTag(), button, {}, {}, {}, LocalizedText::name(button->downloadTag()),
+            button->shownTitle()};
         row.state = std::dynamic_pointer_cast<UILabel>(
             root->viewWithTag(button->tag() + kStateLabelOffset));
         row.edition = std::dynamic_pointer_cast<UILabel>(
@@ -123,7 +108,7 @@ void PacksViewController::findRows() {
             root->viewWithTag(button->tag() + kUpdateButtonOffset));
         if (auto contents = std::dynamic_pointer_cast<UILabel>(
                 root->viewWithTag(button->tag() + kContentsLabelOffset)))
-            row.contents = contents->text();
+            row.contents = contents->shownText();
         rows_.push_back(std::move(row));
     }
 }
@@ -141,13 +126,14 @@ void PacksViewController::show(const PackStatus& status) {
 void PacksViewController::showFreeSpace() {
     if (auto label = freeSpaceLabel.lock()) {
         auto space = packs_->availableSpace();
-        label->setText(localizedFormat(
-            NSLocalizedString("Free space on this disk: %1"),
-            {space ? describeBytes(*space) : std::string(NSLocalizedString("unknown"))}));
+        label->setText(
+            localizedFormat(NSLocalizedString("Free space on this disk: %1"),
+                            {space ? LocalizedText::Argument(LocalizedText::ByteCount{*space})
+                                   : NSLocalizedString("unknown")}));
     }
 }
 
-std::string PacksViewController::stateText(const PackStatus& status) {
+LocalizedText PacksViewController::stateText(const PackStatus& status) {
     switch (status.state) {
         case PackStatus::State::installed:
             if (status.checkingFiles)
@@ -155,29 +141,31 @@ std::string PacksViewController::stateText(const PackStatus& status) {
             return localizedFormat(
                 status.filesChecked ? NSLocalizedString("On this machine: %1, every file checked")
                                     : NSLocalizedString("On this machine: %1"),
-                {describeBytes(status.bytesOnDisk)});
+                {LocalizedText::ByteCount{status.bytesOnDisk}});
         case PackStatus::State::downloading:
             return localizedFormat(NSLocalizedString("Downloading: %1%"),
-                                   {std::to_string(int(status.fraction * 100))});
+                                   {int(status.fraction * 100)});
         case PackStatus::State::failed:
-            return localizedFormat(NSLocalizedString("Could not download: %1"), {status.reason});
+            return localizedFormat(NSLocalizedString("Could not download: %1"),
+                                   {LocalizedText::name(status.reason)});
         case PackStatus::State::damaged: {
             std::string names;
             for (const auto& name : status.damaged)
                 names += (names.empty() ? "" : ", ") + name;
-            return localizedFormat(NSLocalizedString("Damaged, to download again: %1"), {names});
+            return localizedFormat(NSLocalizedString("Damaged, to download again: %1"),
+                                   {LocalizedText::name(names)});
         }
         default:
             return NSLocalizedString("Not downloaded");
     }
 }
 
-std::string PacksViewController::editionText(const PackStatus& status) {
+LocalizedText PacksViewController::editionText(const PackStatus& status) {
     if (status.state != PackStatus::State::installed || status.edition == 0)
         return {};
     using Update = PackStatus::Update::State;
     const auto& update = status.update;
-    const std::string edition = std::to_string(status.edition);
+    const LocalizedText::Argument edition(status.edition);
     switch (update.state) {
         case Update::checking:
             return localizedFormat(NSLocalizedString("Edition %1: looking for a newer one…"),
@@ -186,12 +174,13 @@ std::string PacksViewController::editionText(const PackStatus& status) {
             return localizedFormat(NSLocalizedString("Edition %1, up to date"), {edition});
         case Update::available:
             return localizedFormat(NSLocalizedString("Edition %1 is available: %2 to download"),
-                                   {std::to_string(update.edition), describeBytes(update.bytes)});
+                                   {update.edition, LocalizedText::ByteCount{update.bytes}});
         case Update::updating:
             return localizedFormat(NSLocalizedString("Updating: %1%"),
-                                   {std::to_string(int(update.fraction * 100))});
+                                   {int(update.fraction * 100)});
         case Update::failed:
-            return localizedFormat(NSLocalizedString("Could not update: %1"), {update.reason});
+            return localizedFormat(NSLocalizedString("Could not update: %1"),
+                                   {LocalizedText::name(update.reason)});
         default:
             return localizedFormat(NSLocalizedString("Edition %1"), {edition});
     }
@@ -279,7 +268,7 @@ void PacksViewController::confirmRemoval(const Row& row, std::uint64_t bytes) {
     auto alert = UIAlertController::alertControllerWithTitle(
         NSLocalizedString("Remove from this machine?"),
         localizedFormat(NSLocalizedString("%1: this frees %2. They can be downloaded again later."),
-                        {row.contents, describeBytes(bytes)}),
+                        {row.contents, LocalizedText::ByteCount{bytes}}),
         UIAlertControllerStyle::alert);
     alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("Cancel"),
                                                     UIAlertActionStyle::cancel, nullptr));
@@ -297,10 +286,10 @@ void PacksViewController::remove(const Row& row) {
     if (auto refused = packs_->remove(row.tag))
         tell(NSLocalizedString("Not removed"),
              localizedFormat(NSLocalizedString("%1 stayed on this machine: %2."),
-                             {row.contents, *refused}));
+                             {row.contents, LocalizedText::name(*refused)}));
 }
 
-void PacksViewController::tell(const std::string& title, const std::string& message) {
+void PacksViewController::tell(const LocalizedText& title, const LocalizedText& message) {
     auto alert =
         UIAlertController::alertControllerWithTitle(title, message, UIAlertControllerStyle::alert);
     alert->addAction(UIAlertAction::actionWithTitle(NSLocalizedString("OK"),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/LocalizedText.h"
 #include "platform/ui/UIViewController.h"
 
 class PackLibrary;
@@ -60,8 +61,6 @@ public:
 
     // Its screens show `packs`, which must outlive them.
     static void registerClass(std::weak_ptr<PackLibrary> packs);
-    // "15.2 MB": sizes as a parent reads them.
-    static std::string describeBytes(std::uint64_t bytes);
 
     std::weak_ptr<UILabel> freeSpaceLabel;
     std::weak_ptr<UIButton> captionsButton;
@@ -75,8 +74,8 @@ private:
         std::weak_ptr<UILabel> state;
         std::weak_ptr<UILabel> edition;
         std::weak_ptr<UIButton> update;
-        std::string contents;
-        std::string noun;
+        LocalizedText contents;
+        LocalizedText noun;
     };
     void findRows();
     void show(const PackStatus& status);
@@ -85,11 +84,11 @@ private:
     void showCaptionsSetting();
     void showLanguageSetting();
     void showAutomaticUpdatesSetting();
-    static std::string stateText(const PackStatus& status);
-    static std::string editionText(const PackStatus& status);
+    static LocalizedText stateText(const PackStatus& status);
+    static LocalizedText editionText(const PackStatus& status);
     void confirmRemoval(const Row& row, std::uint64_t bytes);
     void remove(const Row& row);
-    void tell(const std::string& title, const std::string& message);
+    void tell(const LocalizedText& title, const LocalizedText& message);
 
     std::shared_ptr<PackLibrary> packs_;
     std::vector<Row> rows_;

@@ -6,13 +6,16 @@
 
 #include "QtFixture.h"
 #include "backends/qt/QtAlertDialog.h"
+#include "backends/qt/QtCutOffTexts.h"
 #include "backends/qt/QtLanguage.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtTexts.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "platform/foundation/DebugLog.h"
+#include "platform/foundation/LocalizedText.h"
 #include "platform/foundation/NSError.h"
+#include "platform/foundation/NSLocalizedString.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/media/PlayingMedia.h"
 #include "story/gate/ParentalGate.h"
@@ -51,12 +54,16 @@ protected:
         // Words without the mark; the captions symbol and the captions are the media's.
         static const QRegularExpression unmarked("^(?!CC)(?!.*\\[.*\\])(?=.*\\p{L})");
         spin(50);
-        for (const std::string& text : cutOffTexts(window()))
+        for (const std::string& text : qttexts::cutOffTexts(window()))
             ADD_FAILURE() << where << ": " << text << " is cut off";
         for (QWidget* widget : window().findChildren<QWidget*>()) {
             auto* peer = QtViewPeer::peerOf(widget);
-            if (GetParam() != std::string("pseudo") || !widget->isVisible() ||
-                (peer && peer->view()->textIsName()) || widget->objectName() == "caption")
+            auto* label = peer ? dynamic_cast<const UILabel*>(peer->view().get()) : nullptr;
+            auto* button = peer ? dynamic_cast<const UIButton*>(peer->view().get()) : nullptr;
+            bool name =
+                (label && label->shownText().isName()) || (button && button->shownTitle().isName());
+            if (GetParam() != std::string("pseudo") || !widget->isVisible() || name ||
+                widget->objectName() == "caption")
                 continue;
             // What a reader sees and a screen reader says: a label's or a button's text, an
             // alert's title, a field's placeholder, and every name and description.
@@ -86,29 +93,45 @@ protected:
 
 }  // namespace
 
-// A catalogue's text, a composed text translated around a name that stays and a size written the
-// language's way, and English for whatever no catalogue has, a language with none included.
+// A catalogue's text; composed texts around a name that stays, a number and a size written the
+// language's way, and a nested text translated in turn; English for whatever no catalogue has,
+// a language with none included. The English rendering is the story's, whatever is spoken.
 TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
+    using Bytes = LocalizedText::ByteCount;
+    const LocalizedText song = localizedFormat("Now playing: %1",
+                                               {LocalizedText::name("Mend the Sky")}),
+                        size = localizedFormat("On this machine: %1", {Bytes{1500000}}),
+                        small = localizedFormat("On this machine: %1", {Bytes{800}}),
+                        percent = localizedFormat("Downloading: %1%", {42}),
+                        nested = localizedFormat(
+                            "%1: this frees %2. They can be downloaded again later.",
+                            {LocalizedText::marked("The seven songs"), Bytes{1500000}});
     const struct {
         const char* language;
-        const char* english;
+        LocalizedText text;
+        std::string english;
         QString shown;
     } rows[] = {
-        {"de", "Story Chapters", "Die Kapitel"},
-        {"de", "Now playing: Mend the Sky", "Es läuft: Mend the Sky"},
-        {"de", "On this machine: 1.5 MB", "Auf diesem Gerät: 1,5 MB"},
-        {"de", "Downloading: 42%", "Wird geladen: 42 %"},
+        {"de", "Story Chapters", "Story Chapters", "Die Kapitel"},
+        {"de", song, "Now playing: Mend the Sky", "Es läuft: Mend the Sky"},
+        {"de", size, "On this machine: 1.5 MB", "Auf diesem Gerät: 1,5 MB"},
+        {"de", percent, "Downloading: 42%", "Wird geladen: 42 %"},
+        {"de", nested, "The seven songs: this frees 1.5 MB. They can be downloaded again later.",
+         "Die sieben Lieder: Das gibt 1,5 MB frei. Sie können später wieder heruntergeladen "
+         "werden."},
         {"de", "A text added since the catalogue was made",
-         "A text added since the catalogue was made"},
-        {"fr", "On this machine: 800 bytes", "Sur cet appareil\u00a0: 800 octets"},
-        {"ar", "Cancel", "إلغاء"},
-        {"xx", "Story Chapters", "Story Chapters"},
-        {"en", "On this machine: 1.5 MB", "On this machine: 1.5 MB"},
+         "A text added since the catalogue was made", "A text added since the catalogue was made"},
+        {"fr", small, "On this machine: 800 bytes", "Sur cet appareil\u00a0: 800 octets"},
+        {"ar", "Cancel", "Cancel", "إلغاء"},
+        {"ar", percent, "Downloading: 42%", "جارٍ التنزيل: ٤٢%"},
+        {"xx", "Story Chapters", "Story Chapters", "Story Chapters"},
+        {"en", size, "On this machine: 1.5 MB", "On this machine: 1.5 MB"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.language) + ": " + row.english);
         backend->language().use(row.language);
-        EXPECT_EQ(qttexts::shown(row.english), row.shown);
+        EXPECT_EQ(row.text.english(), row.english);
+        EXPECT_EQ(qttexts::shown(row.text), row.shown);
     }
 }
 
