@@ -80,13 +80,6 @@ void QtKeyButton::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-QString focusRingStyle(int width) {
-    return QString(
-               "QPushButton { outline: none; }"
-               "QPushButton[showsFocus=\"true\"] { border: %1px solid #4fb3ff; }")
-        .arg(width);
-}
-
 void orderTabsByReading(QWidget& screen) {
     auto buttons = buttonsInReadingOrder(screen);
     for (std::size_t i = 1; i < buttons.size(); ++i)

@@ -25,9 +25,6 @@ private:
     static constexpr const char* kShowsFocus = "showsFocus";
 };
 
-// The style sheet rule of the focus ring, `width` pixels wide, for QtKeyButtons.
-QString focusRingStyle(int width);
-
 // Chains the focusable buttons below `screen` in reading order: by rows from
 // the top, left to right within a row.
 void orderTabsByReading(QWidget& screen);

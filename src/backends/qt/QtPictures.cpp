@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 
+#include "backends/qt/QtTheme.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSBundle.h"
 
@@ -139,7 +140,7 @@ void drawCaption(QPainter& painter, const QRect& box, const QString& title, doub
     Caption caption = captionIn(box, title, scale, painter.font());
     painter.fillRect(caption.band, QColor(20, 24, 32, 205));
     painter.setFont(caption.font);
-    painter.setPen(QColor(0xf5, 0xf1, 0xe8));
+    painter.setPen(qttheme::textOn(0));
     painter.drawText(caption.room, Qt::AlignCenter | Qt::TextWordWrap, title);
 }
 
@@ -152,7 +153,7 @@ QString path(const std::string& name) {
 }
 
 QColor playingMarkColour() {
-    return QColor(0xf6, 0xc9, 0x45);
+    return qttheme::buttonColour();
 }
 
 void drawPlayingMark(QPainter& painter, const QRect& box, double scale) {

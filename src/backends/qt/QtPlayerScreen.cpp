@@ -16,6 +16,7 @@
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtStage.h"
 #include "backends/qt/QtTexts.h"
+#include "backends/qt/QtTheme.h"
 #include "backends/qt/QtVideoOutput.h"
 #include "backends/qt/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
@@ -206,27 +207,12 @@ void QtPlayerScreen::placeCaption() {
 
 void QtPlayerScreen::resizeEvent(QResizeEvent*) {
     double s = width() / QtStage::kWidth;
-    auto px = [s](double points) { return std::max(1, int(std::lround(points * s))); };
-    setStyleSheet(
-        QString("QWidget#playerBar { background: rgba(0, 0, 0, 150); }"
-                "QPushButton { background: #f6c945; color: #1f2633; border: %1px solid "
-                "#b8860b; border-radius: %2px; font-weight: bold; font-size: %3px; }"
-                "QPushButton:pressed { background: #e0a800; }"
-                "QLabel { color: white; font-size: %3px; }"
-                "QSlider::groove:horizontal { height: %4px; background: #5b6270; "
-                "border-radius: %5px; }"
-                "QSlider::sub-page:horizontal { background: #4fb3ff; border-radius: %5px; }"
-                "QSlider::handle:horizontal { background: white; width: %6px; "
-                "margin: -%7px 0; border-radius: %8px; }" +
-                focusRingStyle(px(5)))
-            .arg(px(2))
-            .arg(px(12))
-            .arg(px(24))
-            .arg(px(10))
-            .arg(px(5))
-            .arg(px(36))
-            .arg(px(13))
-            .arg(px(18)));
+    auto px = [s](double points) { return qttheme::pixels(points, s); };
+    // Made once per scale, not at each resize.
+    if (s != styledScale_) {
+        styledScale_ = s;
+        setStyleSheet(qttheme::playerStyle(s));
+    }
     int barHeight = px(96);
     video_->setGeometry(rect());
     topBar_->setGeometry(0, 0, width(), barHeight);

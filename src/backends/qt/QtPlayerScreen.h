@@ -56,4 +56,5 @@ private:
     QTimer* captionTimer_;
     // The picture the caption was last placed over: a first frame or a resize moves it.
     QRect captionPicture_;
+    double styledScale_ = 0;  // the scale the style sheet was made for
 };

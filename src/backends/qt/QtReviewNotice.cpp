@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "backends/qt/QtKeyboard.h"
+#include "backends/qt/QtTheme.h"
 
 QtReviewNotice::QtReviewNotice(QWidget* stage) : QFrame(stage) {
     setObjectName("reviewNotice");
@@ -22,17 +23,8 @@ QtReviewNotice::QtReviewNotice(QWidget* stage) : QFrame(stage) {
 }
 
 void QtReviewNotice::layoutOnStage(double scale) {
-    auto px = [scale](double points) { return std::max(1, int(std::lround(points * scale))); };
-    setStyleSheet(QString("QFrame#reviewNotice { background: #fbfaf7; border: %1px solid #b8860b; "
-                          "border-radius: %2px; }"
-                          "QLabel { color: #1f2633; font-size: %3px; }"
-                          "QPushButton { background: transparent; border: none; color: #1f2633; "
-                          "font-size: %4px; font-weight: bold; }")
-                      .arg(px(2))
-                      .arg(px(14))
-                      .arg(px(20))
-                      .arg(px(30)) +
-                  focusRingStyle(px(3)));
+    auto px = [scale](double points) { return qttheme::pixels(points, scale); };
+    setStyleSheet(qttheme::noticeStyle(scale));
     QSize size(px(420), px(64));
     QWidget* stage = parentWidget();
     setGeometry((stage->width() - size.width()) / 2, stage->height() - size.height() - px(16),

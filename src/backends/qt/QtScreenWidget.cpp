@@ -2,8 +2,8 @@
 
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtStage.h"
+#include "backends/qt/QtViewFactory.h"
 #include "backends/qt/QtViewPeer.h"
-#include "backends/qt/QtViewWidgets.h"
 
 QtScreenWidget::QtScreenWidget(const std::shared_ptr<UIView>& rootView, QWidget* parent)
     : QWidget(parent) {

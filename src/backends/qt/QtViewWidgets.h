@@ -12,10 +12,6 @@
 #include "backends/qt/QtViewPeer.h"
 
 class UILyricsView;
-struct ViewDescription;
-
-// Makes the widget of a view and of every view below it, each following its view.
-QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent);
 
 class QtPlainView : public QWidget, public QtViewPeer {
 public:
@@ -42,8 +38,6 @@ public:
     // Whether the picture carries the download mark: its pack is not installed yet.
     bool awaitsDownload() const { return awaitsDownload_; }
     void setAwaitsDownload(bool awaits);
-    // The border a picture stays inside: the focus ring is the border drawn wider.
-    static int borderPixels(bool focused, double scale);
     // Whether the title shows whole: in the button, or in the caption over its picture.
     bool titleFits() const;
 
@@ -93,13 +87,3 @@ protected:
     void syncContent() override;
     void paintEvent(QPaintEvent* event) override;
 };
-
-// The visible texts below `root` that show cut off, each after its widget's class
-// (QLabel "..."): a label's, a button's or a picture's caption that does not fit in the font it
-// is drawn with. A longer language may need more room than a screen gives it.
-std::vector<std::string> cutOffTexts(const QWidget& root);
-
-// Decodes the pictures of a screen description into the picture cache, and loads the fonts of
-// its button titles, at the sizes its widgets ask for at `scale` (unfocused), so that the
-// screen is built and painted without waiting for either.
-void prepareScreen(const ViewDescription& view, const QFont& font, double scale, qreal ratio);

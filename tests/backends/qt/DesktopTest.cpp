@@ -14,6 +14,7 @@
 #include "QtFixture.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtPlayerScreen.h"
+#include "backends/qt/QtTheme.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "backends/qt/QtWindowState.h"
@@ -91,6 +92,7 @@ protected:
     void configure(QtBackendOptions& options) override {
         options.desktopServices = true;
         options.busAddress = bus.address.toStdString();
+        options.translationsDirectory = LARKSPIRE_TRANSLATIONS_DIR;
     }
     void SetUp() override {
         QtFixture::SetUp();
@@ -255,6 +257,23 @@ TEST_F(DesktopTest, PlayerctlAndTheMediaKeysActThroughTheScreensOwnButtons) {
     takeSteps(true);
 }
 
+// The desktop names what plays as the tile that started it does, in the window's language.
+TEST_F(DesktopTest, WhatPlaysIsNamedByItsTileInTheWindowsLanguage) {
+    for (const auto& [language, chapter] : {std::pair{"en", "Chapter 13"}, {"de", "Kapitel 13"}}) {
+        backend->language().use(language);
+        for (const auto& [screen, tile, named] :
+             {std::tuple{"chapters", "chapter13", std::string(chapter) + ", LKSChapter13.jpg"},
+              {"music", "Mend the Sky", "Mend the Sky, song-mend-the-sky.svg"}}) {
+            act(screen);
+            button(tile)->click();
+            waitUntil([&] { return metadata() == named; }, 5000);
+            EXPECT_EQ(metadata(), named) << language;
+            window().playerScreen() ? window().playerScreen()->doneButton()->click()
+                                    : button("stop")->click();
+        }
+    }
+}
+
 TEST_F(NoSessionBusTest, TheWindowAndItsMediaKeysWorkAndNothingIsPrinted) {
     // As on a machine without a desktop.
     std::vector<std::pair<const char*, QByteArray>> saved;
@@ -281,7 +300,7 @@ TEST_F(PlayingMarkTest, ThePlayingSongsTileIsMarkedUntilItStopsEndsOrTheScreenIs
     auto marked = [this](const char* title) {
         spin(30);
         QtButton* tile = button(title);
-        QPoint band(QtButton::borderPixels(false, 1) + 3, tile->height() / 2);
+        QPoint band(qttheme::buttonBorderPixels(false, 1) + 3, tile->height() / 2);
         QColor seen(window().grab().toImage().pixel(tile->mapTo(&window(), band)));
         bool said = QAccessible::queryAccessibleInterface(tile)->text(QAccessible::Description) ==
                     "Playing now";
