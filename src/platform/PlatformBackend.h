@@ -8,6 +8,7 @@
 #include <vector>
 
 class AVPlayer;
+struct NowPlayingInfo;
 class NSURL;
 class PackLibrary;
 class UIApplication;
@@ -103,8 +104,10 @@ public:
     virtual std::string nativeLanguageName(const std::string& language) const {
         return language == "en" ? "English" : language;
     }
-    // Null with `error` set when the file is not playable audio.
+    // Null with `error` set when the file is not playable audio. `info` names it for the
+    // desktop's player controls.
     virtual std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+                                                         const NowPlayingInfo& info,
                                                          std::string& error) = 0;
 
 private:

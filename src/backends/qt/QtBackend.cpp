@@ -21,9 +21,9 @@
 #include "backends/qt/QtMprisService.h"
 #include "backends/qt/QtNowPlaying.h"
 #include "backends/qt/QtPictures.h"
+#include "backends/qt/QtScreenPreparation.h"
 #include "backends/qt/QtScreenSaverInhibitor.h"
 #include "backends/qt/QtVideoOutput.h"
-#include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "backends/qt/QtWindowState.h"
 #include "backends/qt/ReviewNoticeLimit.h"
@@ -205,10 +205,11 @@ void QtBackend::sleepForTimeInterval(double seconds) {
     auto until = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(seconds));
-    // The launch screen's hold keeps the main thread either way: the first screen's pictures
-    // and title fonts are made ready meanwhile, so that it shows as soon as the hold ends.
+    // A sleep while the launch screen shows keeps the main thread either way: the first
+    // screen's pictures and title fonts are made ready meanwhile, so that it shows as soon as
+    // the launch ends.
     auto storyboard = UIApplication::sharedApplication().storyboard();
-    if (window_ && storyboard && !firstScreenPrepared_ && seconds >= kPrepareWithin) {
+    if (window_ && storyboard && launchScreenShowing_ && !firstScreenPrepared_) {
         firstScreenPrepared_ = true;
         auto initial = storyboard->screens().find(storyboard->initialScreen());
         if (initial != storyboard->screens().end())
@@ -246,7 +247,9 @@ int QtBackend::runApplication(UIApplication& application, const std::function<bo
         options_.launchScreenShown();
     // The interface loads whatever the delegate answers: a launch that reports failure still
     // shows the first screen rather than leave the family before an empty window.
+    launchScreenShowing_ = true;
     launch();
+    launchScreenShowing_ = false;
     application.loadMainInterface();
     window.whenTopPainted([this, shown = std::move(firstScreenShown_)] {
         if (shown)
@@ -306,17 +309,19 @@ std::unique_ptr<VideoOutput> QtBackend::makeVideoOutput(AVPlayer& player) {
     auto output = std::make_unique<QtVideoOutput>(
         player, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
     const auto& url = player.currentItem()->url();
-    nowPlaying_->playsVideo(output->mediaPlayer(), url ? url->path() : std::string());
+    nowPlaying_->playsVideo(output->mediaPlayer(), url ? url->path() : std::string(),
+                            player.currentItem()->nowPlayingInfo());
     return output;
 }
 
 std::unique_ptr<AudioOutput> QtBackend::makeAudioOutput(const std::string& path,
+                                                        const NowPlayingInfo& info,
                                                         std::string& error) {
     // Qt Multimedia only finds a bad file once it has tried to play it; the probe fails at once.
     if (!probeAudioFile(path, error))
         return nullptr;
     auto output = std::make_unique<QtAudioOutput>(
         path, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
-    nowPlaying_->playsSong(output->mediaPlayer(), path);
+    nowPlaying_->playsSong(output->mediaPlayer(), path, info);
     return output;
 }

@@ -105,12 +105,10 @@ public:
         updates_.setFlag("updateAutomatically", on);
     }
     std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+                                                 const NowPlayingInfo& info,
                                                  std::string& error) override;
 
 private:
-    // A hold at least this long has time to prepare the first screen.
-    static constexpr double kPrepareWithin = 0.25;
-
     struct MainQueue;
     struct Timer {
         QTimer* qtimer;
@@ -132,6 +130,7 @@ private:
     std::weak_ptr<PackLibrary> packs_;
     std::function<void()> firstScreenShown_;
     bool reviewNoticePending_ = false;
+    bool launchScreenShowing_ = false;  // while the delegate's launch runs
     bool firstScreenPrepared_ = false;
     std::unique_ptr<QtNowPlaying> nowPlaying_;
     std::unique_ptr<QtMediaControls> controls_;

@@ -1,14 +1,16 @@
 #include "backends/qt/QtMediaControls.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
 #include <QMediaPlayer>
-#include <QRegularExpression>
 #include <QUrl>
 
+#include <QPushButton>
 #include "backends/qt/QtNowPlaying.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtPlayerScreen.h"
-#include "backends/qt/QtViewWidgets.h"
+#include "backends/qt/QtTexts.h"
+#include "backends/qt/QtViewPeer.h"
 #include "backends/qt/QtWindow.h"
 
 bool QtMediaControls::press(QAbstractButton* button) {
@@ -81,45 +83,22 @@ QAbstractButton* QtMediaControls::songStopButton() const {
     QWidget* top = window_.topStageWidget();
     if (!top || nowPlaying_.kind() != QtNowPlaying::Kind::song)
         return nullptr;
-    // The music screen's Stop, named so in its interface description; shown while a song is on.
+    // The button whose role the interface description made "stop"; shown while a song is on.
     for (auto* button : top->findChildren<QAbstractButton*>()) {
         auto* peer = QtViewPeer::peerOf(button);
-        if (peer && peer->view()->identifier() == "stop" && button->isVisibleTo(top))
-            return button;
-    }
-    return nullptr;
-}
-
-QtButton* QtMediaControls::playingTile() const {
-    QWidget* top = window_.topStageWidget();
-    if (!top || nowPlaying_.kind() != QtNowPlaying::Kind::song)
-        return nullptr;
-    for (auto* child : top->findChildren<QWidget*>()) {
-        auto* button = dynamic_cast<QtButton*>(child);
-        if (button && static_cast<const UIButton&>(*button->view()).isSelected())
+        auto* view = peer ? dynamic_cast<const UIButton*>(peer->view().get()) : nullptr;
+        if (view && view->role() == UIButton::Role::stop && button->isVisibleTo(top))
             return button;
     }
     return nullptr;
 }
 
 QString QtMediaControls::title() const {
-    if (QtButton* tile = playingTile())
-        return QString::fromStdString(static_cast<const UIButton&>(*tile->view()).title());
-    // "LKSChapter13" reads "Chapter 13", "XmasDocumentary" "Xmas Documentary".
-    QString name = QFileInfo(QString::fromStdString(nowPlaying_.path())).completeBaseName();
-    name.remove(QRegularExpression("^LKS"));
-    name.replace(QRegularExpression("([a-z])([A-Z0-9])"), "\\1 \\2");
-    return name;
+    return qttexts::shown(nowPlaying_.info().title);
 }
 
 QString QtMediaControls::artUrl() const {
-    std::string picture;
-    if (QtButton* tile = playingTile())
-        picture = static_cast<const UIButton&>(*tile->view()).imageName();
-    else if (nowPlaying_.kind() == QtNowPlaying::Kind::video)
-        picture =
-            QFileInfo(QString::fromStdString(nowPlaying_.path())).completeBaseName().toStdString() +
-            ".jpg";
+    const std::string& picture = nowPlaying_.info().artwork;
     QString path = picture.empty() ? QString() : QtPictures::path(picture);
     return path.isEmpty() ? QString()
                           : QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString();

@@ -3,7 +3,6 @@
 #include <QString>
 
 class QAbstractButton;
-class QtButton;
 class QtNowPlaying;
 class QtWindow;
 
@@ -31,16 +30,13 @@ public:
     // stopped song leaves nothing of it on the music screen, and nothing starts it again but
     // its tile).
     bool hasTrack() const;
-    // What plays, as the reader sees it: the marked tile's title and picture for a song, the
-    // file's name for a video, and its poster if there is one.
+    // What plays, as the reader sees it: the title of the tile whose tap started it, in the
+    // window's language, and its picture.
     QString title() const;
     QString artUrl() const;
-    // Whether a song's tile is marked, so that it names the song.
-    bool tileMarked() const { return playingTile() != nullptr; }
 
 private:
     QAbstractButton* songStopButton() const;
-    QtButton* playingTile() const;
     static bool press(QAbstractButton* button);
 
     QtWindow& window_;

@@ -162,7 +162,7 @@ void QtMprisService::publishNow() {
         ++track_;
         title_.clear();
     }
-    if (title_.isEmpty() || controls_.tileMarked()) {
+    if (title_.isEmpty()) {
         title_ = controls_.title();
         art_ = controls_.artUrl();
     }

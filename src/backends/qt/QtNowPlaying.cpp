@@ -17,10 +17,12 @@ void QtNowPlaying::notify() {
         observer();
 }
 
-void QtNowPlaying::take(Kind kind, QMediaPlayer& player, const std::string& path) {
+void QtNowPlaying::take(Kind kind, QMediaPlayer& player, const std::string& path,
+                        const NowPlayingInfo& info) {
     kind_ = kind;
     player_ = &player;
     path_ = path;
+    info_ = info;
     watch_ = std::make_unique<QObject>();
     auto changed = [this] { notify(); };
     QObject::connect(&player, &QMediaPlayer::playbackStateChanged, watch_.get(), changed);

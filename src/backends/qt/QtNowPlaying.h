@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/NowPlayingInfo.h"
+
 class QMediaPlayer;
 
 // What the window plays: the newest video or song that the backend made an output for, with
@@ -15,17 +17,19 @@ class QtNowPlaying {
 public:
     enum class Kind { none, video, song };
 
-    void playsVideo(QMediaPlayer& player, const std::string& path) {
-        take(Kind::video, player, path);
+    void playsVideo(QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info) {
+        take(Kind::video, player, path, info);
     }
-    void playsSong(QMediaPlayer& player, const std::string& path) {
-        take(Kind::song, player, path);
+    void playsSong(QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info) {
+        take(Kind::song, player, path, info);
     }
 
     // None once the player is gone.
     Kind kind() const { return player_ ? kind_ : Kind::none; }
     QMediaPlayer* player() const { return player_; }
     const std::string& path() const { return path_; }
+    // Its title and picture, as the tap that started it gave them.
+    const NowPlayingInfo& info() const { return info_; }
     // Whether a video is playing now, not paused or ended.
     bool videoPlaying() const;
     // Whether the player is playing now.
@@ -36,11 +40,12 @@ public:
     void notify();
 
 private:
-    void take(Kind kind, QMediaPlayer& player, const std::string& path);
+    void take(Kind kind, QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info);
 
     Kind kind_ = Kind::none;
     QPointer<QMediaPlayer> player_;
     std::string path_;
+    NowPlayingInfo info_;
     // Owns the connections to the current player: they go with the next one.
     std::unique_ptr<QObject> watch_;
     std::vector<std::function<void()>> observers_;

@@ -139,10 +139,11 @@ bool QtWindow::goBack() {
     if (QtPlayerScreen* player = playerScreen()) {
         back = player->doneButton();
     } else if (QWidget* top = topStageWidget()) {
-        // The screens' back buttons are all named so in the interface descriptions.
+        // The button whose navigation the interface description made "back".
         for (auto* button : top->findChildren<QAbstractButton*>()) {
             auto* peer = QtViewPeer::peerOf(button);
-            if (peer && peer->view()->identifier() == "back" && button->isVisibleTo(top) &&
+            auto* view = peer ? dynamic_cast<const UIButton*>(peer->view().get()) : nullptr;
+            if (view && view->role() == UIButton::Role::back && button->isVisibleTo(top) &&
                 button->isEnabled())
                 back = button;
         }

@@ -256,6 +256,7 @@ std::unique_ptr<VideoOutput> SimBackend::makeVideoOutput(AVPlayer&) {
 }
 
 std::unique_ptr<AudioOutput> SimBackend::makeAudioOutput(const std::string& path,
+                                                         const NowPlayingInfo&,
                                                          std::string& error) {
     auto info = probeAudioFile(path, error);
     if (!info)

@@ -92,7 +92,7 @@ public:
     void requestReview() override;
     std::uint32_t randomUniform(std::uint32_t upperBound) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
-    std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path,
+    std::unique_ptr<AudioOutput> makeAudioOutput(const std::string& path, const NowPlayingInfo&,
                                                  std::string& error) override;
 
     struct AudioClock;

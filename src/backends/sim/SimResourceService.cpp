@@ -123,7 +123,7 @@ void SimResourceService::updatePack(const std::string& tag, bool, bool install,
                                     std::shared_ptr<NSProgress> progress,
                                     UpdateCompletion completion) {
     if (!isInstalled(tag)) {
-        completion({}, NSError::make(LKSOnDemandNotInstalledError, "it is not on this machine"));
+        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError, "it is not on this machine"));
         return;
     }
     auto& edition = editions_[tag];
@@ -144,7 +144,7 @@ void SimResourceService::updatePack(const std::string& tag, bool, bool install,
 void SimResourceService::checkPack(const std::string& tag, bool background,
                                    CheckCompletion completion) {
     if (!isInstalled(tag)) {
-        completion({}, NSError::make(LKSOnDemandNotInstalledError, "it is not on this machine"));
+        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError, "it is not on this machine"));
         return;
     }
     if (background) {

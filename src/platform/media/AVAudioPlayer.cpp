@@ -8,6 +8,7 @@
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSURL.h"
+#include "platform/media/NowPlayingInfo.h"
 #include "platform/media/PlayingMedia.h"
 
 namespace {
@@ -34,7 +35,8 @@ std::shared_ptr<AVAudioPlayer> AVAudioPlayer::initWithContentsOfURL(
     std::string problem = "not a file URL";
     std::unique_ptr<AudioOutput> output;
     if (url && url->isFileURL())
-        output = Platform::backend().makeAudioOutput(url->path(), problem);
+        output = Platform::backend().makeAudioOutput(
+            url->path(), NowPlayingInfo::startedBy(url->path()), problem);
     if (!output) {
         if (error)
             *error = NSError::make(1954115647, problem);

@@ -1,10 +1,10 @@
 #include "platform/media/AVPlayer.h"
-#include "platform/foundation/NSLocale.h"
 
 #include <atomic>
 
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
+#include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/PlayingMedia.h"
@@ -13,6 +13,10 @@
 namespace {
 std::atomic<std::size_t> gLivePlayers{0};
 }
+
+AVPlayerItem::AVPlayerItem(std::shared_ptr<NSURL> url)
+    : url_(std::move(url)),
+      info_(NowPlayingInfo::startedBy(url_ && url_->isFileURL() ? url_->path() : std::string())) {}
 
 void AVPlayerItem::didPlayToEnd() {
     if (playedToEnd_)

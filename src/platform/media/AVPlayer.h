@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/foundation/NSObject.h"
+#include "platform/media/NowPlayingInfo.h"
 #include "platform/media/PlayerCaptions.h"
 #include "platform/ui/UIViewController.h"
 
@@ -16,14 +17,17 @@ inline constexpr const char* AVPlayerItemDidPlayToEndTimeNotification =
 
 class AVPlayerItem : public NSObject {
 public:
-    explicit AVPlayerItem(std::shared_ptr<NSURL> url) : url_(std::move(url)) {}
+    explicit AVPlayerItem(std::shared_ptr<NSURL> url);
     const std::shared_ptr<NSURL>& url() const { return url_; }
+    // Its title and picture, from the tap that made it.
+    const NowPlayingInfo& nowPlayingInfo() const { return info_; }
     // Called by the backend when the item has played to its end; posts the
     // end-of-item notification once.
     void didPlayToEnd();
 
 private:
     std::shared_ptr<NSURL> url_;
+    NowPlayingInfo info_;
     bool playedToEnd_ = false;
 };
 
