@@ -28,11 +28,15 @@ void QtFixture::SetUp() {
 }
 
 void QtFixture::TearDown() {
+    closeBackend();
+    AppFixture::TearDown();
+}
+
+void QtFixture::closeBackend() {
     uninstallPlatform();
     backend.reset();
     // Widgets closed during the test are deleted by the event loop.
     spin(10);
-    AppFixture::TearDown();
 }
 
 bool QtFixture::waitUntil(const std::function<bool()>& done, int timeoutMs) {

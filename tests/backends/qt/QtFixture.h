@@ -25,6 +25,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
     void settle() override { spin(20); }
+    // Closes the window and lets the event loop delete what it left; TearDown does it too.
+    void closeBackend();
     // Changes the backend's options before the backend is made.
     virtual void configure(QtBackendOptions&) {}
 
