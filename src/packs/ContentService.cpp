@@ -105,10 +105,11 @@ ContentService::ContentService(Options options) {
     PackShelf shelf(options.cacheDirectory, options.trustedKeys, std::move(options.spaceProbe));
     PackInstaller::Settings settings;
     settings.baseUrl = std::move(baseUrl);
-    settings.timeouts.connect = options.connectTimeout;
-    settings.timeouts.minimumRate = options.minimumRate;
-    settings.timeouts.rateWindow = options.rateWindow;
-    settings.timeouts.manifestDeadline = options.manifestDeadline;
+    settings.fetch.connect = options.connectTimeout;
+    settings.fetch.minimumRate = options.minimumRate;
+    settings.fetch.rateWindow = options.rateWindow;
+    settings.fetch.manifestDeadline = options.manifestDeadline;
+    settings.fetch.certificateAuthorities = options.certificateAuthorities;
     settings.spaceProbe = shelf.spaceProbe();
     settings.write = options.write ? std::move(options.write) : fileio::systemWrite;
     settings.trustedKeys = TrustedKeys::load(options.trustedKeys);

@@ -18,11 +18,14 @@ struct ContentServiceOptions {
     // The publisher keys trusted, every "*.pub" PEM file in this folder (the application's
     // share/larkspire/keys): a pack whose manifest none of them signed is refused.
     std::filesystem::path trustedKeys;
+    // A PEM file of the certificate authorities trusted for https://, in place of the
+    // system's store; empty means the system's store.
+    std::string certificateAuthorities;
     std::chrono::milliseconds connectTimeout{15000};
     // A transfer fails once it moves fewer than `minimumRate` bytes/s on average over
     // `rateWindow`, and a manifest not received whole within `manifestDeadline`, so that a
     // trickling server cannot hold a request and the pack's lock for ever. 1 KiB/s is a tenth
-    // of a weak mobile link, and 30 s rides out its pauses (FetchTimeouts says more).
+    // of a weak mobile link, and 30 s rides out its pauses (FetchSettings says more).
     long minimumRate = 1024;
     std::chrono::seconds rateWindow{30};
     std::chrono::seconds manifestDeadline{60};

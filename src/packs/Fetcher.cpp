@@ -37,10 +37,10 @@ bool isHttps(const std::string& url) {
 
 }  // namespace
 
-Fetcher::Fetcher(FetchTimeouts timeouts, const std::atomic<bool>& cancelled)
-    : timeouts_(timeouts), cancelled_(cancelled) {
-    timeouts_.rateWindow = std::max(timeouts_.rateWindow, std::chrono::seconds(1));
-    timeouts_.minimumRate = std::max(timeouts_.minimumRate, 1L);
+Fetcher::Fetcher(FetchSettings settings, const std::atomic<bool>& cancelled)
+    : settings_(std::move(settings)), cancelled_(cancelled) {
+    settings_.rateWindow = std::max(settings_.rateWindow, std::chrono::seconds(1));
+    settings_.minimumRate = std::max(settings_.minimumRate, 1L);
     initialiseCurlOnce();
     curl_ = curl_easy_init();
     if (curl_ == nullptr)
@@ -185,13 +185,13 @@ bool Fetcher::pastDeadline() {
 
 bool Fetcher::stalled(long long received) {
     auto now = std::chrono::steady_clock::now();
-    if (received > windowBytes_ + timeouts_.minimumRate * timeouts_.rateWindow.count()) {
+    if (received > windowBytes_ + settings_.minimumRate * settings_.rateWindow.count()) {
         // Enough has arrived for the whole window: start a new one from here.
         windowStart_ = now;
         windowBytes_ = received;
         return false;
     }
-    if (now - windowStart_ < timeouts_.rateWindow)
+    if (now - windowStart_ < settings_.rateWindow)
         return false;
     stalled_ = true;
     return true;
@@ -220,13 +220,15 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "file,http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, isHttps(url) ? "https" : "http,https");
+    if (!settings_.certificateAuthorities.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, settings_.certificateAuthorities.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings_.connect.count()));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Fetcher::onData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Fetcher::onHeader);
@@ -291,8 +293,8 @@ Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& 
         case CURLE_ABORTED_BY_CALLBACK:
             if (stalled_)
                 return {Status::networkError, status,
-                        "too slow: less than " + std::to_string(timeouts_.minimumRate) +
-                            " bytes/s over " + std::to_string(timeouts_.rateWindow.count()) + " s"};
+                        "too slow: less than " + std::to_string(settings_.minimumRate) +
+                            " bytes/s over " + std::to_string(settings_.rateWindow.count()) + " s"};
             if (pastDeadline_)
                 return {Status::networkError, status,
                         "not received whole within " + std::to_string(deadline_.count()) + " s"};

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-// How long a transfer may take. A stalled or trickling server must fail a request in bounded
-// time, and so release the pack's lock, rather than hold both for as long as a byte comes now
-// and then.
-struct FetchTimeouts {
+// How a transfer is made. A stalled or trickling server must fail a request in bounded time,
+// and so release the pack's lock, rather than hold both for as long as a byte comes now and
+// then.
+struct FetchSettings {
     std::chrono::milliseconds connect{15000};
     // The transfer fails once it has moved fewer than `minimumRate` bytes per second on average
     // over `rateWindow`, waiting for the response included (checked about once a second).
@@ -25,6 +25,10 @@ struct FetchTimeouts {
     // A manifest is a few kilobytes: a server that has not sent it whole in this time (the
     // connection included) is not one a pack can come from.
     std::chrono::seconds manifestDeadline{60};
+    // A PEM file of the certificate authorities an https:// server's certificate may come from,
+    // in place of the system's store (a school's own authority); empty means the system's.
+    // Certificates are always verified.
+    std::string certificateAuthorities;
 };
 
 // Streams one URL (file://, http:// or https://, all through libcurl) into a sink. One fetcher
@@ -69,7 +73,7 @@ public:
     // Hears the head of the response before its first body byte. May throw, as a sink may.
     using HeadSink = std::function<void(const Head& head)>;
 
-    Fetcher(FetchTimeouts timeouts, const std::atomic<bool>& cancelled);
+    Fetcher(FetchSettings settings, const std::atomic<bool>& cancelled);
     ~Fetcher();
     Fetcher(const Fetcher&) = delete;
     Fetcher& operator=(const Fetcher&) = delete;
@@ -100,7 +104,7 @@ private:
     Result resultOf(int curlCode, long status, const std::string& message) const;
 
     void* curl_;
-    FetchTimeouts timeouts_;
+    FetchSettings settings_;
     const std::atomic<bool>& cancelled_;
     const Sink* sink_ = nullptr;
     std::vector<char> batch_;  // body bytes read but not yet handed to the sink

@@ -48,7 +48,7 @@ Fetcher::Result ManifestSource::fetchSmall(const std::string& url, std::size_t l
                                                      std::to_string(limit) + " bytes");
             text.append(data, size);
         },
-        nullptr, {}, timeouts_.manifestDeadline, conditions);
+        nullptr, {}, fetch_.manifestDeadline, conditions);
     if (result.status != Fetcher::Status::ok && result.status != Fetcher::Status::notFound &&
         result.status != Fetcher::Status::notModified)
         throwFetchFailure(result, url);

@@ -22,8 +22,8 @@ struct SignedManifest {
 // the manifest says is read. Failures throw ContentError, the URL first.
 class ManifestSource {
 public:
-    ManifestSource(std::string baseUrl, const TrustedKeys& keys, FetchTimeouts timeouts)
-        : baseUrl_(std::move(baseUrl)), keys_(keys), timeouts_(timeouts) {}
+    ManifestSource(std::string baseUrl, const TrustedKeys& keys, FetchSettings fetch)
+        : baseUrl_(std::move(baseUrl)), keys_(keys), fetch_(std::move(fetch)) {}
 
     std::string manifestUrl(const std::string& tag) const;
     std::string fileUrl(const std::string& tag, const std::string& name) const;
@@ -49,5 +49,5 @@ private:
 
     std::string baseUrl_;  // without trailing '/'
     const TrustedKeys& keys_;
-    FetchTimeouts timeouts_;
+    FetchSettings fetch_;
 };

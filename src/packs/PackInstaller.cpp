@@ -52,7 +52,7 @@ PackInstaller::PackInstaller(const PackStore& store, const Settings& settings,
     : store_(store),
       settings_(settings),
       cancelled_(cancelled),
-      source_(settings.baseUrl, settings.trustedKeys, settings.timeouts) {}
+      source_(settings.baseUrl, settings.trustedKeys, settings.fetch) {}
 
 bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes) {
     if (!PackManifest::isSafeName(tag))
@@ -64,7 +64,7 @@ bool PackInstaller::install(const std::string& tag, const ByteProgress& onBytes)
         store_.open("staging").removeQuietly(tag + PackStore::kResumeSuffix);
         return false;
     }
-    Fetcher fetcher(settings_.timeouts, cancelled_);
+    Fetcher fetcher(settings_.fetch, cancelled_);
     std::optional<SignedManifest> fetched;
     try {
         fetched = source_.fetch(tag, fetcher);

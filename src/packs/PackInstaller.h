@@ -33,7 +33,7 @@ class PackInstaller {
 public:
     struct Settings {
         std::string baseUrl;  // without trailing '/'
-        FetchTimeouts timeouts;
+        FetchSettings fetch;
         SpaceProbe spaceProbe;
         WriteFunction write;
         TrustedKeys trustedKeys;

@@ -64,7 +64,7 @@ PackUpdate PackUpdater::update(const std::string& tag, bool whenDue, bool instal
     PackInstaller installer(store_, settings_, cancelled_);
     const auto& source = installer.source();
     const std::string where = source.manifestUrl(tag);
-    Fetcher fetcher(settings_.timeouts, cancelled_);
+    Fetcher fetcher(settings_.fetch, cancelled_);
     std::optional<SignedManifest> fetched;
     try {
         fetched = source.fetch(tag, fetcher, &checked.validators);

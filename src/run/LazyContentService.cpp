@@ -133,6 +133,7 @@ std::shared_ptr<ResourceService> onDemandContent(const RunOptions& options,
                                                  std::filesystem::path cacheDirectory) {
     ContentService::Options content;
     content.baseUrl = options.contentURL;
+    content.certificateAuthorities = options.contentAuthorities;
     content.trustedKeys = options.trustedKeys;
     content.cacheDirectory = std::move(cacheDirectory);
     return lazyContentService(std::move(content), options.contentModule);

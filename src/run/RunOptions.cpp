@@ -53,6 +53,9 @@ void usage(std::ostream& out) {
            "                      $LARKSPIRE_CONTENT_URL, else the packs installed with\n"
            "                      the application, as a file:// URL); packs must be\n"
            "                      signed by a key of the keys folder\n"
+           "  --content-ca FILE   the certificate authorities (PEM) an https:// content\n"
+           "                      source's certificate may come from, in place of the\n"
+           "                      system's (default: $LARKSPIRE_CONTENT_CA)\n"
            "  --language LANG     the window's language (de, es, fr, ar; in a build tree\n"
            "                      also pseudo, every text marked and longer), whatever\n"
            "                      the desktop's\n"
@@ -75,6 +78,8 @@ void usage(std::ostream& out) {
            "\n"
            "Environment:\n"
            "  LARKSPIRE_CONTENT_URL     where the on-demand packs are served\n"
+           "  LARKSPIRE_CONTENT_CA      the certificate authorities of an https:// content\n"
+           "                            source, in place of the system's\n"
            "  LARKSPIRE_CACHE_DIR       where downloaded packs are kept (default:\n"
            "                            $XDG_CACHE_HOME/larkspire)\n"
            "  LARKSPIRE_SETTINGS        the settings file\n"
@@ -113,6 +118,8 @@ RunOptions defaultRunOptions() {
     options.packSources = data.packsDirectory.string();
     options.buildVersion = LARKSPIRE_BUILD_VERSION;
     options.contentURL = data.contentURL;
+    if (const char* authorities = std::getenv("LARKSPIRE_CONTENT_CA"))
+        options.contentAuthorities = authorities;
     options.contentModule = data.contentModule.string();
     options.trustedKeys = data.keysDirectory.string();
     options.tourScript = data.tourScript.string();
@@ -129,6 +136,7 @@ std::optional<RunOptions> parseRunOptions(int argc, char** argv) {
         {"--ui", {&options.interfaceDirectory, std::nullopt}},
         {"--bundle", {&options.bundleDirectory, std::nullopt}},
         {"--content-url", {&options.contentURL, std::nullopt}},
+        {"--content-ca", {&options.contentAuthorities, std::nullopt}},
         {"--tour-script", {&options.tourScript, Mode::tour}},
         {"--screenshots", {&options.screenshots, std::nullopt}},
         {"--language", {&options.language, std::nullopt}},

@@ -36,6 +36,9 @@ struct RunOptions {
     std::string buildVersion;
     // Where the on-demand packs are served: file://, http:// or https://.
     std::string contentURL;
+    // The certificate authorities an https:// content source's certificate may come from (a
+    // PEM file), in place of the system's; empty means the system's.
+    std::string contentAuthorities;
     // The on-demand service's module, loaded at the first request.
     std::string contentModule;
     // The folder of the publisher keys the on-demand packs must be signed with.
