@@ -1,5 +1,6 @@
 #include "run/PackCommands.h"
 
+#include <unistd.h>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -95,26 +96,51 @@ std::vector<std::string> installedOrNamed(PackLibrary& packs,
     return tags;
 }
 
+// A pack's progress on standard error. On a terminal, one line redrawn in place as the pack
+// arrives; anywhere else (a pipe, a log) only the finished line, so that what is kept reads
+// one line per pack rather than a run of carriage returns.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::string tag)
+        : tag_(std::move(tag)), terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+    bool shown() const { return shown_; }
+    void show(double fraction) {
+        shown_ = true;
+        if (terminal_)
+            std::cerr << "\r" << tag_ << ": " << int(fraction * 100) << "%" << std::flush;
+    }
+    // At 100% when `finished`; else it only ends what is drawn, before the failure's line.
+    void end(bool finished) {
+        if (finished)
+            std::cerr << (terminal_ ? "\r" : "") << tag_ << ": 100%\n";
+        else if (shown_ && terminal_)
+            std::cerr << "\n";
+        shown_ = false;
+    }
+
+private:
+    std::string tag_;
+    bool terminal_;
+    bool shown_ = false;
+};
+
 // Installs the newer edition of each pack, with a progress line while one arrives.
 int update(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::string>& tags) {
     int result = 0;
     for (const auto& tag : tags) {
         const auto before = packs.status(tag).edition;
-        bool drawn = false, ended = false;
+        bool ended = false;
+        ProgressLine line(tag);
         // The line ends as soon as the update does, before the library says why one failed.
         auto observer = packs.addObserver([&](const PackStatus& change) {
             using Update = PackStatus::Update::State;
             if (change.tag != tag)
                 return;
-            if (change.update.state == Update::updating) {
-                std::cerr << "\r" << tag << ": " << int(change.update.fraction * 100) << "%"
-                          << std::flush;
-                drawn = true;
-            } else if (drawn) {
-                std::cerr << (change.update.state == Update::upToDate ? "\r" + tag + ": 100%" : "")
-                          << "\n";
-                drawn = false;
-            }
+            if (change.update.state == Update::updating)
+                line.show(change.update.fraction);
+            else if (line.shown())
+                line.end(change.update.state == Update::upToDate);
         });
         packs.update(tag, [&] { ended = true; });
         queue.runUntil([&] { return ended; });
@@ -172,25 +198,20 @@ int download(PackLibrary& packs, TerminalQueue& queue, const std::vector<std::st
     for (const auto& tag : tags) {
         // The line starts with the service's first progress, after anything the service says
         // on its own line as it starts (that its module cannot be loaded, say).
-        bool ended = false, drawn = false;
+        bool ended = false;
+        ProgressLine line(tag);
         auto observer = packs.addObserver([&](const PackStatus& change) {
             if (change.tag != tag)
                 return;
-            bool downloading = change.state == PackStatus::State::downloading;
             bool installed = change.state == PackStatus::State::installed;
-            if (downloading && change.fraction <= 0 && !drawn)
+            if (change.state == PackStatus::State::downloading) {
+                if (change.fraction > 0 || line.shown())
+                    line.show(change.fraction);
                 return;
-            if (downloading || installed) {
-                std::cerr << "\r" << tag << ": " << (installed ? 100 : int(change.fraction * 100))
-                          << "%" << std::flush;
-                drawn = true;
             }
-            if (downloading)
-                return;
-            if (drawn)
-                std::cerr << "\n";
+            line.end(installed);
             ended = true;
-            status = change.state == PackStatus::State::installed ? status : 1;
+            status = installed ? status : 1;
         });
         packs.request(tag, nullptr, nullptr);
         queue.runUntil([&] { return ended; });

@@ -15,7 +15,10 @@ fail() { echo "FAILED: $*"; exit 1; }
   fail "a fresh cache lists both packs as absent"
 
 "$larkspire" --download-packs 2>"$scratch/progress" || fail "downloading every pack"
-grep -q 'Video: 100%' "$scratch/progress" || fail "no progress line: $(cat "$scratch/progress")"
+# Off a terminal, one finished line per pack; on one (script(1) gives it a terminal), the line
+# is redrawn in place as the pack arrives.
+[ "$(cat "$scratch/progress")" = $'Audio: 100%\nVideo: 100%' ] ||
+  fail "progress off a terminal: $(cat -A "$scratch/progress")"
 while IFS=$'\t' read -r tag state bytes edition; do
   [ "$state" = installed ] || fail "$tag is $state after the download"
   [ "$edition" -ge 1 ] || fail "$tag lists edition $edition"
@@ -28,6 +31,12 @@ done < <("$larkspire" --list-packs)
 [ "$("$larkspire" --update-packs)" = $'Audio: edition 1, up to date\nVideo: edition 1, up to date' ] ||
   fail "update: $("$larkspire" --update-packs 2>&1)"
 [ "$("$larkspire" --verify-packs Video)" = "Video: every file sound" ] || fail "verify of a sound pack"
+if command -v script >/dev/null; then
+  LARKSPIRE_CACHE_DIR=$scratch/terminal script -qec "$(printf '%q ' "$larkspire") --download-packs Audio" \
+    /dev/null >"$scratch/terminal.out" </dev/null || fail "downloading on a terminal"
+  grep -qa $'\rAudio: [0-9]*%.*\rAudio: 100%' "$scratch/terminal.out" ||
+    fail "no progress redrawn on a terminal: $(cat -A "$scratch/terminal.out")"
+fi
 printf 'X' | dd of="$scratch/cache/packs/Video/LKSChapter15.mp4" bs=1 seek=100 conv=notrunc 2>/dev/null
 if "$larkspire" --verify-packs Video 2>"$scratch/err"; then fail "a damaged pack verified"; fi
 grep -qx 'larkspire: pack "Video": damaged: LKSChapter15.mp4 (fetched again at its next download)' \
