@@ -313,11 +313,13 @@ void QtWindow::whenTopPainted(std::function<void()> painted) {
 QImage QtWindow::screenshot() {
     QImage image = grab().toImage();
     QPainter painter(&image);
+    // A dialog shows centred on the window (QtAlertDialog places it so). Drawn there rather than
+    // where the platform says it is: on Wayland the compositor places windows, and a client
+    // only ever learns that each one is at 0,0.
     for (const auto& layer : layers_) {
         auto* dialog = layer.dialog();
         if (dialog && dialog->isVisible())
-            painter.drawImage(mapFromGlobal(dialog->mapToGlobal(QPoint(0, 0))),
-                              dialog->grab().toImage());
+            painter.drawImage(rect().center() - dialog->rect().center(), dialog->grab().toImage());
     }
     return image;
 }
