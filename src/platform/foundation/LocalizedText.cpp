@@ -8,6 +8,10 @@ LocalizedText localizedFormat(const char* format, std::vector<LocalizedText::Arg
     return LocalizedText::marked(format, std::move(arguments));
 }
 
+LocalizedText LocalizedText::marked(std::string format) {
+    return marked(std::move(format), {});
+}
+
 LocalizedText LocalizedText::marked(std::string format, std::vector<Argument> arguments) {
     LocalizedText text;
     text.format_ = std::move(format);

@@ -19,11 +19,14 @@ public:
     // What "%1", "%2"... stand for: another text (a name among them), a number or a size.
     struct Argument;
 
-    LocalizedText() = default;
+    // Both defined below Argument, which a vector of them needs complete.
+    LocalizedText();
     // A text of the catalogues without arguments, as NSLocalizedString marks it.
-    LocalizedText(const char* format) : format_(format ? format : "") {}  // NOLINT: implicit
-    // A text of the catalogues whose words come at run time (an interface description's).
-    static LocalizedText marked(std::string format, std::vector<Argument> arguments = {});
+    LocalizedText(const char* format);  // NOLINT: implicit
+    // A text of the catalogues whose words come at run time (an interface description's). Two
+    // overloads rather than a default argument, for the same reason.
+    static LocalizedText marked(std::string format);
+    static LocalizedText marked(std::string format, std::vector<Argument> arguments);
     // A name, shown as it stands in every language: a song's title, a file's name.
     static LocalizedText name(std::string text);
 
@@ -62,6 +65,9 @@ struct LocalizedText::Argument {
 
     std::variant<LocalizedText, long long, ByteCount> value;
 };
+
+inline LocalizedText::LocalizedText() = default;
+inline LocalizedText::LocalizedText(const char* format) : format_(format ? format : "") {}
 
 // `format`, a marked text, with "%1", "%2"... standing for the arguments in that order.
 LocalizedText localizedFormat(const char* format, std::vector<LocalizedText::Argument> arguments);
