@@ -12,10 +12,13 @@
 class ContentError : public std::runtime_error {
 public:
     ContentError(long code, const std::string& message)
-        : std::runtime_error(oneLine(message)), code_(code) {}
+        : ContentError(code, message, failureCauseOf(code)) {}
+    ContentError(long code, const std::string& message, FailureCause cause)
+        : std::runtime_error(oneLine(message)), code_(code), cause_(cause) {}
 
     long code() const { return code_; }
-    std::shared_ptr<NSError> toNSError() const { return NSError::make(code_, what()); }
+    FailureCause cause() const { return cause_; }
+    std::shared_ptr<NSError> toNSError() const { return NSError::make(code_, what(), cause_); }
 
 private:
     static std::string oneLine(std::string text) {
@@ -27,4 +30,5 @@ private:
     }
 
     long code_;
+    FailureCause cause_;
 };

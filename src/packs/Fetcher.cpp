@@ -201,7 +201,7 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
                                const HeadSink& onHead, std::chrono::seconds deadline,
                                const Conditions* conditions) {
     if (cancelled_.load())
-        return {Status::cancelled, 0, "the request was cancelled"};
+        return {Status::cancelled, 0, "the request was cancelled", FailureCause::unknown};
     auto* curl = static_cast<CURL*>(curl_);
     curl_easy_reset(curl);
     sink_ = &sink;
@@ -273,44 +273,59 @@ Fetcher::Result Fetcher::fetch(const std::string& url, const Sink& sink, const R
 }
 
 Fetcher::Result Fetcher::resultOf(int curlCode, long status, const std::string& message) const {
+    using Cause = FailureCause;
     auto code = static_cast<CURLcode>(curlCode);
     if (code != CURLE_OK && cancelled_.load())
-        return {Status::cancelled, 0, "the request was cancelled"};
+        return {Status::cancelled, 0, "the request was cancelled", Cause::unknown};
     switch (code) {
         case CURLE_OK:
-            return {status == 304 ? Status::notModified : Status::ok, status, {}};
+            return {status == 304 ? Status::notModified : Status::ok, status, {}, Cause::unknown};
         case CURLE_UNSUPPORTED_PROTOCOL:
             if (!location_.empty())
                 return {Status::networkError, status,
                         "refused the redirect from " + redirectedFrom_ + " to " + location_ +
-                            ", which leaves https"};
-            return {Status::networkError, status, message};
+                            ", which leaves https",
+                        Cause::insecureServer};
+            return {Status::networkError, status, message, Cause::unreachable};
         case CURLE_HTTP_RETURNED_ERROR:
-            return {status == 404 || status == 410 ? Status::notFound : Status::httpError, status,
-                    "HTTP status " + std::to_string(status)};
+            if (status == 404 || status == 410)
+                return {Status::notFound, status, "HTTP status " + std::to_string(status),
+                        Cause::notOnServer};
+            return {Status::httpError, status, "HTTP status " + std::to_string(status),
+                    Cause::serverRefused};
         case CURLE_FILE_COULDNT_READ_FILE:
-            return {Status::notFound, 0, "not found"};  // the URL names the path already
+            // The URL names the path already.
+            return {Status::notFound, 0, "not found", Cause::notOnServer};
         case CURLE_ABORTED_BY_CALLBACK:
             if (stalled_)
                 return {Status::networkError, status,
                         "too slow: less than " + std::to_string(settings_.minimumRate) +
-                            " bytes/s over " + std::to_string(settings_.rateWindow.count()) + " s"};
+                            " bytes/s over " + std::to_string(settings_.rateWindow.count()) + " s",
+                        Cause::tooSlow};
             if (pastDeadline_)
                 return {Status::networkError, status,
-                        "not received whole within " + std::to_string(deadline_.count()) + " s"};
-            return {Status::networkError, 0, message};
+                        "not received whole within " + std::to_string(deadline_.count()) + " s",
+                        Cause::tooSlow};
+            return {Status::networkError, 0, message, Cause::unknown};
         // With no whole-transfer timeout set, a timeout is the connect timeout.
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
         case CURLE_COULDNT_CONNECT:
         case CURLE_OPERATION_TIMEDOUT:
-            return {Status::networkError, status, "host not reachable (" + message + ")"};
+            return {Status::networkError, status, "host not reachable (" + message + ")",
+                    Cause::unreachable};
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
         case CURLE_GOT_NOTHING:
-            return {Status::networkError, status, "the connection was cut (" + message + ")"};
+            return {Status::networkError, status, "the connection was cut (" + message + ")",
+                    Cause::connectionCut};
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+            return {Status::networkError, status, message, Cause::insecureServer};
         default:
-            return {Status::networkError, status, message};
+            return {Status::networkError, status, message, Cause::unknown};
     }
 }

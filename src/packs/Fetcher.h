@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/foundation/FailureCause.h"
+
 // How a transfer is made. A stalled or trickling server must fail a request in bounded time,
 // and so release the pack's lock, rather than hold both for as long as a byte comes now and
 // then.
@@ -46,7 +48,8 @@ public:
     struct Result {
         Status status = Status::ok;
         long httpStatus = 0;
-        std::string message;  // the cause in words, without the URL
+        std::string message;                         // the cause in words, without the URL
+        FailureCause cause = FailureCause::unknown;  // as a grown-up is told it
     };
     // What a response said of its body, known before its first byte.
     struct Head {

@@ -16,11 +16,11 @@ void ManifestSource::throwFetchFailure(const Fetcher::Result& result, const std:
     switch (result.status) {
         case Fetcher::Status::httpError:
         case Fetcher::Status::notFound:
-            throw ContentError(LKSOnDemandHTTPError, url + ": " + result.message);
+            throw ContentError(LKSOnDemandHTTPError, url + ": " + result.message, result.cause);
         case Fetcher::Status::cancelled:
             throw ContentError(LKSOnDemandNetworkError, result.message);
         default:
-            throw ContentError(LKSOnDemandNetworkError, url + ": " + result.message);
+            throw ContentError(LKSOnDemandNetworkError, url + ": " + result.message, result.cause);
     }
 }
 

@@ -184,7 +184,7 @@ int remove(PackLibrary& packs, const std::string& tag, const std::set<std::strin
         return 0;
     }
     if (auto refused = packs.remove(tag)) {
-        std::cerr << PackLibrary::failureLine(tag, "not removed: " + *refused) << "\n";
+        std::cerr << PackLibrary::failureLine(tag, "not removed: " + refused->reason) << "\n";
         return 1;
     }
     std::cout << "removed " << tag << "\n";

@@ -61,14 +61,20 @@ TEST_F(PackLibraryTest, RemovalWaitsForDownloadsAndPlayersAndEveryChangeIsHeard)
         heard.push_back(status.tag + " " + PackStatus::nameOf(status.state));
     });
     showScreen("music");
-    EXPECT_EQ(packs->remove("Audio"), "it is still downloading");
+    auto refused = packs->remove("Audio");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->reason, "it is still downloading");
+    EXPECT_EQ(refused->cause, FailureCause::stillDownloading);
     resources->completeAll("Audio");
     settle();
     ASSERT_TRUE(tapButton("track1"));
-    EXPECT_EQ(packs->remove("Audio"), "something from it is playing");
+    refused = packs->remove("Audio");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->reason, "something from it is playing");
+    EXPECT_EQ(refused->cause, FailureCause::playing);
     EXPECT_TRUE(resources->isInstalled("Audio"));
     ASSERT_TRUE(tapButton("outlet:stopButton"));
-    EXPECT_EQ(packs->remove("Audio"), std::nullopt);
+    EXPECT_FALSE(packs->remove("Audio").has_value());
     EXPECT_FALSE(resources->isInstalled("Audio"));
     EXPECT_THAT(heard,
                 ::testing::ElementsAre("Audio downloading", "Audio installed", "Audio absent"));

@@ -72,7 +72,8 @@ void SimResourceService::setProgress(std::size_t index, double fraction) {
     pending_.at(index).progress->setFractionCompleted(fraction);
 }
 
-void SimResourceService::complete(std::size_t index, long code, bool fromWorkerThread) {
+void SimResourceService::complete(std::size_t index, long code, bool fromWorkerThread,
+                                  std::optional<FailureCause> cause) {
     PendingRequest request = pending_.at(index);
     pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(index));
     std::shared_ptr<NSError> error;
@@ -80,7 +81,8 @@ void SimResourceService::complete(std::size_t index, long code, bool fromWorkerT
         install(request.tag);
         request.progress->setFractionCompleted(1.0);
     } else {
-        error = NSError::make(code, "the request for " + request.tag + " failed");
+        error = NSError::make(code, "the request for " + request.tag + " failed",
+                              cause.value_or(failureCauseOf(code)));
     }
     if (fromWorkerThread) {
         std::thread worker([&] { request.completion(error); });
@@ -90,10 +92,11 @@ void SimResourceService::complete(std::size_t index, long code, bool fromWorkerT
     }
 }
 
-void SimResourceService::completeAll(const std::string& tag, long code) {
+void SimResourceService::completeAll(const std::string& tag, long code,
+                                     std::optional<FailureCause> cause) {
     for (std::size_t i = 0; i < pending_.size();) {
         if (pending_[i].tag == tag)
-            complete(i, code);
+            complete(i, code, false, cause);
         else
             ++i;
     }
@@ -123,7 +126,8 @@ void SimResourceService::updatePack(const std::string& tag, bool, bool install,
                                     std::shared_ptr<NSProgress> progress,
                                     UpdateCompletion completion) {
     if (!isInstalled(tag)) {
-        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError, "it is not on this machine"));
+        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError,
+                                     "it is not on this machine"));
         return;
     }
     auto& edition = editions_[tag];
@@ -144,7 +148,8 @@ void SimResourceService::updatePack(const std::string& tag, bool, bool install,
 void SimResourceService::checkPack(const std::string& tag, bool background,
                                    CheckCompletion completion) {
     if (!isInstalled(tag)) {
-        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError, "it is not on this machine"));
+        completion({}, NSError::make(NSBundleOnDemandResourceInvalidTagError,
+                                     "it is not on this machine"));
         return;
     }
     if (background) {

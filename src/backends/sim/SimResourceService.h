@@ -2,9 +2,11 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/FailureCause.h"
 #include "platform/resources/ResourceService.h"
 
 // An on-demand service whose requests finish only when the caller says so.
@@ -34,11 +36,14 @@ public:
     // Reports progress of a pending request, as the service's worker would.
     void setProgress(std::size_t index, double fraction);
     // Completes a pending request: code 0 installs the pack and succeeds;
-    // any other code fails with that code. With `fromWorkerThread` the
-    // completion is called on a thread of its own, as the real service does.
-    void complete(std::size_t index, long code = 0, bool fromWorkerThread = false);
+    // any other code fails with that code, and with `cause` where given (else the code's).
+    // With `fromWorkerThread` the completion is called on a thread of its own, as the real
+    // service does.
+    void complete(std::size_t index, long code = 0, bool fromWorkerThread = false,
+                  std::optional<FailureCause> cause = std::nullopt);
     // Completes every pending request for `tag`.
-    void completeAll(const std::string& tag, long code = 0);
+    void completeAll(const std::string& tag, long code = 0,
+                     std::optional<FailureCause> cause = std::nullopt);
     // What the simulated source offers of `tag` from now on: updates of an installed pack to an
     // older edition find it up to date; a newer one is available with `bytes` to fetch.
     void offerEdition(const std::string& tag, std::uint64_t edition, std::uint64_t bytes);

@@ -154,7 +154,7 @@ void PackLibrary::finished(const std::string& tag, bool wasInstalled,
     if (error) {
         // The service found the installed copy unsound, or could not tell.
         verified_.erase(tag);
-        fail(tag, error->localizedDescription());
+        fail(tag, *error);
         return;
     }
     verified(tag);
@@ -185,24 +185,25 @@ void PackLibrary::verified(const std::string& tag) {
     change(now);
 }
 
-void PackLibrary::fail(const std::string& tag, const std::string& reason) {
+void PackLibrary::fail(const std::string& tag, const NSError& error) {
     // Observers first, so that whatever draws the download's progress has ended its line.
     auto failed = PackStatus::of(tag, PackStatus::State::failed);
-    failed.reason = reason;
+    failed.reason = error.localizedDescription();
+    failed.cause = error.cause();
     change(failed);
-    failures_ << failureLine(tag, reason) << std::endl;
+    failures_ << failureLine(tag, failed.reason) << std::endl;
 }
 
-std::optional<std::string> PackLibrary::remove(const std::string& tag) {
+std::optional<PackRefusal> PackLibrary::remove(const std::string& tag) {
     loadInstalled();
     if (running_[tag] > 0)
-        return "it is still downloading";
+        return PackRefusal{FailureCause::stillDownloading, "it is still downloading"};
     if (inUse_ && inUse_(bundleDirectory(tag)))
-        return "something from it is playing";
+        return PackRefusal{FailureCause::playing, "something from it is playing"};
     try {
         service_->removePack(tag);
     } catch (const std::exception& failure) {
-        return std::string(failure.what());
+        return PackRefusal{FailureCause::diskFailed, failure.what()};
     }
     verified_.erase(tag);
     change(PackStatus::of(tag));
@@ -271,6 +272,7 @@ void PackLibrary::updated(const std::string& tag, const PackUpdate& update,
             now.update = {};
             now.update.state = Update::State::failed;
             now.update.reason = error->localizedDescription();
+            now.update.cause = error->cause();
         });
         failures_ << failureLine(tag, "not updated: " + error->localizedDescription()) << std::endl;
         return;

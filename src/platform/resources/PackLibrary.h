@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/FailureCause.h"
 #include "platform/resources/ResourceService.h"
 
 // What one on-demand pack is on this machine now.
@@ -22,18 +23,20 @@ struct PackStatus {
     struct Update {
         enum class State { unknown, checking, upToDate, available, updating, failed };
         State state = State::unknown;
-        std::uint64_t edition = 0;  // available, updating: the newer edition
-        std::uint64_t bytes = 0;    // available: what updating fetches
-        double fraction = 0.0;      // updating
-        std::string reason;         // failed: the cause, in words
+        std::uint64_t edition = 0;                   // available, updating: the newer edition
+        std::uint64_t bytes = 0;                     // available: what updating fetches
+        double fraction = 0.0;                       // updating
+        std::string reason;                          // failed: the cause, in words
+        FailureCause cause = FailureCause::unknown;  // failed: as a grown-up is told it
     };
 
     std::string tag;
     State state = State::absent;
-    double fraction = 0.0;          // while downloading
-    std::uint64_t bytesOnDisk = 0;  // once installed
-    std::uint64_t edition = 0;      // once installed; 0 where the service keeps none
-    std::string reason;             // after a failure: the cause, in words
+    double fraction = 0.0;                       // while downloading
+    std::uint64_t bytesOnDisk = 0;               // once installed
+    std::uint64_t edition = 0;                   // once installed; 0 where the service keeps none
+    std::string reason;                          // after a failure: the cause, in words
+    FailureCause cause = FailureCause::unknown;  // after a failure: as a grown-up is told it
     Update update;
     bool checkingFiles = false;        // a grown-up's check of its files is running
     std::vector<std::string> damaged;  // damaged: the files that failed
@@ -43,6 +46,12 @@ struct PackStatus {
     static PackStatus of(std::string tag, State state = State::absent);
     // "absent", "downloading", "installed", "failed" or "damaged".
     static const char* nameOf(State state);
+};
+
+// Why a removal did not happen: the cause a grown-up is told, and the exact line.
+struct PackRefusal {
+    FailureCause cause = FailureCause::unknown;
+    std::string reason;
 };
 
 // The one place that knows the state of every pack: the requests of the screens, the
@@ -92,7 +101,7 @@ public:
                  ResourceService::Completion completion);
     // Removes the installed pack of `tag`. Returns why it did not (a download running, a
     // file of it playing, the disk refusing), or nothing once removed.
-    std::optional<std::string> remove(const std::string& tag);
+    std::optional<PackRefusal> remove(const std::string& tag);
 
     // Asks the content source for a newer edition of the installed `tag` now, and installs it
     // when updates are automatic; `done` (may be empty) runs on the main queue once the state
@@ -128,7 +137,7 @@ private:
     // The pack as the service has it after a request or an update succeeded: checked, with the
     // files its manifest lists.
     void verified(const std::string& tag);
-    void fail(const std::string& tag, const std::string& reason);
+    void fail(const std::string& tag, const NSError& error);
 
     std::shared_ptr<ResourceService> service_;
     MainQueue mainQueue_;

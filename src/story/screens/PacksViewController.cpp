@@ -1,5 +1,7 @@
 #include "story/screens/PacksViewController.h"
 
+#include "story/screens/FailureCauseText.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -74,7 +76,7 @@ void PacksViewController::showLanguageSetting() {
     // A language is named in its own words, whatever the window speaks.
     button->setTitle(
         localizedFormat(NSLocalizedString("Language: %1"),
-                        {chosen.empty() ? LocalizedText(NSLocalizedString("as the desktop"))
+                        {chosen.empty() ? LocalizedText(NSLocalizedString("as the system"))
                                         : LocalizedText::name(NSLocale::nativeName(chosen))}));
 }
 
@@ -147,7 +149,7 @@ LocalizedText PacksViewController::stateText(const PackStatus& status) {
                                    {int(status.fraction * 100)});
         case PackStatus::State::failed:
             return localizedFormat(NSLocalizedString("Could not download: %1"),
-                                   {LocalizedText::name(status.reason)});
+                                   {failureCauseText(status.cause)});
         case PackStatus::State::damaged: {
             std::string names;
             for (const auto& name : status.damaged)
@@ -180,7 +182,7 @@ LocalizedText PacksViewController::editionText(const PackStatus& status) {
                                    {int(update.fraction * 100)});
         case Update::failed:
             return localizedFormat(NSLocalizedString("Could not update: %1"),
-                                   {LocalizedText::name(update.reason)});
+                                   {failureCauseText(update.cause)});
         default:
             return localizedFormat(NSLocalizedString("Edition %1"), {edition});
     }
@@ -286,7 +288,7 @@ void PacksViewController::remove(const Row& row) {
     if (auto refused = packs_->remove(row.tag))
         tell(NSLocalizedString("Not removed"),
              localizedFormat(NSLocalizedString("%1 stayed on this machine: %2."),
-                             {row.contents, LocalizedText::name(*refused)}));
+                             {row.contents, failureCauseText(refused->cause)}));
 }
 
 void PacksViewController::tell(const LocalizedText& title, const LocalizedText& message) {
