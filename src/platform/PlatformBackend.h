@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/media/CaptionStyle.h"
+
 class AVPlayer;
 struct NowPlayingInfo;
 class NSURL;
@@ -91,6 +93,9 @@ public:
     }
     virtual bool captionsOnByDefault() const { return captionsOnByDefault_; }
     virtual void setCaptionsOnByDefault(bool on) { captionsOnByDefault_ = on; }
+    // How captions look (CaptionStyle.h); the default keeps the choice for the run.
+    virtual CaptionStyle captionStyle() const { return captionStyle_; }
+    virtual void setCaptionStyle(const CaptionStyle& style) { captionStyle_ = style; }
     // Whether newer editions of the packs are installed without a grown-up asking (the panel's
     // choice, on unless turned off). Kept apart from the settings; the default for the run only.
     virtual bool updatesPacksAutomatically() const { return updatesPacksAutomatically_; }
@@ -113,6 +118,7 @@ public:
 private:
     std::optional<std::string> captionLanguage_;
     bool captionsOnByDefault_ = false;
+    CaptionStyle captionStyle_;
     bool updatesPacksAutomatically_ = true;
     std::string chosenLanguage_;
 };

@@ -4,6 +4,7 @@
 #include "story/app/AppDelegate.h"
 #include "story/gate/UIAlertControllerParentalGate.h"
 #include "story/music/MusicViewController.h"
+#include "story/screens/CaptionStyleViewController.h"
 #include "story/screens/FadingScrollView.h"
 #include "story/screens/LotsMoreViewController.h"
 #include "story/screens/PacksViewController.h"
@@ -20,6 +21,7 @@ void registerApplicationClasses(const std::shared_ptr<PackLibrary>& packs) {
     TheEndViewController::registerClass();
     TitleViewController::registerClass();
     PacksViewController::registerClass(packs);
+    CaptionStyleViewController::registerClass();
     LotsMoreViewController::registerClass();
     FadingScrollView::registerClass();
     UIAlertControllerParentalGate::registerClass();

@@ -4,6 +4,8 @@
 
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/MACaptionAppearance.h"
+#include "platform/media/UICaptionPreview.h"
 #include "platform/media/UILyricsView.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
@@ -145,6 +147,35 @@ Wait lyrics(ScenarioEngine&, const Arguments& arguments) {
     });
 }
 
+// "expect caption-style SIZE BACKGROUND POSITION": the look the platform keeps for captions,
+// and that of every caption preview on the visible screen.
+Wait captionStyle(ScenarioEngine&, const Arguments& arguments) {
+    auto size = CaptionStyle::sizeNamed(arguments[1]);
+    auto background = CaptionStyle::backgroundNamed(arguments[2]);
+    auto position = CaptionStyle::positionNamed(arguments[3]);
+    if (!size || !background || !position)
+        failStep(
+            "expected a size (small, medium, large, largest), a background (translucent, "
+            "solid, outline) and a position (bottom, top)");
+    CaptionStyle expected{*size, *background, *position};
+    auto named = [](const CaptionStyle& style) {
+        return std::string(CaptionStyle::nameOf(style.size)) + " " +
+               CaptionStyle::nameOf(style.background) + " " + CaptionStyle::nameOf(style.position);
+    };
+    return until([expected, named]() -> Missing {
+        auto kept = MACaptionAppearance::style();
+        if (kept != expected)
+            return "the captions' style is " + named(kept);
+        auto screen = topScreen();
+        for (const auto& found : screen ? viewsOf(*screen) : std::vector<FoundView>()) {
+            auto preview = std::dynamic_pointer_cast<UICaptionPreview>(found.view);
+            if (preview && preview->style() != expected)
+                return "the preview shows " + named(preview->style());
+        }
+        return std::nullopt;
+    });
+}
+
 Wait noPlayer(ScenarioEngine& engine, const Arguments&) {
     return until([&driver = engine.driver()]() -> Missing {
         auto shown = driver.visiblePlayer();
@@ -249,6 +280,8 @@ void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
     steps["expect no-caption"] = {1, 1, "expect no-caption", kBoth, false, caption};
     steps["expect lyrics"] = {2, 3, "expect lyrics CURRENT [NEXT]", kBoth, false, lyrics};
     steps["expect no-lyrics"] = {1, 1, "expect no-lyrics", kBoth, false, lyrics};
+    steps["expect caption-style"] = {4,     4,     "expect caption-style SIZE BACKGROUND POSITION",
+                                     kBoth, false, captionStyle};
     steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, log};
     steps["expect log-empty"] = {1, 1, "expect log-empty", kBoth, false, logEmpty};
     steps["expect opened"] = {2, 2, "expect opened URL", kBoth, false, opened};

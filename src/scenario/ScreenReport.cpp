@@ -5,6 +5,7 @@
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/UICaptionPreview.h"
 #include "platform/media/UILyricsView.h"
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
@@ -48,6 +49,11 @@ std::string describe(const UIView& view) {
     }
     if (auto image = dynamic_cast<const UIImageView*>(&view))
         return "image" + nameOf(view) + " " + quoted(image->imageName());
+    if (auto preview = dynamic_cast<const UICaptionPreview*>(&view))
+        return "caption-preview" + nameOf(view) + " " + quoted(preview->text().english()) + " " +
+               CaptionStyle::nameOf(preview->style().size) + " " +
+               CaptionStyle::nameOf(preview->style().background) + " " +
+               CaptionStyle::nameOf(preview->style().position);
     if (auto lyrics = dynamic_cast<const UILyricsView*>(&view))
         return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) + " next " +
                quoted(lyrics->nextLine());

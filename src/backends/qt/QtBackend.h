@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "backends/qt/QtCaptionChoices.h"
 #include "backends/qt/QtKeptChoices.h"
 #include "backends/qt/QtLanguage.h"
 #include "platform/PlatformBackend.h"
@@ -85,19 +86,19 @@ public:
     void requestReview() override;
     void watchPacks(const std::shared_ptr<PackLibrary>& packs) override;
     std::unique_ptr<VideoOutput> makeVideoOutput(AVPlayer& player) override;
-    std::optional<std::string> captionLanguage() const override {
-        return captions_.text("captions");
-    }
+    std::optional<std::string> captionLanguage() const override { return captions_.language(); }
     void setCaptionLanguage(const std::optional<std::string>& language) override {
-        captions_.setText("captions", language);
+        captions_.setLanguage(language);
     }
     std::vector<std::string> languages() const override { return language_.available(); }
     std::string chosenLanguage() const override { return language_.chosen(); }
     void chooseLanguage(const std::string& language) override { language_.choose(language); }
     std::string spokenLanguage() const override { return language_.spoken().toStdString(); }
     std::string nativeLanguageName(const std::string& language) const override;
-    bool captionsOnByDefault() const override { return captions_.flag("everyVideo", false); }
-    void setCaptionsOnByDefault(bool on) override { captions_.setFlag("everyVideo", on); }
+    bool captionsOnByDefault() const override { return captions_.onByDefault(); }
+    void setCaptionsOnByDefault(bool on) override { captions_.setOnByDefault(on); }
+    CaptionStyle captionStyle() const override { return captions_.style(); }
+    void setCaptionStyle(const CaptionStyle& style) override { captions_.setStyle(style); }
     bool updatesPacksAutomatically() const override {
         return updates_.flag("updateAutomatically", true);
     }
@@ -136,7 +137,7 @@ private:
     std::unique_ptr<QtMediaControls> controls_;
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
     std::unique_ptr<QtMprisService> mpris_;
-    QtKeptChoices captions_;
+    QtCaptionChoices captions_;
     QtKeptChoices updates_;
     QtLanguage language_;
 };

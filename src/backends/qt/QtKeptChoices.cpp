@@ -9,8 +9,15 @@ const nlohmann::json& QtKeptChoices::load() const {
     if (read_)
         return *read_;
     read_ = nlohmann::json::object();
+    std::error_code unknown;
+    auto size = file_.empty() ? 0 : std::filesystem::file_size(file_, unknown);
+    if (!unknown && size > kLargest) {
+        print("Kept choices " + file_ + " ignored: larger than " + std::to_string(kLargest) +
+              " bytes");
+        return *read_;
+    }
     auto text = file_.empty() ? std::nullopt : AtomicFile::read(file_);
-    if (!text)
+    if (!text || text->size() > kLargest)
         return *read_;
     auto json = nlohmann::json::parse(*text, nullptr, false);
     if (json.is_object())
@@ -30,6 +37,13 @@ std::optional<std::string> QtKeptChoices::text(const std::string& key) const {
 void QtKeptChoices::setText(const std::string& key, const std::optional<std::string>& value) {
     load();
     (*read_)[key] = value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+    save();
+}
+
+void QtKeptChoices::setTexts(const std::map<std::string, std::string>& values) {
+    load();
+    for (const auto& [key, value] : values)
+        (*read_)[key] = value;
     save();
 }
 

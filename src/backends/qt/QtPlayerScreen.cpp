@@ -20,6 +20,7 @@
 #include "backends/qt/QtVideoOutput.h"
 #include "backends/qt/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
+#include "platform/media/MACaptionAppearance.h"
 
 namespace {
 
@@ -39,9 +40,12 @@ QString languageName(const std::string& tag) {
                : qtTrId(QLocale::languageToString(language).toUtf8().constData());
 }
 
+// In the digits of the language spoken, as every other number of the window.
 QString clock(qint64 milliseconds) {
     qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
-    return QString("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
+    QLocale locale;
+    QString tens = locale.toString(seconds % 60 / 10), units = locale.toString(seconds % 60 % 10);
+    return locale.toString(seconds / 60) + ':' + tens + units;
 }
 
 }  // namespace
@@ -73,10 +77,6 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     captions_->setAccessibleName(qtTrId("Captions"));
     captions_->setVisible(!controller_->captions().languages().empty());
     caption_ = new QtCaptionLabel(this);
-    caption_->setObjectName("caption");
-    caption_->setAlignment(Qt::AlignCenter);
-    caption_->setWordWrap(true);
-    caption_->setTextFormat(Qt::PlainText);
     caption_->hide();
     captionTimer_ = new QTimer(this);
     captionTimer_->setInterval(kCaptionTickMs);
@@ -169,40 +169,15 @@ void QtPlayerScreen::showCaption() {
     }
 }
 
-// Over the bottom of the picture, centred, clear of the controls where they cover it, and
-// always inside the picture, however the window letterboxes it.
+// In the family's caption style, clear of the controls at the caption's edge where they cover
+// the picture.
 void QtPlayerScreen::placeCaption() {
     if (!caption_->isVisible())
         return;
     captionPicture_ = video_->pictureRect();
-    QRect picture = captionPicture_.translated(video_->pos());
-    // The screen's own style sets every label's font, so the caption's size is set there too.
-    QFont font = caption_->font();
-    font.setPixelSize(std::max(12, int(std::ceil(picture.height() / 16.0))));
-    int padding = std::max(2, font.pixelSize() / 4);
-    // Set only when the size changes: styling the label again takes about half a millisecond
-    // of the main queue, which the frames of the video share, at every cue.
-    const QString sheet =
-        QString("QLabel#caption { color: #fdfdfd; padding: %1px %2px; font-size: %3px; }")
-            .arg(padding / 2)
-            .arg(padding)
-            .arg(font.pixelSize());
-    if (caption_->styleSheet() != sheet)
-        caption_->setStyleSheet(sheet);
-    caption_->setCornerRadius(padding);
-    // As wide as its longest line, up to nine tenths of the picture, where it wraps.
-    int widest = 0;
-    for (const QString& line : caption_->text().split('\n'))
-        widest = std::max(widest, QFontMetrics(font).horizontalAdvance(line));
-    QSize size;
-    size.setWidth(std::min(widest + 2 * padding + 2, picture.width() * 9 / 10));
-    size.setHeight(std::min(caption_->heightForWidth(size.width()), picture.height()));
-    int bottom = picture.bottom() - padding;
-    if (bottomBar_->geometry().intersects(picture))
-        bottom = std::max(picture.top() + size.height(), bottomBar_->geometry().top() - padding);
-    caption_->setGeometry(picture.center().x() - size.width() / 2, bottom - size.height(),
-                          size.width(), size.height());
-    caption_->raise();
+    auto style = MACaptionAppearance::style();
+    QWidget* controls = style.position == CaptionStyle::Position::top ? topBar_ : bottomBar_;
+    caption_->placeOver(captionPicture_.translated(video_->pos()), style, controls->geometry());
 }
 
 void QtPlayerScreen::resizeEvent(QResizeEvent*) {

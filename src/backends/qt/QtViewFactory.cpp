@@ -2,6 +2,7 @@
 
 #include "backends/qt/QtScrollView.h"
 #include "backends/qt/QtViewWidgets.h"
+#include "platform/media/UICaptionPreview.h"
 #include "platform/media/UILyricsView.h"
 
 namespace {
@@ -29,6 +30,8 @@ QWidget* makeViewWidget(const std::shared_ptr<UIView>& view, QWidget* parent) {
         widget = make<QtProgressBar, UIProgressView>(view, parent);
     else if (dynamic_cast<UIImageView*>(view.get()))
         widget = make<QtImageView, UIImageView>(view, parent);
+    else if (dynamic_cast<UICaptionPreview*>(view.get()))
+        widget = make<QtCaptionPreview, UICaptionPreview>(view, parent);
     else if (dynamic_cast<UILyricsView*>(view.get()))
         widget = make<QtLyricsView, UILyricsView>(view, parent);
     else

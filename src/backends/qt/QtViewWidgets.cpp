@@ -9,10 +9,12 @@
 #include <cmath>
 #include <filesystem>
 
+#include "backends/qt/QtCaptionLabel.h"
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtTexts.h"
 #include "backends/qt/QtTheme.h"
+#include "platform/media/UICaptionPreview.h"
 #include "platform/media/UILyricsView.h"
 
 namespace {
@@ -194,6 +196,26 @@ void QtTextField::syncContent() {
     QFont font = this->font();
     font.setPixelSize(qttheme::pixels(std::max(12.0, field.frame().size.height * 0.5), scale()));
     setFont(font);
+}
+
+QtCaptionPreview::QtCaptionPreview(std::shared_ptr<UICaptionPreview> preview, QWidget* parent)
+    : QWidget(parent), QtViewPeer(std::move(preview), *this), caption_(new QtCaptionLabel(this)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void QtCaptionPreview::syncContent() {
+    const auto& preview = static_cast<const UICaptionPreview&>(*view());
+    QString text = qttexts::shown(preview.text());
+    if (caption_->text() != text)
+        caption_->setText(text);
+    if (accessibleName() != text)
+        setAccessibleName(text);
+    caption_->setVisible(!text.isEmpty());
+    caption_->placeOver(rect(), preview.style());
+}
+
+void QtCaptionPreview::resizeEvent(QResizeEvent*) {
+    caption_->placeOver(rect(), static_cast<const UICaptionPreview&>(*view()).style());
 }
 
 QtLyricsView::QtLyricsView(std::shared_ptr<UILyricsView> lyrics, QWidget* parent)

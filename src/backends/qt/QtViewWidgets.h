@@ -11,6 +11,8 @@
 #include "backends/qt/QtKeyboard.h"
 #include "backends/qt/QtViewPeer.h"
 
+class QtCaptionLabel;
+class UICaptionPreview;
 class UILyricsView;
 
 class QtPlainView : public QWidget, public QtViewPeer {
@@ -75,6 +77,21 @@ public:
 
 protected:
     void syncContent() override;
+};
+
+// A UICaptionPreview: its caption drawn and placed as a player's is, over the picture its frame
+// covers; a screen reader reads the caption.
+class QtCaptionPreview : public QWidget, public QtViewPeer {
+public:
+    QtCaptionPreview(std::shared_ptr<UICaptionPreview> preview, QWidget* parent);
+    QtCaptionLabel* caption() const { return caption_; }
+
+protected:
+    void syncContent() override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QtCaptionLabel* caption_;
 };
 
 // A UILyricsView: the line being sung large and bright, the next one beneath it smaller and

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/media/UICaptionPreview.h"
 #include "platform/media/UILyricsView.h"
 
 UIClassRegistry& UIClassRegistry::shared() {
@@ -18,6 +19,7 @@ UIClassRegistry::UIClassRegistry() {
     views_["UIScrollView"] = [] { return std::make_shared<UIScrollView>(); };
     views_["UITextField"] = [] { return std::make_shared<UITextField>(); };
     views_["UILyricsView"] = [] { return UILyricsView::make(); };
+    views_["UICaptionPreview"] = [] { return std::make_shared<UICaptionPreview>(); };
     ControllerClass plain;
     plain.name = "UIViewController";
     plain.make = [](NSCoder& coder) { return std::make_shared<UIViewController>(coder); };
