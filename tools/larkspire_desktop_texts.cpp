@@ -1,8 +1,9 @@
 // Writes the desktop entry or the AppStream metadata with its texts in every language of the
 // compiled catalogues, at build time:
 //   larkspire-desktop-texts CATALOGUES IN OUT LANGUAGE...
-// A desktop entry's Name, GenericName and Comment get a Key[language]= line each; the metadata's
-// name and summary an element with xml:lang. A language whose catalogue lacks a text gets no
+// A desktop entry's Name, GenericName, Comment and Keywords get a Key[language]= line each; the
+// metadata's name, summary, paragraphs and screenshot captions, each on a line of its own, an
+// element with xml:lang. A language whose catalogue lacks a text gets no
 // line for it, so the desktop shows the English.
 #include <QCoreApplication>
 #include <QFile>
@@ -50,8 +51,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[2]);
         return 1;
     }
-    static const QRegularExpression entry("^(Name|GenericName|Comment)=(.*)$"),
-        element("^(\\s*)<(name|summary)>(.*)</\\2>$");
+    static const QRegularExpression entry("^(Name|GenericName|Comment|Keywords)=(.*)$"),
+        element("^(\\s*)<(name|summary|p|caption)>(.*)</\\2>$");
     QString out;
     for (const QString& line : QString::fromUtf8(in.readAll()).split('\n')) {
         out += line + '\n';

@@ -42,12 +42,14 @@ function(collect json)
   set(texts "${texts}" PARENT_SCOPE)
 endfunction()
 
-# The desktop entry's name, generic name and comment, and the metadata's name and summary.
+# The desktop entry's name, generic name, comment and keywords, and the metadata's name,
+# summary, paragraphs and screenshot captions, each on a line of its own.
 foreach(file ${DESKTOP_FILES})
-  file(STRINGS "${file}" lines REGEX "^(Name|GenericName|Comment)=|<(name|summary)>")
+  file(STRINGS "${file}" lines REGEX "^(Name|GenericName|Comment|Keywords)=|<(name|summary|p|caption)>")
   foreach(line ${lines})
-    string(REGEX REPLACE "^(Name|GenericName|Comment)=|^ *<(name|summary)>|</(name|summary)>$" ""
-                         value "${line}")
+    string(REGEX REPLACE
+           "^(Name|GenericName|Comment|Keywords)=|^ *<(name|summary|p|caption)>|</(name|summary|p|caption)>$"
+           "" value "${line}")
     set(texts "${texts}NSLocalizedString(\"${value}\");\n")
   endforeach()
 endforeach()

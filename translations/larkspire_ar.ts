@@ -41,15 +41,15 @@
     </message>
     <message id="PARENTAL GATE: 12 x 7 = ?">
         <source></source>
-        <translation>بوابة الوالدين: 12 x 7 = ؟</translation>
+        <translation>بوابة الوالدين: ١٢ × ٧ = ؟</translation>
     </message>
     <message id="PARENTAL GATE: 85 - 37 = ?">
         <source></source>
-        <translation>بوابة الوالدين: 85 - 37 = ؟</translation>
+        <translation>بوابة الوالدين: ٨٥ − ٣٧ = ؟</translation>
     </message>
     <message id="PARENTAL GATE: 68 + 57 = ?">
         <source></source>
-        <translation>بوابة الوالدين: 68 + 57 = ؟</translation>
+        <translation>بوابة الوالدين: ٦٨ + ٥٧ = ؟</translation>
     </message>
     <message id="Enter your answer">
         <source></source>
@@ -89,11 +89,11 @@
     </message>
     <message id="On">
         <source></source>
-        <translation>تشغيل</translation>
+        <translation>مفعّل</translation>
     </message>
     <message id="Off">
         <source></source>
-        <translation>إيقاف</translation>
+        <translation>معطّل</translation>
     </message>
     <message id="Free space on this disk: %1">
         <source></source>
@@ -117,7 +117,7 @@
     </message>
     <message id="Downloading: %1%">
         <source></source>
-        <translation>جارٍ التنزيل: %1%</translation>
+        <translation>جارٍ التنزيل: %1٪</translation>
     </message>
     <message id="Retry %1">
         <source></source>
@@ -165,23 +165,23 @@
     </message>
     <message id="Chapters 13 to 16">
         <source></source>
-        <translation>الفصول من 13 إلى 16</translation>
+        <translation>الفصول من ١٣ إلى ١٦</translation>
     </message>
     <message id="Chapter 13">
         <source></source>
-        <translation>الفصل 13</translation>
+        <translation>الفصل ١٣</translation>
     </message>
     <message id="Chapter 14">
         <source></source>
-        <translation>الفصل 14</translation>
+        <translation>الفصل ١٤</translation>
     </message>
     <message id="Chapter 15">
         <source></source>
-        <translation>الفصل 15</translation>
+        <translation>الفصل ١٥</translation>
     </message>
     <message id="Chapter 16">
         <source></source>
-        <translation>الفصل 16</translation>
+        <translation>الفصل ١٦</translation>
     </message>
     <message id="Follow Larkspire">
         <source></source>
@@ -217,7 +217,7 @@
     </message>
     <message id="Part Four closes the tale begun in Part One: chapters 13 to 16 follow the crew home under the mended sky.">
         <source></source>
-        <translation>يختم الجزء الرابع الحكاية التي بدأت في الجزء الأول: الفصول من 13 إلى 16 ترافق الطاقم في عودته إلى البيت تحت السماء التي رُمّمت.</translation>
+        <translation>يختم الجزء الرابع القصة التي بدأت في الجزء الأول: الفصول من ١٣ إلى ١٦ ترافق الطاقم في عودته إلى البيت تحت السماء التي رُمّمت.</translation>
     </message>
     <message id="Every chapter is a song. The music screen holds all seven songs of this part.">
         <source></source>
@@ -261,7 +261,7 @@
     </message>
     <message id="Chapters 14 to 16">
         <source></source>
-        <translation>الفصول من 14 إلى 16</translation>
+        <translation>الفصول من ١٤ إلى ١٦</translation>
     </message>
     <message id="chapters">
         <source></source>
@@ -281,7 +281,7 @@
     </message>
     <message id="Captions on every video: Off">
         <source></source>
-        <translation>الترجمة في كل فيديو: إيقاف</translation>
+        <translation>الترجمة في كل فيديو: معطّل</translation>
     </message>
     <message id="The End">
         <source></source>
@@ -353,7 +353,7 @@
     </message>
     <message id="On, %1">
         <source></source>
-        <translation>مفعّلة، %1</translation>
+        <translation>مفعّل، %1</translation>
     </message>
     <message id="Close">
         <source></source>
@@ -381,7 +381,7 @@
     </message>
     <message id="Watch the chapter videos and sing along with the songs of the story">
         <source></source>
-        <translation>شاهد فيديوهات الفصول وغنِّ أغاني القصة</translation>
+        <translation>مشاهدة فيديوهات الفصول وغناء أغاني القصة</translation>
     </message>
     <message id="Watch and sing along with an illustrated musical story">
         <source></source>
@@ -390,10 +390,6 @@
     <message id="Language: %1">
         <source></source>
         <translation>اللغة: %1</translation>
-    </message>
-    <message id="as the desktop">
-        <source></source>
-        <translation>كما في سطح المكتب</translation>
     </message>
     <message id="Update packs automatically: %1">
         <source></source>
@@ -425,7 +421,7 @@
     </message>
     <message id="Updating: %1%">
         <source></source>
-        <translation>جارٍ التحديث: %1%</translation>
+        <translation>جارٍ التحديث: %1٪</translation>
     </message>
     <message id="Could not update: %1">
         <source></source>
@@ -457,7 +453,171 @@
     </message>
     <message id="Update packs automatically: On">
         <source></source>
-        <translation>تحديث الحزم تلقائيًا: تشغيل</translation>
+        <translation>تحديث الحزم تلقائيًا: مفعّل</translation>
+    </message>
+    <message id="Small">
+        <source></source>
+        <translation>صغير</translation>
+    </message>
+    <message id="Large">
+        <source></source>
+        <translation>كبير</translation>
+    </message>
+    <message id="Largest">
+        <source></source>
+        <translation>كبير جدًا</translation>
+    </message>
+    <message id="Medium">
+        <source></source>
+        <translation>متوسط</translation>
+    </message>
+    <message id="Solid box">
+        <source></source>
+        <translation>مربع معتم</translation>
+    </message>
+    <message id="No box, outlined letters">
+        <source></source>
+        <translation>بلا مربع، حروف محدّدة</translation>
+    </message>
+    <message id="Translucent box">
+        <source></source>
+        <translation>مربع شبه شفاف</translation>
+    </message>
+    <message id="Top of the picture">
+        <source></source>
+        <translation>أعلى الصورة</translation>
+    </message>
+    <message id="Bottom of the picture">
+        <source></source>
+        <translation>أسفل الصورة</translation>
+    </message>
+    <message id="Captions will look like this.">
+        <source></source>
+        <translation>ستبدو الترجمة هكذا.</translation>
+    </message>
+    <message id="Size: %1">
+        <source></source>
+        <translation>الحجم: %1</translation>
+    </message>
+    <message id="Background: %1">
+        <source></source>
+        <translation>الخلفية: %1</translation>
+    </message>
+    <message id="Position: %1">
+        <source></source>
+        <translation>الموضع: %1</translation>
+    </message>
+    <message id="The server could not be reached">
+        <source></source>
+        <translation>تعذّر الوصول إلى الخادم</translation>
+    </message>
+    <message id="The connection was interrupted">
+        <source></source>
+        <translation>انقطع الاتصال</translation>
+    </message>
+    <message id="The connection is too slow">
+        <source></source>
+        <translation>الاتصال بطيء جدًا</translation>
+    </message>
+    <message id="The connection to the server is not secure">
+        <source></source>
+        <translation>الاتصال بالخادم غير آمن</translation>
+    </message>
+    <message id="This server does not have these files">
+        <source></source>
+        <translation>هذا الخادم لا يحتوي على هذه الملفات</translation>
+    </message>
+    <message id="The server refused the download">
+        <source></source>
+        <translation>رفض الخادم التنزيل</translation>
+    </message>
+    <message id="A downloaded file was damaged">
+        <source></source>
+        <translation>أحد الملفات المنزّلة تالف</translation>
+    </message>
+    <message id="Not signed by a publisher this machine trusts">
+        <source></source>
+        <translation>غير موقّع من ناشر يثق به هذا الجهاز</translation>
+    </message>
+    <message id="Not enough space on this disk">
+        <source></source>
+        <translation>لا توجد مساحة كافية على هذا القرص</translation>
+    </message>
+    <message id="This disk could not be written to">
+        <source></source>
+        <translation>تعذّرت الكتابة على هذا القرص</translation>
+    </message>
+    <message id="It is not on this machine">
+        <source></source>
+        <translation>غير موجود على هذا الجهاز</translation>
+    </message>
+    <message id="It is still downloading">
+        <source></source>
+        <translation>التنزيل ما زال جاريًا</translation>
+    </message>
+    <message id="Something from it is playing">
+        <source></source>
+        <translation>يُشغَّل الآن شيء منه</translation>
+    </message>
+    <message id="Something went wrong">
+        <source></source>
+        <translation>حدث خطأ ما</translation>
+    </message>
+    <message id="as the system">
+        <source></source>
+        <translation>لغة النظام</translation>
+    </message>
+    <message id="story;children;songs;music;video;">
+        <source></source>
+        <translation>قصة;أطفال;أغاني;موسيقى;فيديو;</translation>
+    </message>
+    <message id="The fourth part of an illustrated musical story, told in chapter videos and songs. Children watch the chapters, listen to the seven songs of this part and read the story notes; more chapters and the songs download when first needed.">
+        <source></source>
+        <translation>الجزء الرابع من قصة موسيقية مصوّرة، تُروى في فيديوهات الفصول وفي الأغاني. يشاهد الأطفال الفصول ويستمعون إلى أغاني هذا الجزء السبع ويقرؤون ملاحظات القصة، وتُنزَّل الفصول الأخرى والأغاني عند الحاجة إليها أول مرة.</translation>
+    </message>
+    <message id="Every link out of the application waits behind a question only a grown-up can answer. It works with a mouse, a keyboard, a touch screen or a screen reader.">
+        <source></source>
+        <translation>كل رابط يخرج من التطبيق ينتظر خلف سؤال لا يجيب عنه إلا الكبار. ويعمل التطبيق بالفأرة أو لوحة المفاتيح أو شاشة اللمس أو قارئ الشاشة.</translation>
+    </message>
+    <message id="The chapters of the story">
+        <source></source>
+        <translation>فصول القصة</translation>
+    </message>
+    <message id="A chapter playing">
+        <source></source>
+        <translation>فصل قيد التشغيل</translation>
+    </message>
+    <message id="The question for grown-ups before a link opens">
+        <source></source>
+        <translation>سؤال الكبار قبل فتح رابط</translation>
+    </message>
+    <message id="A song playing">
+        <source></source>
+        <translation>أغنية قيد التشغيل</translation>
+    </message>
+    <message id="The first release: four chapters, seven songs, on-demand downloads, keyboard, touch and screen reader support.">
+        <source></source>
+        <translation>الإصدار الأول: أربعة فصول وسبع أغانٍ وتنزيل عند الحاجة، ويعمل بلوحة المفاتيح واللمس وقارئ الشاشة.</translation>
+    </message>
+    <message id="Caption style">
+        <source></source>
+        <translation>مظهر الترجمة</translation>
+    </message>
+    <message id="Size: Medium">
+        <source></source>
+        <translation>الحجم: متوسط</translation>
+    </message>
+    <message id="Background: Translucent box">
+        <source></source>
+        <translation>الخلفية: مربع شبه شفاف</translation>
+    </message>
+    <message id="Position: Bottom of the picture">
+        <source></source>
+        <translation>الموضع: أسفل الصورة</translation>
+    </message>
+    <message id="Every video's captions take this look, in every language.">
+        <source></source>
+        <translation>تظهر الترجمة بهذا الشكل في كل الفيديوهات وبكل اللغات.</translation>
     </message>
 </context>
 </TS>

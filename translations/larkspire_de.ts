@@ -5,7 +5,7 @@
     <name></name>
     <message id="Not Enough Space">
         <source></source>
-        <translation>Nicht genug Speicher</translation>
+        <translation>Nicht genug Speicherplatz</translation>
     </message>
     <message id="You don't have enough storage left to download this resource.">
         <source></source>
@@ -21,7 +21,7 @@
     </message>
     <message id="Parental Gate Disabled">
         <source></source>
-        <translation>Eltern-Sperre aufgehoben</translation>
+        <translation>Elternsperre aufgehoben</translation>
     </message>
     <message id="You now have full access to the App">
         <source></source>
@@ -29,7 +29,7 @@
     </message>
     <message id="Parental Gate Remains Active">
         <source></source>
-        <translation>Eltern-Sperre bleibt aktiv</translation>
+        <translation>Elternsperre bleibt aktiv</translation>
     </message>
     <message id="Sorry you entered the wrong answer">
         <source></source>
@@ -41,15 +41,15 @@
     </message>
     <message id="PARENTAL GATE: 12 x 7 = ?">
         <source></source>
-        <translation>ELTERN-SPERRE: 12 x 7 = ?</translation>
+        <translation>ELTERNSPERRE: 12 x 7 = ?</translation>
     </message>
     <message id="PARENTAL GATE: 85 - 37 = ?">
         <source></source>
-        <translation>ELTERN-SPERRE: 85 - 37 = ?</translation>
+        <translation>ELTERNSPERRE: 85 - 37 = ?</translation>
     </message>
     <message id="PARENTAL GATE: 68 + 57 = ?">
         <source></source>
-        <translation>ELTERN-SPERRE: 68 + 57 = ?</translation>
+        <translation>ELTERNSPERRE: 68 + 57 = ?</translation>
     </message>
     <message id="Enter your answer">
         <source></source>
@@ -57,7 +57,7 @@
     </message>
     <message id="Music downloading!">
         <source></source>
-        <translation>Musik wird geladen!</translation>
+        <translation>Die Musik wird heruntergeladen!</translation>
     </message>
     <message id="Now playing: %1">
         <source></source>
@@ -89,7 +89,7 @@
     </message>
     <message id="On">
         <source></source>
-        <translation>An</translation>
+        <translation>Ein</translation>
     </message>
     <message id="Off">
         <source></source>
@@ -97,7 +97,7 @@
     </message>
     <message id="Free space on this disk: %1">
         <source></source>
-        <translation>Freier Speicher auf diesem Datenträger: %1</translation>
+        <translation>Freier Speicherplatz auf diesem Datenträger: %1</translation>
     </message>
     <message id="unknown">
         <source></source>
@@ -113,27 +113,27 @@
     </message>
     <message id="Downloading %1">
         <source></source>
-        <translation>%1 werden geladen</translation>
+        <translation>%1 werden heruntergeladen</translation>
     </message>
     <message id="Downloading: %1%">
         <source></source>
-        <translation>Wird geladen: %1 %</translation>
+        <translation>Wird heruntergeladen: %1 %</translation>
     </message>
     <message id="Retry %1">
         <source></source>
-        <translation>%1 erneut laden</translation>
+        <translation>%1 erneut herunterladen</translation>
     </message>
     <message id="Could not download: %1">
         <source></source>
-        <translation>Download fehlgeschlagen: %1</translation>
+        <translation>Herunterladen fehlgeschlagen: %1</translation>
     </message>
     <message id="Download %1">
         <source></source>
-        <translation>%1 laden</translation>
+        <translation>%1 herunterladen</translation>
     </message>
     <message id="Not downloaded">
         <source></source>
-        <translation>Nicht geladen</translation>
+        <translation>Nicht heruntergeladen</translation>
     </message>
     <message id="Remove from this machine?">
         <source></source>
@@ -157,7 +157,7 @@
     </message>
     <message id="Story downloading!">
         <source></source>
-        <translation>Die Geschichte wird geladen!</translation>
+        <translation>Die Geschichte wird heruntergeladen!</translation>
     </message>
     <message id="Back">
         <source></source>
@@ -217,7 +217,7 @@
     </message>
     <message id="Part Four closes the tale begun in Part One: chapters 13 to 16 follow the crew home under the mended sky.">
         <source></source>
-        <translation>Teil vier beendet die Erzählung, die in Teil eins begann: Die Kapitel 13 bis 16 begleiten die Mannschaft unter dem geflickten Himmel nach Hause.</translation>
+        <translation>Teil vier beendet die Geschichte, die in Teil eins begann: Die Kapitel 13 bis 16 begleiten die Mannschaft unter dem geflickten Himmel nach Hause.</translation>
     </message>
     <message id="Every chapter is a song. The music screen holds all seven songs of this part.">
         <source></source>
@@ -277,7 +277,7 @@
     </message>
     <message id="Download all">
         <source></source>
-        <translation>Alle laden</translation>
+        <translation>Alle herunterladen</translation>
     </message>
     <message id="Captions on every video: Off">
         <source></source>
@@ -353,7 +353,7 @@
     </message>
     <message id="On, %1">
         <source></source>
-        <translation>An, %1</translation>
+        <translation>Ein, %1</translation>
     </message>
     <message id="Close">
         <source></source>
@@ -381,7 +381,7 @@
     </message>
     <message id="Watch the chapter videos and sing along with the songs of the story">
         <source></source>
-        <translation>Schau die Kapitelvideos und sing die Lieder der Geschichte mit</translation>
+        <translation>Die Kapitelvideos ansehen und die Lieder der Geschichte mitsingen</translation>
     </message>
     <message id="Watch and sing along with an illustrated musical story">
         <source></source>
@@ -390,10 +390,6 @@
     <message id="Language: %1">
         <source></source>
         <translation>Sprache: %1</translation>
-    </message>
-    <message id="as the desktop">
-        <source></source>
-        <translation>wie der Desktop</translation>
     </message>
     <message id="Update packs automatically: %1">
         <source></source>
@@ -409,7 +405,7 @@
     </message>
     <message id="Damaged, to download again: %1">
         <source></source>
-        <translation>Beschädigt, neu zu laden: %1</translation>
+        <translation>Beschädigt, muss neu heruntergeladen werden: %1</translation>
     </message>
     <message id="Edition %1: looking for a newer one…">
         <source></source>
@@ -421,7 +417,7 @@
     </message>
     <message id="Edition %1 is available: %2 to download">
         <source></source>
-        <translation>Ausgabe %1 ist verfügbar: %2 zu laden</translation>
+        <translation>Ausgabe %1 ist verfügbar: %2 zum Herunterladen</translation>
     </message>
     <message id="Updating: %1%">
         <source></source>
@@ -457,7 +453,171 @@
     </message>
     <message id="Update packs automatically: On">
         <source></source>
-        <translation>Pakete automatisch aktualisieren: An</translation>
+        <translation>Pakete automatisch aktualisieren: Ein</translation>
+    </message>
+    <message id="Small">
+        <source></source>
+        <translation>Klein</translation>
+    </message>
+    <message id="Large">
+        <source></source>
+        <translation>Groß</translation>
+    </message>
+    <message id="Largest">
+        <source></source>
+        <translation>Sehr groß</translation>
+    </message>
+    <message id="Medium">
+        <source></source>
+        <translation>Mittel</translation>
+    </message>
+    <message id="Solid box">
+        <source></source>
+        <translation>Deckend</translation>
+    </message>
+    <message id="No box, outlined letters">
+        <source></source>
+        <translation>Keiner, Schrift mit Umriss</translation>
+    </message>
+    <message id="Translucent box">
+        <source></source>
+        <translation>Halbtransparent</translation>
+    </message>
+    <message id="Top of the picture">
+        <source></source>
+        <translation>Oben im Bild</translation>
+    </message>
+    <message id="Bottom of the picture">
+        <source></source>
+        <translation>Unten im Bild</translation>
+    </message>
+    <message id="Captions will look like this.">
+        <source></source>
+        <translation>So sehen die Untertitel aus.</translation>
+    </message>
+    <message id="Size: %1">
+        <source></source>
+        <translation>Größe: %1</translation>
+    </message>
+    <message id="Background: %1">
+        <source></source>
+        <translation>Hintergrund: %1</translation>
+    </message>
+    <message id="Position: %1">
+        <source></source>
+        <translation>Position: %1</translation>
+    </message>
+    <message id="The server could not be reached">
+        <source></source>
+        <translation>Der Server war nicht erreichbar</translation>
+    </message>
+    <message id="The connection was interrupted">
+        <source></source>
+        <translation>Die Verbindung wurde unterbrochen</translation>
+    </message>
+    <message id="The connection is too slow">
+        <source></source>
+        <translation>Die Verbindung ist zu langsam</translation>
+    </message>
+    <message id="The connection to the server is not secure">
+        <source></source>
+        <translation>Die Verbindung zum Server ist nicht sicher</translation>
+    </message>
+    <message id="This server does not have these files">
+        <source></source>
+        <translation>Dieser Server hat diese Dateien nicht</translation>
+    </message>
+    <message id="The server refused the download">
+        <source></source>
+        <translation>Der Server hat den Download verweigert</translation>
+    </message>
+    <message id="A downloaded file was damaged">
+        <source></source>
+        <translation>Eine heruntergeladene Datei war beschädigt</translation>
+    </message>
+    <message id="Not signed by a publisher this machine trusts">
+        <source></source>
+        <translation>Nicht von einem Herausgeber signiert, dem dieses Gerät vertraut</translation>
+    </message>
+    <message id="Not enough space on this disk">
+        <source></source>
+        <translation>Nicht genug Speicherplatz auf diesem Datenträger</translation>
+    </message>
+    <message id="This disk could not be written to">
+        <source></source>
+        <translation>Auf diesen Datenträger konnte nicht geschrieben werden</translation>
+    </message>
+    <message id="It is not on this machine">
+        <source></source>
+        <translation>Nicht auf diesem Gerät vorhanden</translation>
+    </message>
+    <message id="It is still downloading">
+        <source></source>
+        <translation>Der Download läuft noch</translation>
+    </message>
+    <message id="Something from it is playing">
+        <source></source>
+        <translation>Etwas daraus wird gerade abgespielt</translation>
+    </message>
+    <message id="Something went wrong">
+        <source></source>
+        <translation>Etwas ist schiefgelaufen</translation>
+    </message>
+    <message id="as the system">
+        <source></source>
+        <translation>wie im System</translation>
+    </message>
+    <message id="story;children;songs;music;video;">
+        <source></source>
+        <translation>Geschichte;Kinder;Lieder;Musik;Video;</translation>
+    </message>
+    <message id="The fourth part of an illustrated musical story, told in chapter videos and songs. Children watch the chapters, listen to the seven songs of this part and read the story notes; more chapters and the songs download when first needed.">
+        <source></source>
+        <translation>Der vierte Teil einer illustrierten musikalischen Geschichte, erzählt in Kapitelvideos und Liedern. Kinder sehen die Kapitel an, hören die sieben Lieder dieses Teils und lesen die Notizen zur Geschichte; weitere Kapitel und die Lieder werden heruntergeladen, sobald sie zum ersten Mal gebraucht werden.</translation>
+    </message>
+    <message id="Every link out of the application waits behind a question only a grown-up can answer. It works with a mouse, a keyboard, a touch screen or a screen reader.">
+        <source></source>
+        <translation>Jeder Link aus der Anwendung heraus wartet hinter einer Frage, die nur Erwachsene beantworten können. Die Anwendung lässt sich mit Maus, Tastatur, Touchscreen oder Bildschirmleser bedienen.</translation>
+    </message>
+    <message id="The chapters of the story">
+        <source></source>
+        <translation>Die Kapitel der Geschichte</translation>
+    </message>
+    <message id="A chapter playing">
+        <source></source>
+        <translation>Ein Kapitel wird abgespielt</translation>
+    </message>
+    <message id="The question for grown-ups before a link opens">
+        <source></source>
+        <translation>Die Frage für Erwachsene, bevor sich ein Link öffnet</translation>
+    </message>
+    <message id="A song playing">
+        <source></source>
+        <translation>Ein Lied wird abgespielt</translation>
+    </message>
+    <message id="The first release: four chapters, seven songs, on-demand downloads, keyboard, touch and screen reader support.">
+        <source></source>
+        <translation>Die erste Version: vier Kapitel, sieben Lieder, Downloads bei Bedarf, Bedienung mit Tastatur, Touchscreen und Bildschirmleser.</translation>
+    </message>
+    <message id="Caption style">
+        <source></source>
+        <translation>Aussehen der Untertitel</translation>
+    </message>
+    <message id="Size: Medium">
+        <source></source>
+        <translation>Größe: Mittel</translation>
+    </message>
+    <message id="Background: Translucent box">
+        <source></source>
+        <translation>Hintergrund: Halbtransparent</translation>
+    </message>
+    <message id="Position: Bottom of the picture">
+        <source></source>
+        <translation>Position: Unten im Bild</translation>
+    </message>
+    <message id="Every video's captions take this look, in every language.">
+        <source></source>
+        <translation>Die Untertitel aller Videos sehen so aus, in jeder Sprache.</translation>
     </message>
 </context>
 </TS>

@@ -89,11 +89,11 @@
     </message>
     <message id="On">
         <source></source>
-        <translation>Sí</translation>
+        <translation>Activado</translation>
     </message>
     <message id="Off">
         <source></source>
-        <translation>No</translation>
+        <translation>Desactivado</translation>
     </message>
     <message id="Free space on this disk: %1">
         <source></source>
@@ -121,7 +121,7 @@
     </message>
     <message id="Retry %1">
         <source></source>
-        <translation>Reintentar %1</translation>
+        <translation>Volver a descargar %1</translation>
     </message>
     <message id="Could not download: %1">
         <source></source>
@@ -217,7 +217,7 @@
     </message>
     <message id="Part Four closes the tale begun in Part One: chapters 13 to 16 follow the crew home under the mended sky.">
         <source></source>
-        <translation>La cuarta parte cierra el cuento que empezó en la primera parte: los capítulos 13 a 16 acompañan a la tripulación de vuelta a casa bajo el cielo remendado.</translation>
+        <translation>La cuarta parte cierra la historia que empezó en la primera parte: los capítulos 13 a 16 acompañan a la tripulación de vuelta a casa bajo el cielo remendado.</translation>
     </message>
     <message id="Every chapter is a song. The music screen holds all seven songs of this part.">
         <source></source>
@@ -281,7 +281,7 @@
     </message>
     <message id="Captions on every video: Off">
         <source></source>
-        <translation>Subtítulos en todos los vídeos: No</translation>
+        <translation>Subtítulos en todos los vídeos: Desactivado</translation>
     </message>
     <message id="The End">
         <source></source>
@@ -353,7 +353,7 @@
     </message>
     <message id="On, %1">
         <source></source>
-        <translation>Activados, %1</translation>
+        <translation>Activado, %1</translation>
     </message>
     <message id="Close">
         <source></source>
@@ -377,23 +377,19 @@
     </message>
     <message id="Musical Story">
         <source></source>
-        <translation>Cuento musical</translation>
+        <translation>Historia con canciones</translation>
     </message>
     <message id="Watch the chapter videos and sing along with the songs of the story">
         <source></source>
-        <translation>Mira los vídeos de los capítulos y canta las canciones del cuento</translation>
+        <translation>Ver los vídeos de los capítulos y cantar las canciones de la historia</translation>
     </message>
     <message id="Watch and sing along with an illustrated musical story">
         <source></source>
-        <translation>Un cuento musical ilustrado para mirar y cantar</translation>
+        <translation>Una historia ilustrada con canciones para ver y cantar</translation>
     </message>
     <message id="Language: %1">
         <source></source>
         <translation>Idioma: %1</translation>
-    </message>
-    <message id="as the desktop">
-        <source></source>
-        <translation>como el escritorio</translation>
     </message>
     <message id="Update packs automatically: %1">
         <source></source>
@@ -457,7 +453,171 @@
     </message>
     <message id="Update packs automatically: On">
         <source></source>
-        <translation>Actualizar los paquetes automáticamente: Sí</translation>
+        <translation>Actualizar los paquetes automáticamente: Activado</translation>
+    </message>
+    <message id="Small">
+        <source></source>
+        <translation>Pequeño</translation>
+    </message>
+    <message id="Large">
+        <source></source>
+        <translation>Grande</translation>
+    </message>
+    <message id="Largest">
+        <source></source>
+        <translation>Muy grande</translation>
+    </message>
+    <message id="Medium">
+        <source></source>
+        <translation>Mediano</translation>
+    </message>
+    <message id="Solid box">
+        <source></source>
+        <translation>Recuadro opaco</translation>
+    </message>
+    <message id="No box, outlined letters">
+        <source></source>
+        <translation>Sin recuadro, letras con contorno</translation>
+    </message>
+    <message id="Translucent box">
+        <source></source>
+        <translation>Recuadro translúcido</translation>
+    </message>
+    <message id="Top of the picture">
+        <source></source>
+        <translation>Parte superior de la imagen</translation>
+    </message>
+    <message id="Bottom of the picture">
+        <source></source>
+        <translation>Parte inferior de la imagen</translation>
+    </message>
+    <message id="Captions will look like this.">
+        <source></source>
+        <translation>Así se verán los subtítulos.</translation>
+    </message>
+    <message id="Size: %1">
+        <source></source>
+        <translation>Tamaño: %1</translation>
+    </message>
+    <message id="Background: %1">
+        <source></source>
+        <translation>Fondo: %1</translation>
+    </message>
+    <message id="Position: %1">
+        <source></source>
+        <translation>Posición: %1</translation>
+    </message>
+    <message id="The server could not be reached">
+        <source></source>
+        <translation>No se pudo conectar con el servidor</translation>
+    </message>
+    <message id="The connection was interrupted">
+        <source></source>
+        <translation>Se interrumpió la conexión</translation>
+    </message>
+    <message id="The connection is too slow">
+        <source></source>
+        <translation>La conexión es demasiado lenta</translation>
+    </message>
+    <message id="The connection to the server is not secure">
+        <source></source>
+        <translation>La conexión con el servidor no es segura</translation>
+    </message>
+    <message id="This server does not have these files">
+        <source></source>
+        <translation>Este servidor no tiene estos archivos</translation>
+    </message>
+    <message id="The server refused the download">
+        <source></source>
+        <translation>El servidor rechazó la descarga</translation>
+    </message>
+    <message id="A downloaded file was damaged">
+        <source></source>
+        <translation>Un archivo descargado estaba dañado</translation>
+    </message>
+    <message id="Not signed by a publisher this machine trusts">
+        <source></source>
+        <translation>No está firmado por un editor en el que confíe este dispositivo</translation>
+    </message>
+    <message id="Not enough space on this disk">
+        <source></source>
+        <translation>No hay espacio suficiente en este disco</translation>
+    </message>
+    <message id="This disk could not be written to">
+        <source></source>
+        <translation>No se pudo escribir en este disco</translation>
+    </message>
+    <message id="It is not on this machine">
+        <source></source>
+        <translation>No está en este dispositivo</translation>
+    </message>
+    <message id="It is still downloading">
+        <source></source>
+        <translation>Todavía se está descargando</translation>
+    </message>
+    <message id="Something from it is playing">
+        <source></source>
+        <translation>Se está reproduciendo algo de este contenido</translation>
+    </message>
+    <message id="Something went wrong">
+        <source></source>
+        <translation>Algo salió mal</translation>
+    </message>
+    <message id="as the system">
+        <source></source>
+        <translation>el del sistema</translation>
+    </message>
+    <message id="story;children;songs;music;video;">
+        <source></source>
+        <translation>historia;niños;canciones;música;vídeo;</translation>
+    </message>
+    <message id="The fourth part of an illustrated musical story, told in chapter videos and songs. Children watch the chapters, listen to the seven songs of this part and read the story notes; more chapters and the songs download when first needed.">
+        <source></source>
+        <translation>La cuarta parte de una historia ilustrada con música, contada en vídeos de capítulos y en canciones. Los niños ven los capítulos, escuchan las siete canciones de esta parte y leen las notas de la historia; los demás capítulos y las canciones se descargan la primera vez que hacen falta.</translation>
+    </message>
+    <message id="Every link out of the application waits behind a question only a grown-up can answer. It works with a mouse, a keyboard, a touch screen or a screen reader.">
+        <source></source>
+        <translation>Cada enlace que sale de la aplicación espera detrás de una pregunta que solo un adulto puede responder. Funciona con ratón, teclado, pantalla táctil o lector de pantalla.</translation>
+    </message>
+    <message id="The chapters of the story">
+        <source></source>
+        <translation>Los capítulos de la historia</translation>
+    </message>
+    <message id="A chapter playing">
+        <source></source>
+        <translation>Un capítulo en reproducción</translation>
+    </message>
+    <message id="The question for grown-ups before a link opens">
+        <source></source>
+        <translation>La pregunta para adultos antes de abrir un enlace</translation>
+    </message>
+    <message id="A song playing">
+        <source></source>
+        <translation>Una canción en reproducción</translation>
+    </message>
+    <message id="The first release: four chapters, seven songs, on-demand downloads, keyboard, touch and screen reader support.">
+        <source></source>
+        <translation>La primera versión: cuatro capítulos, siete canciones, descargas cuando hacen falta y uso con teclado, pantalla táctil y lector de pantalla.</translation>
+    </message>
+    <message id="Caption style">
+        <source></source>
+        <translation>Estilo de los subtítulos</translation>
+    </message>
+    <message id="Size: Medium">
+        <source></source>
+        <translation>Tamaño: Mediano</translation>
+    </message>
+    <message id="Background: Translucent box">
+        <source></source>
+        <translation>Fondo: Recuadro translúcido</translation>
+    </message>
+    <message id="Position: Bottom of the picture">
+        <source></source>
+        <translation>Posición: Parte inferior de la imagen</translation>
+    </message>
+    <message id="Every video's captions take this look, in every language.">
+        <source></source>
+        <translation>Los subtítulos de todos los vídeos tendrán este aspecto, en todos los idiomas.</translation>
     </message>
 </context>
 </TS>

@@ -9,7 +9,7 @@
     </message>
     <message id="You don't have enough storage left to download this resource.">
         <source></source>
-        <translation>Il ne reste pas assez d&apos;espace de stockage pour télécharger ce contenu.</translation>
+        <translation>Il ne reste pas assez d’espace de stockage pour télécharger ce contenu.</translation>
     </message>
     <message id="OK">
         <source></source>
@@ -25,7 +25,7 @@
     </message>
     <message id="You now have full access to the App">
         <source></source>
-        <translation>Vous avez maintenant accès à toute l&apos;application</translation>
+        <translation>Vous avez maintenant accès à toute l’application</translation>
     </message>
     <message id="Parental Gate Remains Active">
         <source></source>
@@ -41,15 +41,15 @@
     </message>
     <message id="PARENTAL GATE: 12 x 7 = ?">
         <source></source>
-        <translation>CONTRÔLE PARENTAL&#xa0;: 12 x 7 = ?</translation>
+        <translation>CONTRÔLE PARENTAL&#xa0;: 12 x 7 =&#xa0;?</translation>
     </message>
     <message id="PARENTAL GATE: 85 - 37 = ?">
         <source></source>
-        <translation>CONTRÔLE PARENTAL&#xa0;: 85 - 37 = ?</translation>
+        <translation>CONTRÔLE PARENTAL&#xa0;: 85 - 37 =&#xa0;?</translation>
     </message>
     <message id="PARENTAL GATE: 68 + 57 = ?">
         <source></source>
-        <translation>CONTRÔLE PARENTAL&#xa0;: 68 + 57 = ?</translation>
+        <translation>CONTRÔLE PARENTAL&#xa0;: 68 + 57 =&#xa0;?</translation>
     </message>
     <message id="Enter your answer">
         <source></source>
@@ -57,7 +57,7 @@
     </message>
     <message id="Music downloading!">
         <source></source>
-        <translation>Musique en téléchargement&#xa0;!</translation>
+        <translation>La musique se télécharge&#xa0;!</translation>
     </message>
     <message id="Now playing: %1">
         <source></source>
@@ -89,11 +89,11 @@
     </message>
     <message id="On">
         <source></source>
-        <translation>Oui</translation>
+        <translation>Activé</translation>
     </message>
     <message id="Off">
         <source></source>
-        <translation>Non</translation>
+        <translation>Désactivé</translation>
     </message>
     <message id="Free space on this disk: %1">
         <source></source>
@@ -157,7 +157,7 @@
     </message>
     <message id="Story downloading!">
         <source></source>
-        <translation>L&apos;histoire se télécharge&#xa0;!</translation>
+        <translation>L’histoire se télécharge&#xa0;!</translation>
     </message>
     <message id="Back">
         <source></source>
@@ -193,7 +193,7 @@
     </message>
     <message id="How the story's winter songs were written, drawn and sung.">
         <source></source>
-        <translation>Comment les chansons d&apos;hiver de l&apos;histoire ont été écrites, dessinées et chantées.</translation>
+        <translation>Comment les chansons d’hiver de l’histoire ont été écrites, dessinées et chantées.</translation>
     </message>
     <message id="Play the Documentary">
         <source></source>
@@ -201,11 +201,11 @@
     </message>
     <message id="Filmed in the studio where the pictures of Larkspire are painted, with the singers and the band.">
         <source></source>
-        <translation>Tourné dans l&apos;atelier où sont peintes les images de Larkspire, avec les chanteurs et le groupe.</translation>
+        <translation>Tourné dans l’atelier où sont peintes les images de Larkspire, avec les chanteurs et le groupe.</translation>
     </message>
     <message id="The Story, Part Four">
         <source></source>
-        <translation>L&apos;histoire, quatrième partie</translation>
+        <translation>L’histoire, quatrième partie</translation>
     </message>
     <message id="Lots More">
         <source></source>
@@ -213,15 +213,15 @@
     </message>
     <message id="Story Notes">
         <source></source>
-        <translation>Notes sur l&apos;histoire</translation>
+        <translation>Notes sur l’histoire</translation>
     </message>
     <message id="Part Four closes the tale begun in Part One: chapters 13 to 16 follow the crew home under the mended sky.">
         <source></source>
-        <translation>La quatrième partie termine le conte commencé dans la première partie&#xa0;: les chapitres 13 à 16 suivent l&apos;équipage jusqu&apos;à la maison, sous le ciel réparé.</translation>
+        <translation>La quatrième partie termine l’histoire commencée dans la première partie&#xa0;: les chapitres 13 à 16 suivent l’équipage jusqu’à la maison, sous le ciel réparé.</translation>
     </message>
     <message id="Every chapter is a song. The music screen holds all seven songs of this part.">
         <source></source>
-        <translation>Chaque chapitre est une chanson. L&apos;écran de musique contient les sept chansons de cette partie.</translation>
+        <translation>Chaque chapitre est une chanson. L’écran de musique contient les sept chansons de cette partie.</translation>
     </message>
     <message id="Credits">
         <source></source>
@@ -229,7 +229,7 @@
     </message>
     <message id="Story and songs: the Larkspire team">
         <source></source>
-        <translation>Histoire et chansons&#xa0;: l&apos;équipe Larkspire</translation>
+        <translation>Histoire et chansons&#xa0;: l’équipe Larkspire</translation>
     </message>
     <message id="Pictures and animation: the Larkspire studio">
         <source></source>
@@ -241,11 +241,11 @@
     </message>
     <message id="Thanks to every reader who came this far.">
         <source></source>
-        <translation>Merci à tous les lecteurs venus jusqu&apos;ici.</translation>
+        <translation>Merci à tous les lecteurs venus jusqu’ici.</translation>
     </message>
     <message id="Songs of the Story">
         <source></source>
-        <translation>Les chansons de l&apos;histoire</translation>
+        <translation>Les chansons de l’histoire</translation>
     </message>
     <message id="Stop">
         <source></source>
@@ -281,7 +281,7 @@
     </message>
     <message id="Captions on every video: Off">
         <source></source>
-        <translation>Sous-titres sur chaque vidéo&#xa0;: Non</translation>
+        <translation>Sous-titres sur chaque vidéo&#xa0;: Désactivé</translation>
     </message>
     <message id="The End">
         <source></source>
@@ -289,7 +289,7 @@
     </message>
     <message id="Thank you for reading Part Four. Swipe on for more.">
         <source></source>
-        <translation>Merci d&apos;avoir lu la quatrième partie. Fais glisser pour en voir plus.</translation>
+        <translation>Merci d’avoir lu la quatrième partie. Fais glisser pour en voir plus.</translation>
     </message>
     <message id="Larkspire on Facebook">
         <source></source>
@@ -353,7 +353,7 @@
     </message>
     <message id="On, %1">
         <source></source>
-        <translation>Activés, %1</translation>
+        <translation>Activé, %1</translation>
     </message>
     <message id="Close">
         <source></source>
@@ -361,7 +361,7 @@
     </message>
     <message id="Enjoying the story? Rate it">
         <source></source>
-        <translation>Tu aimes l&apos;histoire&#xa0;? Donne-lui une note</translation>
+        <translation>Tu aimes l’histoire&#xa0;? Donne-lui une note</translation>
     </message>
     <message id="Playing now">
         <source></source>
@@ -377,23 +377,19 @@
     </message>
     <message id="Musical Story">
         <source></source>
-        <translation>Conte musical</translation>
+        <translation>Histoire en musique</translation>
     </message>
     <message id="Watch the chapter videos and sing along with the songs of the story">
         <source></source>
-        <translation>Regarde les vidéos des chapitres et chante les chansons du conte</translation>
+        <translation>Regarder les vidéos des chapitres et chanter les chansons de l’histoire</translation>
     </message>
     <message id="Watch and sing along with an illustrated musical story">
         <source></source>
-        <translation>Un conte musical illustré à regarder et à chanter</translation>
+        <translation>Une histoire illustrée en musique, à regarder et à chanter</translation>
     </message>
     <message id="Language: %1">
         <source></source>
         <translation>Langue&#xa0;: %1</translation>
-    </message>
-    <message id="as the desktop">
-        <source></source>
-        <translation>comme le bureau</translation>
     </message>
     <message id="Update packs automatically: %1">
         <source></source>
@@ -457,7 +453,171 @@
     </message>
     <message id="Update packs automatically: On">
         <source></source>
-        <translation>Mettre à jour les paquets automatiquement&#xa0;: Oui</translation>
+        <translation>Mettre à jour les paquets automatiquement&#xa0;: Activé</translation>
+    </message>
+    <message id="Small">
+        <source></source>
+        <translation>Petite</translation>
+    </message>
+    <message id="Large">
+        <source></source>
+        <translation>Grande</translation>
+    </message>
+    <message id="Largest">
+        <source></source>
+        <translation>Très grande</translation>
+    </message>
+    <message id="Medium">
+        <source></source>
+        <translation>Moyenne</translation>
+    </message>
+    <message id="Solid box">
+        <source></source>
+        <translation>Bandeau opaque</translation>
+    </message>
+    <message id="No box, outlined letters">
+        <source></source>
+        <translation>Sans bandeau, lettres détourées</translation>
+    </message>
+    <message id="Translucent box">
+        <source></source>
+        <translation>Bandeau translucide</translation>
+    </message>
+    <message id="Top of the picture">
+        <source></source>
+        <translation>En haut de l’image</translation>
+    </message>
+    <message id="Bottom of the picture">
+        <source></source>
+        <translation>En bas de l’image</translation>
+    </message>
+    <message id="Captions will look like this.">
+        <source></source>
+        <translation>Les sous-titres ressembleront à ceci.</translation>
+    </message>
+    <message id="Size: %1">
+        <source></source>
+        <translation>Taille&#xa0;: %1</translation>
+    </message>
+    <message id="Background: %1">
+        <source></source>
+        <translation>Fond&#xa0;: %1</translation>
+    </message>
+    <message id="Position: %1">
+        <source></source>
+        <translation>Position&#xa0;: %1</translation>
+    </message>
+    <message id="The server could not be reached">
+        <source></source>
+        <translation>Le serveur est injoignable</translation>
+    </message>
+    <message id="The connection was interrupted">
+        <source></source>
+        <translation>La connexion a été interrompue</translation>
+    </message>
+    <message id="The connection is too slow">
+        <source></source>
+        <translation>La connexion est trop lente</translation>
+    </message>
+    <message id="The connection to the server is not secure">
+        <source></source>
+        <translation>La connexion au serveur n’est pas sécurisée</translation>
+    </message>
+    <message id="This server does not have these files">
+        <source></source>
+        <translation>Ce serveur n’a pas ces fichiers</translation>
+    </message>
+    <message id="The server refused the download">
+        <source></source>
+        <translation>Le serveur a refusé le téléchargement</translation>
+    </message>
+    <message id="A downloaded file was damaged">
+        <source></source>
+        <translation>Un fichier téléchargé était endommagé</translation>
+    </message>
+    <message id="Not signed by a publisher this machine trusts">
+        <source></source>
+        <translation>Pas signé par un éditeur reconnu par cet appareil</translation>
+    </message>
+    <message id="Not enough space on this disk">
+        <source></source>
+        <translation>Pas assez d’espace sur ce disque</translation>
+    </message>
+    <message id="This disk could not be written to">
+        <source></source>
+        <translation>Impossible d’écrire sur ce disque</translation>
+    </message>
+    <message id="It is not on this machine">
+        <source></source>
+        <translation>Absent de cet appareil</translation>
+    </message>
+    <message id="It is still downloading">
+        <source></source>
+        <translation>Le téléchargement est en cours</translation>
+    </message>
+    <message id="Something from it is playing">
+        <source></source>
+        <translation>Un élément est en cours de lecture</translation>
+    </message>
+    <message id="Something went wrong">
+        <source></source>
+        <translation>Une erreur s’est produite</translation>
+    </message>
+    <message id="as the system">
+        <source></source>
+        <translation>celle du système</translation>
+    </message>
+    <message id="story;children;songs;music;video;">
+        <source></source>
+        <translation>histoire;enfants;chansons;musique;vidéo;</translation>
+    </message>
+    <message id="The fourth part of an illustrated musical story, told in chapter videos and songs. Children watch the chapters, listen to the seven songs of this part and read the story notes; more chapters and the songs download when first needed.">
+        <source></source>
+        <translation>La quatrième partie d’une histoire illustrée en musique, racontée en vidéos de chapitres et en chansons. Les enfants regardent les chapitres, écoutent les sept chansons de cette partie et lisent les notes sur l’histoire&#xa0;; les autres chapitres et les chansons se téléchargent la première fois qu’on en a besoin.</translation>
+    </message>
+    <message id="Every link out of the application waits behind a question only a grown-up can answer. It works with a mouse, a keyboard, a touch screen or a screen reader.">
+        <source></source>
+        <translation>Chaque lien vers l’extérieur attend derrière une question à laquelle seul un adulte sait répondre. L’application s’utilise avec une souris, un clavier, un écran tactile ou un lecteur d’écran.</translation>
+    </message>
+    <message id="The chapters of the story">
+        <source></source>
+        <translation>Les chapitres de l’histoire</translation>
+    </message>
+    <message id="A chapter playing">
+        <source></source>
+        <translation>Un chapitre en cours de lecture</translation>
+    </message>
+    <message id="The question for grown-ups before a link opens">
+        <source></source>
+        <translation>La question pour les adultes avant l’ouverture d’un lien</translation>
+    </message>
+    <message id="A song playing">
+        <source></source>
+        <translation>Une chanson en cours de lecture</translation>
+    </message>
+    <message id="The first release: four chapters, seven songs, on-demand downloads, keyboard, touch and screen reader support.">
+        <source></source>
+        <translation>La première version&#xa0;: quatre chapitres, sept chansons, téléchargements à la demande, utilisation au clavier, sur écran tactile et avec un lecteur d’écran.</translation>
+    </message>
+    <message id="Caption style">
+        <source></source>
+        <translation>Style des sous-titres</translation>
+    </message>
+    <message id="Size: Medium">
+        <source></source>
+        <translation>Taille&#xa0;: Moyenne</translation>
+    </message>
+    <message id="Background: Translucent box">
+        <source></source>
+        <translation>Fond&#xa0;: Bandeau translucide</translation>
+    </message>
+    <message id="Position: Bottom of the picture">
+        <source></source>
+        <translation>Position&#xa0;: En bas de l’image</translation>
+    </message>
+    <message id="Every video's captions take this look, in every language.">
+        <source></source>
+        <translation>Les sous-titres de toutes les vidéos prennent cet aspect, dans toutes les langues.</translation>
     </message>
 </context>
 </TS>

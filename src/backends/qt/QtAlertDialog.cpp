@@ -95,7 +95,7 @@ void QtAlertDialog::choose(std::size_t index) {
         return;
     chosen_ = true;
     for (std::size_t i = 0; i < fields_.size() && i < alert_->textFields().size(); ++i)
-        alert_->textFields()[i]->setText(fields_[i]->text().toStdString());
+        alert_->textFields()[i]->setText(qttexts::typedText(fields_[i]->text()).toStdString());
     auto alert = alert_;
     runGuarded([&] { alert->chooseAction(index); });
 }

@@ -67,6 +67,20 @@ QString shown(const LocalizedText& text) {
     return filled;
 }
 
+QString typedText(const QString& typed) {
+    if (QLocale().language() != QLocale::Arabic)
+        return typed;
+    QString western = typed;
+    for (QChar& c : western) {
+        char16_t code = c.unicode();
+        if (code >= u'\u0660' && code <= u'\u0669')
+            c = QChar(u'0' + (code - u'\u0660'));
+        else if (code >= u'\u06f0' && code <= u'\u06f9')
+            c = QChar(u'0' + (code - u'\u06f0'));
+    }
+    return western;
+}
+
 bool fits(const QString& text, const QFont& font, const QRect& room, bool wrapped) {
     QRect needed = QFontMetrics(font).boundingRect(room, wrapped ? Qt::TextWordWrap : 0, text);
     return needed.width() <= room.width() && needed.height() <= room.height();

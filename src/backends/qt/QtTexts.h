@@ -19,6 +19,11 @@ namespace qttexts {
 
 QString shown(const LocalizedText& text);
 
+// What a field hands the story: while the window speaks Arabic, the digits an Arabic keyboard
+// types (Arabic-Indic, and the Eastern forms of Persian and Urdu layouts) become 0 to 9, so that
+// the story reads the number typed as it reads Western digits; anything else stays as typed.
+QString typedText(const QString& typed);
+
 // Whether `text` shows whole in `room` with `font`, wrapped at words or on one line: no word
 // sticks out and no line is cut off at the bottom. A label's, with the font it has now.
 bool fits(const QString& text, const QFont& font, const QRect& room, bool wrapped);

@@ -18,7 +18,9 @@
 #include "platform/foundation/NSLocalizedString.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/media/PlayingMedia.h"
+#include "story/app/AppDelegate.h"
 #include "story/gate/ParentalGate.h"
+#include "story/screens/FailureCauseText.h"
 
 namespace {
 
@@ -115,7 +117,7 @@ TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
         {"de", "Story Chapters", "Story Chapters", "Die Kapitel"},
         {"de", song, "Now playing: Mend the Sky", "Es läuft: Mend the Sky"},
         {"de", size, "On this machine: 1.5 MB", "Auf diesem Gerät: 1,5 MB"},
-        {"de", percent, "Downloading: 42%", "Wird geladen: 42 %"},
+        {"de", percent, "Downloading: 42%", "Wird heruntergeladen: 42 %"},
         {"de", nested, "The seven songs: this frees 1.5 MB. They can be downloaded again later.",
          "Die sieben Lieder: Das gibt 1,5 MB frei. Sie können später wieder heruntergeladen "
          "werden."},
@@ -123,7 +125,7 @@ TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
          "A text added since the catalogue was made", "A text added since the catalogue was made"},
         {"fr", small, "On this machine: 800 bytes", "Sur cet appareil\u00a0: 800 octets"},
         {"ar", "Cancel", "Cancel", "إلغاء"},
-        {"ar", percent, "Downloading: 42%", "جارٍ التنزيل: ٤٢%"},
+        {"ar", percent, "Downloading: 42%", "جارٍ التنزيل: ٤٢٪"},
         {"xx", "Story Chapters", "Story Chapters", "Story Chapters"},
         {"en", size, "On this machine: 1.5 MB", "On this machine: 1.5 MB"},
     };
@@ -132,6 +134,40 @@ TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
         backend->language().use(row.language);
         EXPECT_EQ(row.text.english(), row.english);
         EXPECT_EQ(qttexts::shown(row.text), row.shown);
+    }
+}
+
+// The causes the panel gives for a failed download or removal, in German: the catalogue has
+// each one, and the sentence around it reads as one.
+TEST_F(LanguageTest, EveryFailureCauseReadsInTheLanguageSpoken) {
+    using C = FailureCause;
+    const std::pair<FailureCause, const char*> rows[] = {
+        {C::unreachable, "Der Server war nicht erreichbar"},
+        {C::connectionCut, "Die Verbindung wurde unterbrochen"},
+        {C::tooSlow, "Die Verbindung ist zu langsam"},
+        {C::insecureServer, "Die Verbindung zum Server ist nicht sicher"},
+        {C::notOnServer, "Dieser Server hat diese Dateien nicht"},
+        {C::serverRefused, "Der Server hat den Download verweigert"},
+        {C::damagedDownload, "Eine heruntergeladene Datei war beschädigt"},
+        {C::untrusted, "Nicht von einem Herausgeber signiert, dem dieses Gerät vertraut"},
+        {C::noSpace, "Nicht genug Speicherplatz auf diesem Datenträger"},
+        {C::diskFailed, "Auf diesen Datenträger konnte nicht geschrieben werden"},
+        {C::notInstalled, "Nicht auf diesem Gerät vorhanden"},
+        {C::stillDownloading, "Der Download läuft noch"},
+        {C::playing, "Etwas daraus wird gerade abgespielt"},
+        {C::unknown, "Etwas ist schiefgelaufen"},
+    };
+    backend->language().use("de");
+    for (const auto& [cause, german] : rows) {
+        SCOPED_TRACE(german);
+        EXPECT_EQ(
+            qttexts::shown(localizedFormat("Could not download: %1", {failureCauseText(cause)})),
+            QString("Herunterladen fehlgeschlagen: ") + QString::fromUtf8(german));
+        EXPECT_EQ(qttexts::shown(localizedFormat(
+                      "%1 stayed on this machine: %2.",
+                      {LocalizedText::marked("The seven songs"), failureCauseText(cause)})),
+                  QString("Die sieben Lieder sind auf diesem Gerät geblieben: ") +
+                      QString::fromUtf8(german) + ".");
     }
 }
 
@@ -217,6 +253,11 @@ TEST_P(TextWalkTest, EveryTextShownFitsAndIsTheCatalogues) {
         {"player, paused",
          [&] { player()->captionsButton()->click(), player()->controller()->player()->pause(); }},
         {"packs", [&] { showScreen("packs"); }},
+        {"packs, a download refused",
+         [&] {
+             button("videoButton")->click();
+             resources->completeAll("Video", LKSOnDemandUntrustedError);
+         }},
         {"removal question", [&] { button("audioButton")->click(); }},
         {"not removed", [&] { PlayingMedia::opened(playing), choose(1); }},
     };
@@ -226,6 +267,71 @@ TEST_P(TextWalkTest, EveryTextShownFitsAndIsTheCatalogues) {
     }
     choose(0);
     PlayingMedia::closed(playing);
+    showScreen("captionstyle");
+    look("caption style");
+    button("background")->click();
+    button("background")->click();
+    button("position")->click();
+    look("caption style, outlined at the top");
+}
+
+// In Arabic the gate asks in the digits of the rest of the window, and takes the answer in the
+// digits an Arabic keyboard types as well as in Western ones; elsewhere, Arabic-Indic digits
+// are not the answer, as the story reads only 0 to 9.
+TEST_F(LanguageTest, TheArabicGateAsksAndIsAnsweredInArabicIndicDigits) {
+    const QString arabicIndic = QString::fromUtf8("٠١٢٣٤٥٦٧٨٩"),
+                  persian = QString::fromUtf8("۰۱۲۳۴۵۶۷۸۹");
+    auto written = [](long long number, const QString& digits) {
+        QString text;
+        for (QChar c : QString::number(number))
+            text += digits.isEmpty() ? c : digits.at(c.digitValue());
+        return text;
+    };
+    const struct {
+        const char* language;
+        QString digits;      // empty: Western
+        const char* before;  // typed before the answer
+        const char* title;
+    } rows[] = {
+        {"ar", arabicIndic, "", "تم إيقاف بوابة الوالدين"},
+        {"ar", persian, "", "تم إيقاف بوابة الوالدين"},
+        {"ar", {}, "", "تم إيقاف بوابة الوالدين"},
+        {"ar", arabicIndic, "+", "تم إيقاف بوابة الوالدين"},
+        {"ar", arabicIndic, "-", "بوابة الوالدين ما زالت مفعّلة"},
+        {"en", arabicIndic, "", "Parental Gate Remains Active"},
+        {"de", arabicIndic, "", "Elternsperre bleibt aktiv"},
+    };
+    static const QRegularExpression western("[0-9]");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.language) + " " + row.before +
+                     written(84, row.digits).toStdString());
+        backend->language().use(row.language);
+        appDelegate->parentalGateEnabled = true;
+        showScreen("title");
+        button("grownUps")->click();
+        ASSERT_TRUE(waitUntil([&] { return window().alertDialog() != nullptr; }, 2000));
+        QtAlertDialog* prompt = window().alertDialog();
+        long long answer = 0;
+        for (const auto& question : kGateQuestions)
+            if (qttexts::shown(question.text) == prompt->windowTitle())
+                answer = question.answer;
+        ASSERT_NE(answer, 0) << prompt->windowTitle().toStdString();
+        if (std::string(row.language) == "ar") {
+            EXPECT_FALSE(western.match(prompt->windowTitle()).hasMatch())
+                << prompt->windowTitle().toStdString();
+        }
+        const QString question = prompt->windowTitle();
+        prompt->findChild<QLineEdit*>()->setText(row.before + written(answer, row.digits));
+        prompt->choose(0);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return window().alertDialog() && window().alertDialog()->windowTitle() != question;
+            },
+            2000));
+        EXPECT_EQ(window().alertDialog()->windowTitle(), QString::fromUtf8(row.title));
+        window().alertDialog()->choose(1);
+        spin(50);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, TextWalkTest,
