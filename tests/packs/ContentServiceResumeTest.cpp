@@ -18,27 +18,9 @@ namespace {
 
 using R = FaultyHttpServer::Response;
 
-enum class Damage { none, prefix, prefixAndRecord };
-
 const std::vector<FileContent> kPack = {{"a.bin", randomBytes(300000, 61)},
                                         {"b.bin", randomBytes(400000, 62)},
                                         {"c.bin", randomBytes(5000, 63)}};
-
-// Serves the pack with ranges and ETag "v1", then cuts "b.bin" after `cutAt` bytes and
-// checks that the failed request kept something in staging and nothing in the bundle.
-std::vector<std::pair<std::string, std::string>> cutOnce(FaultyHttpServer& server,
-                                                         ContentService& service,
-                                                         const std::vector<FileContent>& files,
-                                                         std::size_t cutAt) {
-    auto paths = servePack(server, "Video", files);
-    for (const auto& [path, body] : paths)
-        server.route(path, R{200, body, {}, {}, "v1", true});
-    server.route(paths[2].first, R{200, paths[2].second, cutAt, {}, "v1", true});
-    EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
-    expectNothingTrusted(service, "Video");
-    EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
-    return paths;
-}
 
 // No test here waits on a stall: a slow (sanitized, loaded) run must not pass for one.
 ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirectory& cache) {
@@ -49,56 +31,107 @@ ContentService::Options patientOptions(FaultyHttpServer& server, const TempDirec
 
 }  // namespace
 
-TEST(ContentServiceResumeTest, ACutFileCarriesOnOrFallsBackToAWholeTransfer) {
-    const std::size_t size = kPack[1].bytes.size(), cutAt = size * 9 / 10;
+// What a cut transfer kept, as the next request finds it: carried on from while it is sound and
+// the server can carry on, else fetched whole; the pack installs in bounded time, and nothing
+// outside the cache is read, changed or linked to.
+TEST(ContentServiceResumeTest, ACutFileCarriesOnOnlyFromWhatIsSoundAndTouchesNothingOutside) {
+    const std::size_t size = kPack[1].bytes.size(), cutAt = size * 9 / 10, rest = size - cutAt;
     auto changed = kPack;
     changed[1].bytes = randomBytes(size, 64);
+    // A pack folder as an install leaves it, made by hand: sound and signed, so only the link
+    // checks keep a request from trusting it.
+    auto installAt = [](const fs::path& folder) {
+        writePack(folder.parent_path(), folder.filename().string(), kPack);
+        fs::rename(folder / PackManifest::kFileName, folder / PackManifest::kInstalledFileName);
+        fs::rename(folder / PackManifest::kSignatureFileName,
+                   folder / PackManifest::kInstalledSignatureName);
+        writeFile(folder / PackStore::kInstallRecordName, "verified");
+    };
+    enum Damage { none, prefix, prefixAndRecord, linkOut, linkToZero, fifo, folder, etagWithCrLf };
     const struct {
         const char* what;
-        bool ranges;
-        const char* etag;
-        const std::vector<FileContent>* served;  // the pack on the server for the next request
+        const char* entry;  // in the cache, after a cut transfer of "b.bin"
         Damage damage;
-        std::size_t expectedBytes;  // of "b.bin" in the next request
-    } cases[] = {
-        {"carries on with a range", true, "v1", &kPack, Damage::none, size - cutAt},
-        {"server ignores ranges", false, "v1", &kPack, Damage::none, size},
-        {"file changed: another ETag", true, "v2", &kPack, Damage::none, size},
-        {"file changed: another hash in the manifest", true, "v2", &changed, Damage::none, size},
-        {"kept prefix fails its check", true, "v1", &kPack, Damage::prefix, size},
+        const char* target;    // of a link, in the outside folder
+        std::size_t bytesOfB;  // sent by the next request: the rest when carried on
+        bool keepsA;           // else the next request fetches the whole "a.bin" again
+        bool ranges = true;    // the server's, and its ETag and pack, for the next request
+        const char* etag = "v1";
+        const std::vector<FileContent>* served = &kPack;
+    } rows[] = {
+        {"carries on with a range", "", none, "", rest, true},
+        {"server ignores ranges", "", none, "", size, true, false},
+        {"file changed: another ETag", "", none, "", size, true, true, "v2"},
+        {"file changed: another hash in the manifest", "", none, "", size, true, true, "v2",
+         &changed},
+        {"kept prefix fails its check", "staging/Video.resume/b.bin", prefix, "", size, true},
         // Only the whole file's hash can tell, once the rest has come: then it comes again whole.
-        {"kept prefix damaged with its record", true, "v1", &kPack, Damage::prefixAndRecord,
-         size - cutAt + size},
+        {"kept prefix damaged with its record", "staging/Video.resume/b.bin", prefixAndRecord, "",
+         rest + size, true},
+        {"resume folder links outside", "staging/Video.resume", linkOut, "", size, false},
+        {"resume record links to /dev/zero", "staging/Video.resume/.resume.json", linkToZero, "",
+         size, false},
+        {"resume record is a FIFO", "staging/Video.resume/.resume.json", fifo, "", size, false},
+        {"kept file links outside", "staging/Video.resume/a.bin", linkOut, "keep.txt", rest, false},
+        {"kept file is a folder", "staging/Video.resume/a.bin", folder, "", rest, false},
+        // Sent as it is, the line would end If-Range and start a header of its own.
+        {"ETag with CR/LF in the record", "staging/Video.resume/.resume.json", etagWithCrLf, "",
+         rest, true},
+        {"manifest copy links outside", "packs/Video/.manifest.json", linkOut,
+         "Video/.manifest.json", rest, true},
+        {"installed pack links outside", "packs/Video", linkOut, "Video", rest, true},
+        {"staging folder links outside", "staging", linkOut, "", size, false},
     };
-    for (const auto& row : cases) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         FaultyHttpServer server;
-        TempDirectory cache;
+        TempDirectory cache, outside;
+        writeFile(outside / "keep.txt", "not the cache's");
+        installAt(outside / "Video");
         ContentService service(patientOptions(server, cache));
         auto paths = cutOnce(server, service, kPack, cutAt);
-        if (row.damage != Damage::none) {
-            auto folder = service.stagingDirectory() / "Video.resume";
-            std::string bytes = readFile(folder / "b.bin");
+        auto entry = cache / row.entry;
+        if (entry.parent_path() == cache / "packs" / "Video")
+            installAt(entry.parent_path());
+        std::string bytes =
+            row.damage == prefix || row.damage == prefixAndRecord ? readFile(entry) : "";
+        if (!bytes.empty()) {
             bytes[bytes.size() / 3] ^= 0x20;
-            writeFile(folder / "b.bin", bytes);
-            if (row.damage == Damage::prefixAndRecord) {
-                auto record = nlohmann::json::parse(readFile(folder / ".resume.json"));
-                for (auto& entry : record) {
-                    if (entry.at("name") == "b.bin")
-                        entry["prefixSha256"] = Sha256::hex(bytes.data(), bytes.size());
-                }
-                writeFile(folder / ".resume.json", record.dump());
-            }
+            writeFile(entry, bytes);
         }
-        auto next = servePack(server, "Video", *row.served);
-        for (const auto& [path, body] : next)
+        if (row.damage == prefixAndRecord || row.damage == etagWithCrLf) {
+            const auto path = cache / "staging/Video.resume/.resume.json";
+            auto record = nlohmann::json::parse(readFile(path));
+            for (auto& file : record) {
+                if (row.damage == etagWithCrLf)
+                    file["etag"] = "\"v0\"\r\nX-Injected: 1";
+                else if (file.at("name") == "b.bin")
+                    file["prefixSha256"] = Sha256::hex(bytes.data(), bytes.size());
+            }
+            writeFile(path, record.dump());
+        }
+        if (row.damage >= linkOut && row.damage <= folder)  // these replace the entry
+            fs::remove_all(entry);
+        if (row.damage == linkOut || row.damage == linkToZero)
+            fs::create_symlink(row.damage == linkOut ? outside / row.target : "/dev/zero", entry);
+        ASSERT_TRUE(row.damage != fifo || ::mkfifo(entry.c_str(), 0644) == 0);
+        if (row.damage == folder)
+            fs::create_directories(entry / "x");
+        auto before = snapshotOf(outside.path());
+        for (const auto& [path, body] : servePack(server, "Video", *row.served))
             server.route(path, R{200, body, {}, {}, row.etag, row.ranges});
         std::size_t sentA = server.bytesSent(paths[1].first);
         std::size_t sentB = server.bytesSent(paths[2].first);
+        auto started = std::chrono::steady_clock::now();
         ASSERT_EQ(fetchPack(service, "Video"), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
         expectPackInstalled(service, "Video", *row.served);
-        EXPECT_EQ(server.bytesSent(paths[2].first) - sentB, row.expectedBytes);
-        EXPECT_EQ(server.bytesSent(paths[1].first), sentA) << "a whole kept file was fetched again";
+        EXPECT_EQ(server.bytesSent(paths[2].first) - sentB, row.bytesOfB);
+        EXPECT_EQ(server.bytesSent(paths[1].first) - sentA, row.keepsA ? 0 : kPack[0].bytes.size())
+            << "a whole kept file was fetched again, or one not to be trusted was not";
+        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
+        for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
+            EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
     }
 }
 
@@ -132,79 +165,6 @@ TEST(ContentServiceResumeTest, AProcessKilledWhileCarryingOnLeavesAPrefixTheNext
     ASSERT_EQ(fetchPack(service, "Video"), 0);
     expectPackInstalled(service, "Video", files);
     EXPECT_EQ(server.bytesSent(b) - sent, files[1].bytes.size() - cutAt);
-}
-
-// Damage in the cache as a later request finds it: the request installs the pack from what is
-// sound, in bounded time, and reads, changes or links to nothing outside the cache.
-TEST(ContentServiceResumeTest, DamageInTheCacheIsDroppedAndNothingOutsideItIsTouched) {
-    const std::size_t size = kPack[1].bytes.size(), cutAt = size / 2, rest = size - cutAt;
-    // A pack folder as an install leaves it, made by hand: sound and signed, so only the link
-    // checks keep a request from trusting it.
-    auto installAt = [](const fs::path& folder) {
-        writePack(folder.parent_path(), folder.filename().string(), kPack);
-        fs::rename(folder / PackManifest::kFileName, folder / PackManifest::kInstalledFileName);
-        fs::rename(folder / PackManifest::kSignatureFileName,
-                   folder / PackManifest::kInstalledSignatureName);
-        writeFile(folder / PackStore::kInstallRecordName, "verified");
-    };
-    enum Damage { linkOut, linkToZero, fifo, folder, etagWithNewline };
-    const struct {
-        const char* what;
-        const char* entry;  // in the cache, after a cut transfer of "b.bin"
-        Damage damage;
-        const char* target;    // of a link, in the outside folder
-        std::size_t bytesOfB;  // sent by the next request: the rest when carried on
-    } rows[] = {
-        {"resume folder links outside", "staging/Video.resume", linkOut, "", size},
-        {"resume record links to /dev/zero", "staging/Video.resume/.resume.json", linkToZero, "",
-         size},
-        {"resume record is a FIFO", "staging/Video.resume/.resume.json", fifo, "", size},
-        {"kept file links outside", "staging/Video.resume/a.bin", linkOut, "keep.txt", rest},
-        {"kept file is a folder", "staging/Video.resume/a.bin", folder, "", rest},
-        // Sent as it is, the line would end If-Range and start a header of its own.
-        {"ETag with CR/LF in the record", "staging/Video.resume/.resume.json", etagWithNewline, "",
-         rest},
-        {"manifest copy links outside", "packs/Video/.manifest.json", linkOut,
-         "Video/.manifest.json", rest},
-        {"installed pack links outside", "packs/Video", linkOut, "Video", rest},
-        {"staging folder links outside", "staging", linkOut, "", size},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        FaultyHttpServer server;
-        TempDirectory cache, outside;
-        writeFile(outside / "keep.txt", "not the cache's");
-        installAt(outside / "Video");
-        ContentService service(patientOptions(server, cache));
-        auto paths = cutOnce(server, service, kPack, cutAt);
-        auto entry = cache / row.entry;
-        if (entry.parent_path() == cache / "packs" / "Video")
-            installAt(entry.parent_path());
-        std::string record = row.damage == etagWithNewline ? readFile(entry) : "";
-        fs::remove_all(entry);
-        if (row.damage == linkOut || row.damage == linkToZero)
-            fs::create_symlink(row.damage == linkOut ? outside / row.target : "/dev/zero", entry);
-        ASSERT_TRUE(row.damage != fifo || ::mkfifo(entry.c_str(), 0644) == 0);
-        if (row.damage == folder)
-            fs::create_directories(entry / "x");
-        if (row.damage == etagWithNewline) {
-            auto kept = nlohmann::json::parse(record);
-            for (auto& file : kept)
-                file["etag"] = "\"v0\"\r\nX-Injected: 1";
-            writeFile(entry, kept.dump());
-        }
-        auto before = snapshotOf(outside.path());
-        server.route(paths[2].first, R{200, paths[2].second, {}, {}, "v1", true});
-        std::size_t sent = server.bytesSent(paths[2].first);
-        auto started = std::chrono::steady_clock::now();
-        ASSERT_EQ(fetchPack(service, "Video"), 0);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
-        expectPackInstalled(service, "Video", kPack);
-        EXPECT_EQ(server.bytesSent(paths[2].first) - sent, row.bytesOfB);
-        EXPECT_TRUE(snapshotOf(outside.path()) == before) << "a file outside the cache changed";
-        for (const auto& entry : fs::recursive_directory_iterator(cache.path()))
-            EXPECT_FALSE(entry.is_symlink()) << entry.path() << " links out of the cache";
-    }
 }
 
 // A cache folder swapped, from a call the service makes, for a link to a folder holding what a

@@ -69,12 +69,7 @@ TEST(ContentServiceSignatureTest, OnlyManifestsSignedByATrustedKeyAreReadAndThei
         SCOPED_TRACE(testCase.what);
         fs::remove_all(service.bundleDirectory("Video"));
         // A cut transfer keeps the first file for the next request to carry on from.
-        auto paths = servePack(server, "Video", kVideo);
-        for (const auto& [path, body] : paths)
-            server.route(path, R{200, body, {}, {}, "v1", true});
-        server.route(paths[2].first, R{200, paths[2].second, 1000, {}, "v1", true});
-        ASSERT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
-        ASSERT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
+        auto paths = cutOnce(server, service, kVideo, 1000);
 
         servePack(server, "Video", testCase.files);
         server.route("/Video/manifest.json", {200, testCase.json});
@@ -127,21 +122,13 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
     FaultyHttpServer server;
     TempDirectory cache;
     const auto record = cache / "editions" / "Video";
-    auto serve = [&](std::uint64_t edition, const std::vector<FileContent>& files) {
-        auto paths = servePack(server, "Video", files);
-        auto listed = PackManifest::parse(paths[0].second).files();
-        auto json = PackManifest("Video", listed, edition).toJson();
-        server.route(paths[0].first, {200, json});
-        server.route("/Video/manifest.json.sig", {200, signatureOf("Video", json)});
-        return paths;
-    };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         ContentService service(testOptions(server.url(), cache.path()));
         auto bundle = fs::path(service.bundleDirectory("Video"));
         row.removeFirst ? service.removePack("Video") : (void)fs::remove(bundle / kVideo[0].name);
         auto before = snapshotOf(bundle);
-        auto paths = serve(row.edition, row.files);
+        auto paths = serveEdition(server, "Video", row.files, row.edition);
         const int fetches = server.requestCount(paths[1].first);
         std::string said;
         long code = fetchPack(service, "Video", &said);
@@ -169,7 +156,7 @@ TEST(ContentServiceSignatureTest, EditionsOnlyGoForwardEvenAcrossRemovingThePack
                          : writeFile(record, damage);
         ContentService service(testOptions(server.url(), cache.path()));
         service.removePack("Video");
-        serve(5, kVideo);
+        serveEdition(server, "Video", kVideo, 5);
         std::string said;
         EXPECT_EQ(fetchPack(service, "Video", &said), LKSOnDemandStorageError);
         EXPECT_TRUE(said.starts_with(record.string() + ": the record of the edition accepted"))
@@ -236,7 +223,7 @@ TEST(ContentServiceSignatureTest, FilesArePlayedOnlyFromAPackCheckedInThisRunByA
         } else if (step.action == swap) {
             writeFile(cache / "packs/Video" / kVideo[0].name, randomBytes(200000, 77));
         } else if (step.action == removal) {
-            EXPECT_EQ(library->remove("Video"), std::nullopt);
+            EXPECT_FALSE(library->remove("Video").has_value());
         }
         auto bundle = NSBundleResourceRequest::initWithTags({"Video"})->bundle();
         EXPECT_EQ(bundle->pathForResource("LKSChapter14", "mp4").has_value(), step.found);

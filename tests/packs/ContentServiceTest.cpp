@@ -327,53 +327,57 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
         std::size_t path;
         R response;
         long code;
-        std::string says;  // in the description
+        FailureCause cause;  // what the panel says
+        std::string says;    // in the description
         std::string url = {};
     };
+    using C = FailureCause;
     std::vector<Fault> faults = {
-        {"cut file", 1, R{200, movie, 150000}, LKSOnDemandNetworkError,
+        {"cut file", 1, R{200, movie, 150000}, LKSOnDemandNetworkError, C::connectionCut,
          at(1) + "the connection was cut ("},
-        {"403 file", 2, R{403, "no"}, LKSOnDemandHTTPError, at(2) + "HTTP status 403"},
-        {"404 file", 2, R{404, ""}, LKSOnDemandHTTPError, at(2) + "HTTP status 404"},
+        {"403 file", 2, R{403, "no"}, LKSOnDemandHTTPError, C::serverRefused,
+         at(2) + "HTTP status 403"},
+        {"404 file", 2, R{404, ""}, LKSOnDemandHTTPError, C::notOnServer,
+         at(2) + "HTTP status 404"},
         {"manifest not JSON", 0, R{200, "<html>oops</html>"}, LKSOnDemandBadManifestError,
-         at(0) + "bad pack manifest: not valid JSON"},
+         C::damagedDownload, at(0) + "bad pack manifest: not valid JSON"},
         {"older format", 0, R{200, "{\"format\":0,\"tag\":\"Video\",\"files\":[]}"},
-         LKSOnDemandBadManifestError, at(0) + "bad pack manifest: \"format\" is not 1"},
-        {"404 manifest", 0, R{404, ""}, NSBundleOnDemandResourceInvalidTagError,
+         LKSOnDemandBadManifestError, C::damagedDownload,
+         at(0) + "bad pack manifest: \"format\" is not 1"},
+        {"404 manifest", 0, R{404, ""}, NSBundleOnDemandResourceInvalidTagError, C::notOnServer,
          at(0) + "HTTP status 404"},
-        {"500 file", 1, R{500, "boom"}, LKSOnDemandHTTPError, at(1) + "HTTP status 500"},
+        {"500 file", 1, R{500, "boom"}, LKSOnDemandHTTPError, C::serverRefused,
+         at(1) + "HTTP status 500"},
         {"headers then silence", 0, R{200, paths[0].second, {}, 0}, LKSOnDemandNetworkError,
-         at(0) + tooSlow},
-        {"trickle", 1, R{200, movie, {}, {}, {}, false, 200}, LKSOnDemandNetworkError,
+         C::tooSlow, at(0) + tooSlow},
+        {"trickle", 1, R{200, movie, {}, {}, {}, false, 200}, LKSOnDemandNetworkError, C::tooSlow,
          at(1) + tooSlow},
         {"manifest past its deadline", 0,
          R{200, paths[0].second + std::string(12000, ' '), {}, {}, {}, false, 3000},
-         LKSOnDemandNetworkError, at(0) + "not received whole within 2 s"},
-        {"flipped bytes", 1, R{200, flipped}, LKSOnDemandChecksumMismatchError,
+         LKSOnDemandNetworkError, C::tooSlow, at(0) + "not received whole within 2 s"},
+        {"flipped bytes", 1, R{200, flipped}, LKSOnDemandChecksumMismatchError, C::damagedDownload,
          "\"movie.mp4\" does not match its checksum: SHA-256 " +
              Sha256::hex(flipped.data(), flipped.size()) + " instead of " +
              Sha256::hex(movie.data(), movie.size())},
         {"captions changed after signing", 3,
          R{200, "WEBVTT\n\n00:01.000 --> 00:03.000\nOnce upon a tide.\n"},
-         LKSOnDemandChecksumMismatchError, "\"movie.en.vtt\" does not match its checksum"},
+         LKSOnDemandChecksumMismatchError, C::damagedDownload,
+         "\"movie.en.vtt\" does not match its checksum"},
         {"honest short body", 1, R{200, movie.substr(1)}, LKSOnDemandSizeMismatchError,
-         "\"movie.mp4\" has 399999 bytes instead of 400000"},
+         C::damagedDownload, "\"movie.mp4\" has 399999 bytes instead of 400000"},
         {"oversized body", 2, R{200, std::string(8 << 20, 'x')}, LKSOnDemandSizeMismatchError,
-         "\"song one.mp3\" has more than its 20000 bytes ("},
-        {"nobody listening", 0, R{}, LKSOnDemandNetworkError,
+         C::damagedDownload, "\"song one.mp3\" has more than its 20000 bytes ("},
+        {"nobody listening", 0, R{}, LKSOnDemandNetworkError, C::unreachable,
          nowhere + "/Video/manifest.json: host not reachable (", nowhere},
     };
     // Names that would leave the pack's folder, each served where it would lead.
     for (const std::string name : {"../x", "/etc/x", "a/b", "..", ".hidden", ""}) {
-        server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc", {}, {}});
+        server.route("/Video/" + Fetcher::percentEncode(name), {200, "abc"});
         faults.push_back(
             {"file name", 0,
-             R{200,
-               "{\"format\":1,\"tag\":\"Video\",\"edition\":1,\"files\":[{\"name\":\"" + name +
-                   "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}",
-               {},
-               {}},
-             LKSOnDemandBadManifestError, at(0) + "bad pack manifest: "});
+             R{200, "{\"format\":1,\"tag\":\"Video\",\"edition\":1,\"files\":[{\"name\":\"" + name +
+                        "\",\"size\":3,\"sha256\":\"" + std::string(64, 'a') + "\"}]}"},
+             LKSOnDemandBadManifestError, C::damagedDownload, at(0) + "bad pack manifest: "});
     }
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);
@@ -390,7 +394,9 @@ TEST(ContentServiceHttpTest, EachServerFaultFailsInBoundedTimeLeavesNothingAndCl
                          {200, signatureOf("Video", fault.response.body)});
         auto started = Clock::now();
         std::string said;
-        EXPECT_EQ(fetchPack(faulty, "Video", &said), fault.code);
+        FailureCause cause{};
+        EXPECT_EQ(fetchPack(faulty, "Video", &said, &cause), fault.code);
+        EXPECT_EQ(cause, fault.cause);
         std::cout << "[   says   ] " << fault.what << ": " << said << "\n";
         EXPECT_NE(said.find(fault.says), std::string::npos) << said;
         EXPECT_LT(Clock::now() - started, std::chrono::seconds(8));

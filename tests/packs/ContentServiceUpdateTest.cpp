@@ -41,14 +41,16 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
     enum Action { request, update, updateWhenDue, look };
     using Found = PackUpdate::Found;
     const auto fixed = withCaptions("Once upon a time."), other = withCaptions("Twice.");
-    const std::int64_t past = 1577836800;  // 2020-01-01T00:00:00Z
+    const std::int64_t past = 1577836800;      // 2020-01-01T00:00:00Z
+    using Fetched = std::vector<std::size_t>;  // which of manifest, signature and files had a body
+    const auto last = std::numeric_limits<std::uint64_t>::max();
     const struct Row {
         const char* what;
         std::vector<FileContent> files;
         std::uint64_t edition;
         Action action;
-        Found found;                       // with no code
-        std::vector<std::size_t> fetched;  // which of manifest, signature and files had a body
+        Found found;  // with no code
+        Fetched fetched;
         long code = 0;
         std::string says = {};
         std::uint64_t installed = 2;
@@ -57,90 +59,28 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
         bool withdraw = false;  // the rotated key, from here on
         bool broken = false;    // the changed file is served with other bytes
     } rows[] = {
-        {"nothing new: one conditional request",
-         kEdition1,
-         1,
-         update,
-         Found::upToDate,
-         {},
-         0,
-         {},
+        {"nothing new: one conditional request", kEdition1, 1, update, Found::upToDate, Fetched{},
+         0, "", 1},
+        {"asked again within the day", kEdition1, 1, updateWhenDue, Found::notDue, Fetched{}, 0, "",
          1},
-        {"asked again within the day", kEdition1, 1, updateWhenDue, Found::notDue, {}, 0, {}, 1},
-        {"edition 2 offered", fixed, 2, look, Found::available, {0, 1}, 0, {}, 1},
-        {"edition 2 installed", fixed, 2, update, Found::installed, {0, 1, 4}},
-        {"an older edition",
-         kEdition1,
-         1,
-         update,
-         {},
-         {0, 1},
-         LKSOnDemandUntrustedError,
-         "edition 1 is older than edition 2 installed"},
-        {"the same edition, other bytes",
-         other,
-         2,
-         update,
-         {},
-         {0, 1},
-         LKSOnDemandUntrustedError,
-         "edition 2 differs from the edition 2 installed"},
-        {"an unknown key",
-         other,
-         3,
-         update,
-         {},
-         {0, 1},
-         LKSOnDemandUntrustedError,
-         "not signed by a trusted publisher (unknown key",
-         2,
-         Signer::stranger},
-        {"expired",
-         other,
-         3,
-         update,
-         {},
-         {0, 1},
-         LKSOnDemandUntrustedError,
-         "edition 3 expired on 2020-01-01T00:00:00Z and is offered no more",
-         2,
-         Signer::publisher,
+        {"edition 2 offered", fixed, 2, look, Found::available, Fetched{0, 1}, 0, "", 1},
+        {"edition 2 installed", fixed, 2, update, Found::installed, Fetched{0, 1, 4}},
+        {"an older edition", kEdition1, 1, update, Found{}, Fetched{0, 1},
+         LKSOnDemandUntrustedError, "edition 1 is older than edition 2 installed"},
+        {"the same edition, other bytes", other, 2, update, Found{}, Fetched{0, 1},
+         LKSOnDemandUntrustedError, "edition 2 differs from the edition 2 installed"},
+        {"an unknown key", other, 3, update, Found{}, Fetched{0, 1}, LKSOnDemandUntrustedError,
+         "not signed by a trusted publisher (unknown key", 2, Signer::stranger},
+        {"expired", other, 3, update, Found{}, Fetched{0, 1}, LKSOnDemandUntrustedError,
+         "edition 3 expired on 2020-01-01T00:00:00Z and is offered no more", 2, Signer::publisher,
          past},
-        {"the changed file does not match",
-         other,
-         3,
-         update,
-         {},
-         {0, 1, 4},
-         LKSOnDemandChecksumMismatchError,
-         "\"movie.en.vtt\" does not match its checksum",
-         2,
-         Signer::publisher,
-         {},
-         false,
-         true},
-        {"a leaked key's last edition",
-         other,
-         std::numeric_limits<std::uint64_t>::max(),
-         update,
-         Found::installed,
-         {0, 1, 4},
-         0,
-         {},
-         std::numeric_limits<std::uint64_t>::max(),
-         Signer::rotated},
-        {"the leaked key withdrawn: neither plays nor holds back",
-         fixed,
-         3,
-         request,
-         {},
-         {0, 1, 4},
-         0,
-         {},
-         3,
-         Signer::publisher,
-         {},
-         true},
+        {"the changed file does not match", other, 3, update, Found{}, Fetched{0, 1, 4},
+         LKSOnDemandChecksumMismatchError, "\"movie.en.vtt\" does not match its checksum", 2,
+         Signer::publisher, std::nullopt, false, true},
+        {"a leaked key's last edition", other, last, update, Found::installed, Fetched{0, 1, 4}, 0,
+         "", last, Signer::rotated},
+        {"the leaked key withdrawn: neither plays nor holds back", fixed, 3, request, Found{},
+         Fetched{0, 1, 4}, 0, "", 3, Signer::publisher, std::nullopt, true},
     };
     FaultyHttpServer server;
     TempDirectory cache, keys;
@@ -165,7 +105,7 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
             before.push_back(server.bytesSent(path));
         auto installedBefore = snapshotOf(bundle);
         installedBefore.erase(PackStore::kInstallRecordName);
-        UpdateOutcome outcome;
+        Outcome<PackUpdate> outcome;
         if (row.action == request)
             outcome.code = fetchPack(service, "Video", &outcome.said);
         else
@@ -173,9 +113,9 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
         std::cout << "[  update  ] " << row.what << ": " << outcome.said << "\n";
         EXPECT_EQ(outcome.code, row.code) << outcome.said;
         EXPECT_NE(outcome.said.find(row.says), std::string::npos) << outcome.said;
-        EXPECT_TRUE(row.code != 0 || row.action == request || outcome.update.found == row.found);
+        EXPECT_TRUE(row.code != 0 || row.action == request || outcome.result.found == row.found);
         EXPECT_TRUE(row.found != Found::available ||
-                    outcome.update.bytesToFetch == row.files[2].bytes.size());
+                    outcome.result.bytesToFetch == row.files[2].bytes.size());
         std::vector<std::size_t> fetched;
         for (std::size_t i = 0; i < paths.size(); ++i) {
             if (server.bytesSent(paths[i].first) > before[i])
@@ -219,7 +159,7 @@ TEST(ContentServiceUpdateTest, TheSwapWaitsForAPlayingFileAndAChecksDamageIsFetc
         << "the pack was replaced under a playing file";
     EXPECT_EQ(service.installedPacks().at(0).edition, 1u);
     PlayingMedia::closed((bundle / "movie.mp4").string());
-    EXPECT_EQ(update.get().update.found, PackUpdate::Found::installed);
+    EXPECT_EQ(update.get().result.found, PackUpdate::Found::installed);
     EXPECT_EQ(service.installedPacks().at(0).edition, 2u);
 
     // A byte the disk rotted: named, out of play, and the next request fetches that file alone.
@@ -227,15 +167,15 @@ TEST(ContentServiceUpdateTest, TheSwapWaitsForAPlayingFileAndAChecksDamageIsFetc
     bytes[1234] ^= 0x20;
     writeFile(bundle / "movie.mp4", bytes);
     auto check = checkPack(service, "Video", false);
-    EXPECT_TRUE(check.check.done);
-    EXPECT_EQ(check.check.damaged, std::vector<std::string>{"movie.mp4"});
+    EXPECT_TRUE(check.result.done);
+    EXPECT_EQ(check.result.damaged, std::vector<std::string>{"movie.mp4"});
     EXPECT_TRUE(service.installedPacks().empty());
     const auto movieSent = server.bytesSent(paths[1].first),
                songSent = server.bytesSent(paths[2].first);
     EXPECT_EQ(fetchPack(service, "Video"), 0);
     EXPECT_EQ(server.bytesSent(paths[1].first), movieSent + kEdition1[0].bytes.size());
     EXPECT_EQ(server.bytesSent(paths[2].first), songSent);
-    EXPECT_FALSE(checkPack(service, "Video", true).check.done) << "hashed just now: not due";
+    EXPECT_FALSE(checkPack(service, "Video", true).result.done) << "hashed just now: not due";
 
     // A damaged record of 4 MiB costs one rehash, without the network, and then none.
     const auto record = bundle / PackStore::kInstallRecordName;
@@ -254,9 +194,7 @@ TEST(ContentServiceUpdateTest, AnExpiredManifestIsRefusedButTheInstalledPackPlay
     FaultyHttpServer server;
     TempDirectory cache;
     const auto now = std::chrono::system_clock::now();
-    const auto expires = std::chrono::duration_cast<std::chrono::seconds>(
-                             (now + std::chrono::hours(1)).time_since_epoch())
-                             .count();
+    const std::int64_t expires = std::chrono::system_clock::to_time_t(now + std::chrono::hours(1));
     serveEdition(server, "Video", kEdition1, 1, Signer::publisher, expires);
     auto options = testOptions(server.url(), cache.path());
     ASSERT_EQ(fetchPack(*std::make_unique<ContentService>(options), "Video"), 0);

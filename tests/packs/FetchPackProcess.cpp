@@ -34,17 +34,13 @@ int main(int argc, char** argv) {
         }
     }
     std::promise<long> code;
+    auto done = [&](std::shared_ptr<NSError> error) { code.set_value(error ? error->code() : 0); };
     std::fputs("fetching\n", stdout);
     std::fflush(stdout);
-    if (mode == "update") {
+    if (mode == "update")
         service.updatePack(argv[3], false, true, NSProgress::make(),
-                           [&](const PackUpdate&, std::shared_ptr<NSError> error) {
-                               code.set_value(error ? error->code() : 0);
-                           });
-        return code.get_future().get() == 0 ? 0 : 1;
-    }
-    service.beginAccessing(argv[3], NSProgress::make(), [&](std::shared_ptr<NSError> error) {
-        code.set_value(error ? error->code() : 0);
-    });
+                           [&](const PackUpdate&, std::shared_ptr<NSError> error) { done(error); });
+    else
+        service.beginAccessing(argv[3], NSProgress::make(), done);
     return code.get_future().get() == 0 ? 0 : 1;
 }

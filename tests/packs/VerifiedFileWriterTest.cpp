@@ -2,46 +2,13 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <random>
 #include <string>
-#include <vector>
 
+#include "PackFixtures.h"
 #include "TempDirectory.h"
 #include "packs/ContentError.h"
 #include "packs/Sha256.h"
 #include "packs/VerifiedFileWriter.h"
-
-namespace {
-
-std::string sha256Of(const std::vector<char>& bytes) {
-    Sha256 hasher;
-    hasher.update(bytes.data(), bytes.size());
-    return hasher.finishHex();
-}
-
-std::vector<char> randomBytes(std::size_t size) {
-    std::mt19937 generator(7);
-    std::vector<char> bytes(size);
-    for (auto& byte : bytes)
-        byte = static_cast<char>(generator());
-    return bytes;
-}
-
-// Streams `bytes` in as a transfer does, 16 KiB at a time; with `damage`, changes the last
-// byte on disk behind the writer's back before it finishes.
-void streamIn(VerifiedFileWriter& writer, const std::vector<char>& bytes,
-              const std::filesystem::path& path, bool damage) {
-    constexpr std::size_t kChunk = 16 * 1024;
-    for (std::size_t at = 0; at < bytes.size(); at += kChunk)
-        writer.append(bytes.data() + at, std::min(kChunk, bytes.size() - at));
-    if (damage) {
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(static_cast<std::streamoff>(bytes.size() - 1));
-        file.put(static_cast<char>(bytes.back() ^ 0x5a));
-    }
-}
-
-}  // namespace
 
 // Small files are hashed at their end by the caller, large ones by a thread as they stream in;
 // either way what is checked is what the file holds on disk, to its last byte.
@@ -52,6 +19,7 @@ TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
         bool damage;
     };
     const std::uint64_t batch = VerifiedFileWriter::kHashBatch;
+    constexpr std::size_t kChunk = 16 * 1024;
     const Row rows[] = {
         {"small, intact", 20 * 1024, false},
         {"small, last byte changed on disk", 20 * 1024, true},
@@ -61,14 +29,21 @@ TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
     };
     TempDirectory folder("larkspire-writer");
     for (const auto& row : rows) {
-        const auto bytes = randomBytes(row.size);
-        const PackFile expected{"part.bin", row.size, sha256Of(bytes)};
+        const auto bytes = packfixtures::randomBytes(row.size, 7);
+        const PackFile expected{"part.bin", row.size, Sha256::hex(bytes.data(), bytes.size())};
         const auto path = folder / "part.bin";
         std::filesystem::remove(path);
         VerifiedFileWriter writer(DirectoryHandle::openRoot(folder.path()), "part.bin", expected,
                                   ::write);
-        streamIn(writer, bytes, path, row.damage);
+        // Streamed in as a transfer does, 16 KiB at a time.
+        for (std::size_t at = 0; at < bytes.size(); at += kChunk)
+            writer.append(bytes.data() + at, std::min(kChunk, bytes.size() - at));
         if (row.damage) {
+            // The last byte changed on disk behind the writer's back before it finishes.
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(bytes.size() - 1));
+            file.put(static_cast<char>(bytes.back() ^ 0x5a));
+            file.close();
             try {
                 writer.finish();
                 ADD_FAILURE() << row.name << ": a changed file was accepted";

@@ -24,6 +24,15 @@ bool sendAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// The value of header `name` ("Range: ") in a request head, or "".
+std::string headerValue(const std::string& head, const std::string& name) {
+    auto at = head.find("\r\n" + name);
+    if (at == std::string::npos)
+        return {};
+    at += 2 + name.size();
+    return head.substr(at, head.find("\r\n", at) - at);
+}
+
 }  // namespace
 
 FaultyHttpServer::FaultyHttpServer() {
@@ -60,14 +69,12 @@ void FaultyHttpServer::route(const std::string& path, Response response) {
 
 int FaultyHttpServer::requestCount(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    auto found = counts_.find(path);
-    return found == counts_.end() ? 0 : found->second;
+    return counts_.count(path) ? counts_.at(path) : 0;
 }
 
 std::size_t FaultyHttpServer::bytesSent(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    auto found = sent_.find(path);
-    return found == sent_.end() ? 0 : found->second;
+    return sent_.count(path) ? sent_.at(path) : 0;
 }
 
 void FaultyHttpServer::acceptLoop() {
@@ -106,19 +113,6 @@ bool FaultyHttpServer::readRequest(int fd, std::string& buffer, std::string& pat
     buffer.erase(0, end + 4);
     return first < end && second < end;
 }
-
-namespace {
-
-// The value of header `name` ("Range: ") in a request head, or "".
-std::string headerValue(const std::string& head, const std::string& name) {
-    auto at = head.find("\r\n" + name);
-    if (at == std::string::npos)
-        return {};
-    at += 2 + name.size();
-    return head.substr(at, head.find("\r\n", at) - at);
-}
-
-}  // namespace
 
 bool FaultyHttpServer::trickle(int fd, const char* data, std::size_t size, std::size_t perSecond) {
     std::size_t tick = std::max<std::size_t>(perSecond / 10, 1);

@@ -68,11 +68,9 @@ void writePack(const std::filesystem::path& root, const std::string& tag,
     writeFile(root / tag / PackManifest::kSignatureFileName, signatureOf(tag, manifest));
 }
 
-std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
-                                                           const std::string& tag,
-                                                           const std::vector<FileContent>& files) {
-    std::vector<std::pair<std::string, std::string>> served = {
-        {"/" + tag + "/manifest.json", manifestOf(tag, files)}};
+Routes servePack(FaultyHttpServer& server, const std::string& tag,
+                 const std::vector<FileContent>& files) {
+    Routes served = {{"/" + tag + "/manifest.json", manifestOf(tag, files)}};
     server.route("/" + tag + "/manifest.json.sig", {200, signatureOf(tag, served[0].second)});
     for (const auto& file : files)
         served.emplace_back("/" + tag + "/" + Fetcher::percentEncode(file.name), file.bytes);
@@ -81,11 +79,9 @@ std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& ser
     return served;
 }
 
-std::vector<std::pair<std::string, std::string>> serveEdition(FaultyHttpServer& server,
-                                                              const std::string& tag,
-                                                              const std::vector<FileContent>& files,
-                                                              std::uint64_t edition, Signer signer,
-                                                              std::optional<std::int64_t> expires) {
+Routes serveEdition(FaultyHttpServer& server, const std::string& tag,
+                    const std::vector<FileContent>& files, std::uint64_t edition, Signer signer,
+                    std::optional<std::int64_t> expires) {
     auto paths = servePack(server, tag, files);
     paths[0].second =
         PackManifest(tag, PackManifest::parse(paths[0].second).files(), edition, expires).toJson();
@@ -137,12 +133,14 @@ std::string fileUrl(const std::filesystem::path& folder) {
 
 }  // namespace packfixtures
 
+using namespace packfixtures;
+
 ContentService::Options testOptions(const std::string& baseUrl,
                                     const std::filesystem::path& cache) {
     ContentService::Options options;
     options.baseUrl = baseUrl;
     options.cacheDirectory = cache;
-    options.trustedKeys = packfixtures::trustedKeys();
+    options.trustedKeys = trustedKeys();
     options.connectTimeout = std::chrono::seconds(2);
     options.rateWindow = std::chrono::seconds(1);
     options.manifestDeadline = std::chrono::seconds(2);
@@ -153,7 +151,8 @@ std::string unreachableBaseUrl() {
     return "http://127.0.0.1:" + std::to_string(freeLoopbackPort());
 }
 
-long fetchPack(ContentService& service, const std::string& tag, std::string* description) {
+long fetchPack(ContentService& service, const std::string& tag, std::string* description,
+               FailureCause* cause) {
     // Shared with the handler: a request that overruns must not complete into a dead probe.
     auto probe = std::make_shared<CompletionProbe>();
     service.beginAccessing(tag, NSProgress::make(),
@@ -164,38 +163,41 @@ long fetchPack(ContentService& service, const std::string& tag, std::string* des
     }
     if (description)
         *description = probe->description();
+    if (cause)
+        *cause = probe->cause();
     return probe->errorCode();
 }
 
-UpdateOutcome updatePack(ResourceService& service, const std::string& tag, bool whenDue,
-                         bool install) {
-    auto done = std::make_shared<std::promise<UpdateOutcome>>();
+namespace {
+
+// Starts a call with a completion that reports what it found, and waits for that completion.
+template <typename Result, typename Start>
+Outcome<Result> runToEnd(const std::string& what, Start start) {
+    auto done = std::make_shared<std::promise<Outcome<Result>>>();
     auto outcome = done->get_future();
-    service.updatePack(tag, whenDue, install, NSProgress::make(),
-                       [done](const PackUpdate& update, std::shared_ptr<NSError> error) {
-                           done->set_value({update, error ? error->code() : 0,
-                                            error ? error->localizedDescription() : ""});
-                       });
+    start([done](const Result& result, std::shared_ptr<NSError> error) {
+        done->set_value(
+            {result, error ? error->code() : 0, error ? error->localizedDescription() : ""});
+    });
     if (outcome.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-        ADD_FAILURE() << "the update of \"" << tag << "\" did not complete";
+        ADD_FAILURE() << what << " did not complete";
         return {{}, -1, {}};
     }
     return outcome.get();
 }
 
-CheckOutcome checkPack(ResourceService& service, const std::string& tag, bool background) {
-    auto done = std::make_shared<std::promise<CheckOutcome>>();
-    auto outcome = done->get_future();
-    service.checkPack(
-        tag, background, [done](const PackCheck& check, std::shared_ptr<NSError> error) {
-            done->set_value(
-                {check, error ? error->code() : 0, error ? error->localizedDescription() : ""});
-        });
-    if (outcome.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-        ADD_FAILURE() << "the check of \"" << tag << "\" did not complete";
-        return {{}, -1, {}};
-    }
-    return outcome.get();
+}  // namespace
+
+Outcome<PackUpdate> updatePack(ResourceService& service, const std::string& tag, bool whenDue,
+                               bool install) {
+    return runToEnd<PackUpdate>("the update of \"" + tag + "\"", [&](auto done) {
+        service.updatePack(tag, whenDue, install, NSProgress::make(), done);
+    });
+}
+
+Outcome<PackCheck> checkPack(ResourceService& service, const std::string& tag, bool background) {
+    return runToEnd<PackCheck>("the check of \"" + tag + "\"",
+                               [&](auto done) { service.checkPack(tag, background, done); });
 }
 
 FolderSnapshot snapshotOf(const std::filesystem::path& folder) {
@@ -203,7 +205,7 @@ FolderSnapshot snapshotOf(const std::filesystem::path& folder) {
     std::error_code error;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
         auto relative = std::filesystem::relative(entry.path(), folder).string();
-        snapshot[relative] = entry.is_directory() ? "<dir>" : packfixtures::readFile(entry.path());
+        snapshot[relative] = entry.is_directory() ? "<dir>" : readFile(entry.path());
     }
     return snapshot;
 }
@@ -213,7 +215,7 @@ void expectNothingTrusted(ContentService& service, const std::string& tag,
     EXPECT_EQ(snapshotOf(service.bundleDirectory(tag)), installedBefore)
         << "the failed attempt changed the installed pack";
     // At most what a cut transfer kept for the next request to carry on from.
-    auto staging = packfixtures::listNames(service.stagingDirectory());
+    auto staging = listNames(service.stagingDirectory());
     EXPECT_TRUE(staging.empty() || staging == std::vector<std::string>{tag + ".resume"})
         << "the failed attempt left other files in staging";
     if (!installedBefore.empty())
@@ -223,19 +225,32 @@ void expectNothingTrusted(ContentService& service, const std::string& tag,
         << "a later request trusted what the failed one left in the cache";
 }
 
+Routes cutOnce(FaultyHttpServer& server, ContentService& service,
+               const std::vector<FileContent>& files, std::size_t cutAt) {
+    using R = FaultyHttpServer::Response;
+    auto paths = servePack(server, "Video", files);
+    for (const auto& [path, body] : paths)
+        server.route(path, R{200, body, {}, {}, "v1", true});
+    server.route(paths[2].first, R{200, paths[2].second, cutAt, {}, "v1", true});
+    EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
+    expectNothingTrusted(service, "Video");
+    EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
+    return paths;
+}
+
 void expectPackInstalled(ContentService& service, const std::string& tag,
-                         const std::vector<packfixtures::FileContent>& files) {
+                         const std::vector<FileContent>& files) {
     auto folder = std::filesystem::path(service.bundleDirectory(tag));
     std::vector<std::string> expected = {PackStore::kInstallRecordName,
                                          PackManifest::kInstalledFileName,
                                          PackManifest::kInstalledSignatureName};
     for (const auto& file : files) {
         expected.push_back(file.name);
-        EXPECT_TRUE(packfixtures::readFile(folder / file.name) == file.bytes) << file.name;
+        EXPECT_TRUE(readFile(folder / file.name) == file.bytes) << file.name;
     }
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(packfixtures::listNames(folder), expected);
-    EXPECT_EQ(packfixtures::listNames(service.stagingDirectory()), std::vector<std::string>{});
+    EXPECT_EQ(listNames(folder), expected);
+    EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{});
 }
 
 ResourceService::Completion CompletionProbe::handler() {
@@ -243,7 +258,8 @@ ResourceService::Completion CompletionProbe::handler() {
         // Notified under the lock: the waiter may destroy the probe as soon as it wakes.
         std::lock_guard lock(mutex_);
         state_ = {state_.calls + 1, error ? error->code() : 0, std::this_thread::get_id(),
-                  error ? error->localizedDescription() : ""};
+                  error ? error->localizedDescription() : "",
+                  error ? error->cause() : FailureCause::unknown};
         done_.notify_all();
     };
 }

@@ -41,16 +41,16 @@ void writePack(const std::filesystem::path& root, const std::string& tag,
                const std::vector<FileContent>& files);
 // Routes a pack, signed by the publisher, on the faulty server; returns the URL path and body
 // of the manifest and then of each file, in fetch order (the signature comes between).
-std::vector<std::pair<std::string, std::string>> servePack(FaultyHttpServer& server,
-                                                           const std::string& tag,
-                                                           const std::vector<FileContent>& files);
+using Routes = std::vector<std::pair<std::string, std::string>>;
+Routes servePack(FaultyHttpServer& server, const std::string& tag,
+                 const std::vector<FileContent>& files);
 // Routes edition `edition` of a pack as a mirror serves it: the manifest with an ETag of its own
 // (a conditional request for it gets 304), its signature by `signer`, the files with ranges.
 // Returns what servePack() returns.
-std::vector<std::pair<std::string, std::string>> serveEdition(
-    FaultyHttpServer& server, const std::string& tag, const std::vector<FileContent>& files,
-    std::uint64_t edition, Signer signer = Signer::publisher,
-    std::optional<std::int64_t> expires = std::nullopt);
+Routes serveEdition(FaultyHttpServer& server, const std::string& tag,
+                    const std::vector<FileContent>& files, std::uint64_t edition,
+                    Signer signer = Signer::publisher,
+                    std::optional<std::int64_t> expires = std::nullopt);
 std::string randomBytes(std::size_t size, std::uint32_t seed);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);
@@ -67,23 +67,20 @@ std::string unreachableBaseUrl();
 
 // Runs one request to the end; returns its error code (0 for success), or -1 after adding a
 // test failure if it did not complete in time. Sets `description` to the error's, if asked.
-long fetchPack(ContentService& service, const std::string& tag, std::string* description = nullptr);
+long fetchPack(ContentService& service, const std::string& tag, std::string* description = nullptr,
+               FailureCause* cause = nullptr);
 
 // Runs one update, or one check of the files, to its end: what it found, and its error's code
 // (0 for none) and description.
-struct UpdateOutcome {
-    PackUpdate update;
+template <typename Result>
+struct Outcome {
+    Result result;
     long code = 0;
     std::string said;
 };
-UpdateOutcome updatePack(ResourceService& service, const std::string& tag, bool whenDue,
-                         bool install);
-struct CheckOutcome {
-    PackCheck check;
-    long code = 0;
-    std::string said;
-};
-CheckOutcome checkPack(ResourceService& service, const std::string& tag, bool background);
+Outcome<PackUpdate> updatePack(ResourceService& service, const std::string& tag, bool whenDue,
+                               bool install);
+Outcome<PackCheck> checkPack(ResourceService& service, const std::string& tag, bool background);
 
 // Relative path -> bytes of every file below a folder.
 using FolderSnapshot = std::map<std::string, std::string>;
@@ -94,6 +91,11 @@ FolderSnapshot snapshotOf(const std::filesystem::path& folder);
 // finds no pack it did not have.
 void expectNothingTrusted(ContentService& service, const std::string& tag,
                           const FolderSnapshot& installedBefore = {});
+// Serves the pack "Video" with ranges and ETag "v1", then cuts its second file after `cutAt`
+// bytes; checks that the failed request kept something in staging and nothing in the bundle.
+packfixtures::Routes cutOnce(FaultyHttpServer& server, ContentService& service,
+                             const std::vector<packfixtures::FileContent>& files,
+                             std::size_t cutAt);
 // The bundle of `tag` holds exactly `files` next to the pack's own records; staging is empty.
 void expectPackInstalled(ContentService& service, const std::string& tag,
                          const std::vector<packfixtures::FileContent>& files);
@@ -107,6 +109,7 @@ public:
     long errorCode() const { return read().code; }  // 0 on success
     std::thread::id thread() const { return read().thread; }
     std::string description() const { return read().description; }
+    FailureCause cause() const { return read().cause; }
 
 private:
     struct State {
@@ -114,6 +117,7 @@ private:
         long code = 0;
         std::thread::id thread;
         std::string description;
+        FailureCause cause = FailureCause::unknown;
     };
     State read() const {
         std::lock_guard lock(mutex_);
