@@ -493,7 +493,7 @@
     </message>
     <message id="Captions will look like this.">
         <source></source>
-        <translation>Les sous-titres ressembleront à ceci.</translation>
+        <translation>Voici l’aspect des sous-titres.</translation>
     </message>
     <message id="Size: %1">
         <source></source>
