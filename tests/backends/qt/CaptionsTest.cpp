@@ -49,10 +49,9 @@ void queue_watch_init(QueueWatch*) {}
 }  // namespace
 
 // Chapter 13 as a deaf child's family finds it: a captions control a screen reader names with
-// its state, the caption over the bottom of the picture whatever the window's shape, at least
-// an eighteenth of the picture high, and the choice still there at the next start. Its frames
-// wait in the player's queues two at a time, not 10 MB's worth, from the first chapter.
-TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoiceIsKept) {
+// its state, and the choice still there at the next start. Its frames wait in the player's
+// queues two at a time, not 10 MB's worth, from the first chapter.
+TEST_F(CaptionsTest, TheControlIsNamedTheFramesWaitFewAtATimeAndTheChoiceIsKept) {
     gst_init(nullptr, nullptr);
     gst_tracing_register_hook(
         static_cast<GstTracer*>(g_object_new(queue_watch_get_type(), nullptr)), "element-new",
@@ -72,22 +71,12 @@ TEST_F(CaptionsTest, TheControlIsNamedTheCaptionStaysInsideThePictureAndTheChoic
     control->click();
     EXPECT_EQ(said(), "Captions, On, English, checked");
 
+    // Where the caption goes and how it looks, in every style and window shape, is the caption
+    // style test's.
     QtVideoView* video = widgetsIn<QtVideoView>(&screen).front();
     screen.controller()->player()->seekToTime(2.5);
-    for (QSize size : {QSize(1024, 768), QSize(700, 900)}) {
-        window().resize(size);
-        ASSERT_TRUE(waitUntil(
-            [&] { return video->showsFrame() && screen.captionLabel()->isVisible(); }, 10000));
-        spin(200);
-        QRect picture = video->pictureRect().translated(video->pos());
-        QRect box = screen.captionLabel()->geometry();
-        EXPECT_TRUE(picture.contains(box)) << size.width() << "x" << size.height();
-        EXPECT_GT(box.center().y(), picture.center().y());
-        EXPECT_GE(screen.captionLabel()->font().pixelSize() * 18, picture.height());
-        QColor behind =
-            screen.grab(QRect(box.left() + 2, box.top() + 2, 1, 1)).toImage().pixel(0, 0);
-        EXPECT_LT(behind.lightness(), 100) << "the box is dark";
-    }
+    ASSERT_TRUE(waitUntil([&] { return video->showsFrame() && screen.captionLabel()->isVisible(); },
+                          10000));
     {
         std::lock_guard lock(queuesMutex);
         ASSERT_FALSE(queuesMade.empty());

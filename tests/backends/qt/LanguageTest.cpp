@@ -137,37 +137,50 @@ TEST_F(LanguageTest, TextsShowInTheLanguageSpokenAndInEnglishWhereItHasNone) {
     }
 }
 
-// The causes the panel gives for a failed download or removal, in German: the catalogue has
-// each one, and the sentence around it reads as one.
+// The causes the panel gives for a failed download or removal, in English and in German: the
+// catalogue has each one, and the sentence around it reads as one.
 TEST_F(LanguageTest, EveryFailureCauseReadsInTheLanguageSpoken) {
     using C = FailureCause;
-    const std::pair<FailureCause, const char*> rows[] = {
-        {C::unreachable, "Der Server war nicht erreichbar"},
-        {C::connectionCut, "Die Verbindung wurde unterbrochen"},
-        {C::tooSlow, "Die Verbindung ist zu langsam"},
-        {C::insecureServer, "Die Verbindung zum Server ist nicht sicher"},
-        {C::notOnServer, "Dieser Server hat diese Dateien nicht"},
-        {C::serverRefused, "Der Server hat den Download verweigert"},
-        {C::damagedDownload, "Eine heruntergeladene Datei war beschädigt"},
-        {C::untrusted, "Nicht von einem Herausgeber signiert, dem dieses Gerät vertraut"},
-        {C::noSpace, "Nicht genug Speicherplatz auf diesem Datenträger"},
-        {C::diskFailed, "Auf diesen Datenträger konnte nicht geschrieben werden"},
-        {C::notInstalled, "Nicht auf diesem Gerät vorhanden"},
-        {C::stillDownloading, "Der Download läuft noch"},
-        {C::playing, "Etwas daraus wird gerade abgespielt"},
-        {C::unknown, "Etwas ist schiefgelaufen"},
+    const struct {
+        FailureCause cause;
+        const char* english;
+        const char* german;
+    } rows[] = {
+        {C::unreachable, "The server could not be reached", "Der Server war nicht erreichbar"},
+        {C::connectionCut, "The connection was interrupted", "Die Verbindung wurde unterbrochen"},
+        {C::tooSlow, "The connection is too slow", "Die Verbindung ist zu langsam"},
+        {C::insecureServer, "The connection to the server is not secure",
+         "Die Verbindung zum Server ist nicht sicher"},
+        {C::notOnServer, "This server does not have these files",
+         "Dieser Server hat diese Dateien nicht"},
+        {C::serverRefused, "The server refused the download",
+         "Der Server hat den Download verweigert"},
+        {C::damagedDownload, "A downloaded file was damaged",
+         "Eine heruntergeladene Datei war beschädigt"},
+        {C::untrusted, "Not signed by a publisher this machine trusts",
+         "Nicht von einem Herausgeber signiert, dem dieses Gerät vertraut"},
+        {C::noSpace, "Not enough space on this disk",
+         "Nicht genug Speicherplatz auf diesem Datenträger"},
+        {C::diskFailed, "This disk could not be written to",
+         "Auf diesen Datenträger konnte nicht geschrieben werden"},
+        {C::notInstalled, "It is not on this machine", "Nicht auf diesem Gerät vorhanden"},
+        {C::stillDownloading, "It is still downloading", "Der Download läuft noch"},
+        {C::playing, "Something from it is playing", "Etwas daraus wird gerade abgespielt"},
+        {C::unknown, "Something went wrong", "Etwas ist schiefgelaufen"},
     };
     backend->language().use("de");
-    for (const auto& [cause, german] : rows) {
-        SCOPED_TRACE(german);
-        EXPECT_EQ(
-            qttexts::shown(localizedFormat("Could not download: %1", {failureCauseText(cause)})),
-            QString("Herunterladen fehlgeschlagen: ") + QString::fromUtf8(german));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.english);
+        const auto failed =
+            localizedFormat("Could not download: %1", {failureCauseText(row.cause)});
+        EXPECT_EQ(failed.english(), std::string("Could not download: ") + row.english);
+        EXPECT_EQ(qttexts::shown(failed),
+                  QString("Herunterladen fehlgeschlagen: ") + QString::fromUtf8(row.german));
         EXPECT_EQ(qttexts::shown(localizedFormat(
                       "%1 stayed on this machine: %2.",
-                      {LocalizedText::marked("The seven songs"), failureCauseText(cause)})),
+                      {LocalizedText::marked("The seven songs"), failureCauseText(row.cause)})),
                   QString("Die sieben Lieder sind auf diesem Gerät geblieben: ") +
-                      QString::fromUtf8(german) + ".");
+                      QString::fromUtf8(row.german) + ".");
     }
 }
 
