@@ -248,8 +248,6 @@ TEST_F(DesktopTest, AChapterKeepsTheScreenAwakeUntilItEndsOrClosesAndASongNever)
         else if (test.inhibits)
             expected = {"Inhibit Larkspire Playing a video", "UnInhibit " + n};
         EXPECT_EQ(service.calls, expected);
-        for (const auto& line : service.calls)
-            std::cout << "[" << service.name.toStdString() << "] " << line << "\n";
     }
 }
 
@@ -309,11 +307,7 @@ TEST_F(PlayingMarkTest, ThePlayingSongsTileIsMarkedUntilItStopsEndsOrTheScreenIs
         EXPECT_EQ(seen == QtPictures::playingMarkColour(), said) << title;
         return said;
     };
-    struct Case {
-        const char* end;
-        std::function<bool()> ends;
-    };
-    for (const auto& test : std::vector<Case>{
+    for (const auto& [end, ends] : std::vector<std::pair<const char*, std::function<bool()>>>{
              {"Stop", [&] { return button("stop")->click(), !marked("Mend the Sky"); }},
              {"its end", [&] { return waitUntil([&] { return !marked("Mend the Sky"); }, 30000); }},
              {"leaving", [&] {
@@ -324,9 +318,9 @@ TEST_F(PlayingMarkTest, ThePlayingSongsTileIsMarkedUntilItStopsEndsOrTheScreenIs
         button("musicButton")->click();
         settle();
         button("Mend the Sky")->click();
-        EXPECT_TRUE(marked("Mend the Sky")) << test.end;
-        EXPECT_FALSE(marked("Someday (Brief Return)")) << test.end;
-        EXPECT_TRUE(test.ends()) << test.end;
+        EXPECT_TRUE(marked("Mend the Sky")) << end;
+        EXPECT_FALSE(marked("Someday (Brief Return)")) << end;
+        EXPECT_TRUE(ends()) << end;
     }
 }
 
@@ -345,12 +339,8 @@ TEST(WindowStateTest, TheWindowComesBackAsItWasLeftOnScreenAndADamagedStateIsIgn
              {"", {10, 20, 640, 480}, true, {10, 20, 640, 480}, false},
              {"", {5000, 4000, 500, 400}, false, {150, 100, 500, 400}, false},
              {"", {-100, -300, 900, 700}, false, {0, 0, 800, 600}, false},
-             {"{\"x\": 1, \"width\"", {}, false, {}, true},
-             {"{\"x\": 1, \"y\": 2, \"width\": 0, \"height\": 5, \"fullScreen\": false}",
-              {},
-              false,
-              {},
-              true},
+             {R"({"x": 1, "width")", {}, false, {}, true},
+             {R"({"x":1,"y":2,"width":0,"height":5,"fullScreen":false})", {}, false, {}, true},
          }) {
         if (test.text.empty())
             ASSERT_TRUE(QtWindowState::write(file.string(), {test.saved, test.fullScreen}));

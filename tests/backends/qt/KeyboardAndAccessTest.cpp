@@ -7,7 +7,6 @@
 
 #include "QtFixture.h"
 #include "backends/qt/QtAlertDialog.h"
-#include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtScrollView.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
@@ -45,6 +44,13 @@ protected:
 
 const QColor kRing(0x4f, 0xb3, 0xff);
 
+// A key pressed with the focus on a button, and where it leads.
+struct KeyPress {
+    const char* at;  // nullptr: the key goes to the window
+    Qt::Key key;
+    const char* to;  // the button focused, or the screen shown by its first button's identifier
+};
+
 }  // namespace
 
 TEST_F(KeyboardAndAccessTest,
@@ -62,21 +68,16 @@ TEST_F(KeyboardAndAccessTest,
                           "Someday (Brief Return)", "Bright Morning Rising",
                           "The Echo of Starlight (Goodbye)", "Back"}));
 
-    struct Arrow {
-        const char* from;
-        Qt::Key key;
-        const char* to;
-    };
-    for (const auto& arrow : std::vector<Arrow>{
+    for (const auto& arrow : std::vector<KeyPress>{
              {"Mend the Sky", Qt::Key_Down, "Someday (Brief Return)"},
              {"Mend the Sky", Qt::Key_Right, "Night Bulletin Tonight (Last Issue)"},
              {"Someday (Brief Return)", Qt::Key_Up, "Mend the Sky"},
              {"Night Bulletin Tonight (Last Issue)", Qt::Key_Left, "Mend the Sky"},
              {"Mend the Sky", Qt::Key_Up, "Back"},
          }) {
-        button(arrow.from)->setFocus(Qt::TabFocusReason);
+        button(arrow.at)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(QApplication::focusWidget(), arrow.key);
-        EXPECT_EQ(focusedTitle(), arrow.to) << arrow.from << " key " << arrow.key;
+        EXPECT_EQ(focusedTitle(), arrow.to) << arrow.at << " key " << arrow.key;
     }
 
     // The ring is drawn in the border; without the focus the border is the button's own.
@@ -94,31 +95,25 @@ TEST_F(KeyboardAndAccessTest,
 
 TEST_F(KeyboardAndAccessTest, EnterAndSpacePressTheFocusedButtonAndEscapeGoesBack) {
     auto title = showActive("title");
-    struct Step {
-        const char* focus;  // nullptr: the key goes to the window
-        Qt::Key key;
-        const char* screen;
-    };
-    for (const auto& step : std::vector<Step>{
+    for (const auto& step : std::vector<KeyPress>{
              {"Story Chapters", Qt::Key_Return, "back..."},
              {nullptr, Qt::Key_Escape, "chaptersButton..."},
              {"Lots More", Qt::Key_Space, "back..."},
              {nullptr, Qt::Key_Escape, "chaptersButton..."},
          }) {
-        if (step.focus)
-            button(step.focus)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(step.focus ? QApplication::focusWidget() : &window(), step.key);
+        if (step.at)
+            button(step.at)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(step.at ? QApplication::focusWidget() : &window(), step.key);
         settle();
-        EXPECT_EQ(topScreen(), step.screen) << (step.focus ? step.focus : "") << " " << step.key;
+        EXPECT_EQ(topScreen(), step.to) << (step.at ? step.at : "") << " " << step.key;
     }
     // Someone on the keyboard keeps a focused button across screens.
     button("Story Chapters")->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
-    settle();
-    EXPECT_EQ(focusedTitle(), "Back");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
-    settle();
-    EXPECT_EQ(focusedTitle(), "Story Chapters");
+    for (const char* focused : {"Back", "Story Chapters"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        settle();
+        EXPECT_EQ(focusedTitle(), focused);
+    }
 
     title->presentViewController(AVPlayerViewController::init(), true, nullptr);
     settle();
@@ -141,12 +136,8 @@ TEST_F(KeyboardAndAccessTest, ButtonsLabelsProgressBarsAndAlertFieldsHaveNamesAn
     QtAlertDialog* dialog = window().alertDialog();
     ASSERT_NE(dialog, nullptr);
     QWidget* top = window().topStageWidget();
-    struct Named {
-        QWidget* widget;
-        QAccessible::Role role;
-        const char* name;
-    };
-    for (const auto& named : std::vector<Named>{
+    for (const auto& [widget, role, name] :
+         std::vector<std::tuple<QWidget*, QAccessible::Role, const char*>>{
              {button("chapter13"), QAccessible::Button, "Chapter 13"},
              {button("back"), QAccessible::Button, "Back"},
              {top->findChildren<QLabel*>().value(0), QAccessible::StaticText, "Chapters 13 to 16"},
@@ -157,11 +148,11 @@ TEST_F(KeyboardAndAccessTest, ButtonsLabelsProgressBarsAndAlertFieldsHaveNamesAn
              {dialog->textFields()[0], QAccessible::EditableText, "What is 7 times 3?"},
              {dialog->buttons()[0], QAccessible::Button, "OK"},
          }) {
-        ASSERT_NE(named.widget, nullptr) << named.name;
-        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(named.widget);
-        ASSERT_NE(access, nullptr) << named.name;
-        EXPECT_EQ(access->role(), named.role) << named.name;
-        EXPECT_EQ(access->text(QAccessible::Name).toStdString(), named.name);
+        ASSERT_NE(widget, nullptr) << name;
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(access, nullptr) << name;
+        EXPECT_EQ(access->role(), role) << name;
+        EXPECT_EQ(access->text(QAccessible::Name).toStdString(), name);
     }
 }
 

@@ -27,10 +27,9 @@ protected:
 std::size_t coloursIn(QWidget* widget) {
     QImage image = widget->grab().toImage();
     std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             colours.insert(image.pixel(x, y));
-    }
     return colours.size();
 }
 
@@ -42,10 +41,9 @@ constexpr std::size_t kTitleColours = 500;
 TEST_F(PicturesTest, EveryVideoHasAPosterTheScreensDrawTheirPicturesAndAMissingOneShowsTheTitle) {
     // The build took a poster of every video of the bundle and of the packs, into the bundle.
     std::vector<fs::path> videos;
-    for (const auto& entry : fs::recursive_directory_iterator(LARKSPIRE_MEDIA_DIR)) {
+    for (const auto& entry : fs::recursive_directory_iterator(LARKSPIRE_MEDIA_DIR))
         if (entry.path().extension() == ".mp4")
             videos.push_back(entry.path());
-    }
     EXPECT_EQ(videos.size(), 5u);
     for (const auto& video : videos) {
         fs::path poster = fs::path(LARKSPIRE_BUNDLE_DIR) / (video.stem().string() + ".jpg");
@@ -54,19 +52,15 @@ TEST_F(PicturesTest, EveryVideoHasAPosterTheScreensDrawTheirPicturesAndAMissingO
     }
     std::ofstream(scratch / "bundle" / "unreadable.jpg") << "not a picture";
 
-    struct Row {
-        const char* screen;
-        std::vector<const char*> pictures;
-    };
-    for (const Row& row : std::vector<Row>{
+    for (const auto& [screen, pictures] :
+         std::vector<std::pair<const char*, std::vector<const char*>>>{
              {"title", {"backdrop"}},
              {"chapters", {"chapter13", "chapter14", "chapter15", "chapter16"}},
              {"music", {"track1", "track2", "track3", "track4", "track5", "track6", "track7"}},
          }) {
-        showScreen(row.screen);
-        for (const char* identifier : row.pictures) {
+        showScreen(screen);
+        for (const char* identifier : pictures)
             EXPECT_GT(coloursIn(shown(identifier)), kPictureColours) << identifier;
-        }
     }
 
     // Chapters 14 to 16 carry the download mark until the "Video" pack is installed.

@@ -15,14 +15,6 @@
 
 using QtBackendTest = QtFixture;
 
-namespace {
-
-double alphaAt(const QImage& image, int x, int y) {
-    return qAlpha(image.pixel(x, y)) / 255.0;
-}
-
-}  // namespace
-
 TEST_F(QtBackendTest, MainQueueBlocksRunInPostingOrderAcrossThreadsAndAfterWhatIsQueued) {
     std::vector<std::string> order;
     auto post = [&](std::string name) {
@@ -84,7 +76,7 @@ TEST_F(QtBackendTest, TheFadingScrollViewIsDrawnThroughItsMaskAndTheFadeFollowsA
         const std::pair<int, double> alphas[] = {{0, 0.0},   {31, 0.5},  {62, 1.0}, {310, 1.0},
                                                  {588, 1.0}, {604, 0.5}, {619, 0.0}};
         for (const auto& [y, alpha] : alphas)
-            EXPECT_NEAR(alphaAt(image, x, y), alpha, 0.05) << "y " << y << " " << when;
+            EXPECT_NEAR(qAlpha(image.pixel(x, y)) / 255.0, alpha, 0.05) << "y " << y << " " << when;
     };
     checkFade("at the top");
     // A flick of a finger: the kinetic scroller moves the content on after the finger lifts.

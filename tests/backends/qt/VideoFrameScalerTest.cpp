@@ -33,10 +33,13 @@ constexpr Rgb kDarkGrey = {30, 30, 30};
 constexpr Rgb kLightGrey = {225, 225, 225};
 
 using Format = QVideoFrameFormat;
+using enum QVideoFrameFormat::PixelFormat;
+
+constexpr QSize kSmall(64, 32);
 
 // `left` beside `right` in `pixelFormat`'s own planes, tagged as a decoder would tag them.
-QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Yuv left, Yuv right,
-                           Format::ColorSpace space, Format::ColorRange range) {
+QVideoFrame yuvFrame(Format::PixelFormat pixelFormat, Yuv left, Yuv right, Format::ColorSpace space,
+                     Format::ColorRange range, QSize size = kSmall) {
     Format format(size, pixelFormat);
     format.setColorSpace(space);
     format.setColorRange(range);
@@ -45,37 +48,33 @@ QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Yuv left
     auto at = [&](int x) { return x < size.width() / 2 ? left : right; };
     auto row = [&](int plane, int y) { return frame.bits(plane) + y * frame.bytesPerLine(plane); };
     const int w = size.width(), h = size.height();
-    const bool packed = pixelFormat == Format::Format_UYVY || pixelFormat == Format::Format_YUYV;
+    const bool packed = pixelFormat == Format_UYVY || pixelFormat == Format_YUYV;
     for (int y = 0; y < h && !packed; ++y)
         for (int x = 0; x < w; ++x)
             row(0, y)[x] = uchar(at(x).y);
     switch (pixelFormat) {
-        case Format::Format_YUV420P:
-        case Format::Format_YV12: {
-            const bool vFirst = pixelFormat == Format::Format_YV12;
+        case Format_YUV420P:
+        case Format_YV12:
+        case Format_NV12:
+        case Format_NV21: {
+            // U then V, in planes of their own or interleaved in one; YV12 and NV21 swap them.
+            const bool vFirst = pixelFormat == Format_YV12 || pixelFormat == Format_NV21;
+            const bool interleaved = pixelFormat == Format_NV12 || pixelFormat == Format_NV21;
             for (int y = 0; y < h / 2; ++y)
                 for (int x = 0; x < w / 2; ++x) {
-                    row(vFirst ? 2 : 1, y)[x] = uchar(at(2 * x).u);
-                    row(vFirst ? 1 : 2, y)[x] = uchar(at(2 * x).v);
+                    uchar* first = row(1, y) + (interleaved ? 2 * x : x);
+                    uchar* second = interleaved ? first + 1 : row(2, y) + x;
+                    *(vFirst ? second : first) = uchar(at(2 * x).u);
+                    *(vFirst ? first : second) = uchar(at(2 * x).v);
                 }
             break;
         }
-        case Format::Format_NV12:
-        case Format::Format_NV21: {
-            const bool vFirst = pixelFormat == Format::Format_NV21;
-            for (int y = 0; y < h / 2; ++y)
-                for (int x = 0; x < w / 2; ++x) {
-                    row(1, y)[2 * x + (vFirst ? 1 : 0)] = uchar(at(2 * x).u);
-                    row(1, y)[2 * x + (vFirst ? 0 : 1)] = uchar(at(2 * x).v);
-                }
-            break;
-        }
-        case Format::Format_UYVY:
-        case Format::Format_YUYV:
+        case Format_UYVY:
+        case Format_YUYV:
             // Two bytes a pixel: its luma, and U or V of its pair by turns.
             for (int y = 0; y < h; ++y)
                 for (int x = 0; x < w; ++x) {
-                    const int luma = pixelFormat == Format::Format_UYVY ? 1 : 0;
+                    const int luma = pixelFormat == Format_UYVY ? 1 : 0;
                     row(0, y)[2 * x + luma] = uchar(at(x).y);
                     row(0, y)[2 * x + 1 - luma] = uchar(x % 2 ? at(x - 1).v : at(x).u);
                 }
@@ -88,8 +87,8 @@ QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Yuv left
 }
 
 // A packed RGB frame; `order` names the bytes of one pixel in memory, as the format does.
-QVideoFrame twoColourFrame(Format::PixelFormat pixelFormat, QSize size, Rgb left, Rgb right,
-                           const std::string& order) {
+QVideoFrame rgbFrame(Format::PixelFormat pixelFormat, Rgb left, Rgb right, const std::string& order,
+                     QSize size = kSmall) {
     QVideoFrame frame(Format(size, pixelFormat));
     EXPECT_TRUE(frame.map(QVideoFrame::WriteOnly));
     for (int y = 0; y < size.height(); ++y)
@@ -127,40 +126,26 @@ struct Case {
 // Every layout a decoder hands over comes out in its true colours at the size asked for: a
 // swapped chroma plane, a wrong matrix or range, or a misread packing shows as a wrong colour.
 TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
-    const QSize small(64, 32);
     const auto bt709 = Format::ColorSpace_BT709, bt601 = Format::ColorSpace_BT601,
                untagged = Format::ColorSpace_Undefined;
     const auto video = Format::ColorRange_Video, full = Format::ColorRange_Full;
     const Case cases[] = {
-        {"YUV420P", twoColourFrame(Format::Format_YUV420P, small, kRed709, kBlue709, bt709, video),
-         kRed, kBlue},
-        {"YV12", twoColourFrame(Format::Format_YV12, small, kRed709, kBlue709, bt709, video), kRed,
-         kBlue},
-        {"YUV420P full range",
-         twoColourFrame(Format::Format_YUV420P, small, kDarkGreyFull, kLightGreyFull, bt709, full),
+        {"YUV420P", yuvFrame(Format_YUV420P, kRed709, kBlue709, bt709, video), kRed, kBlue},
+        {"YV12", yuvFrame(Format_YV12, kRed709, kBlue709, bt709, video), kRed, kBlue},
+        {"YUV420P full range", yuvFrame(Format_YUV420P, kDarkGreyFull, kLightGreyFull, bt709, full),
          kDarkGrey, kLightGrey},
-        {"NV12", twoColourFrame(Format::Format_NV12, small, kRed709, kBlue709, bt709, video), kRed,
-         kBlue},
-        {"NV21", twoColourFrame(Format::Format_NV21, small, kRed709, kBlue709, bt709, video), kRed,
-         kBlue},
-        {"UYVY BT.601",
-         twoColourFrame(Format::Format_UYVY, small, kGreen601, kRed601, bt601, video), kGreen,
-         kRed},
-        {"YUYV full range",
-         twoColourFrame(Format::Format_YUYV, small, kDarkGreyFull, kLightGreyFull, bt709, full),
+        {"NV12", yuvFrame(Format_NV12, kRed709, kBlue709, bt709, video), kRed, kBlue},
+        {"NV21", yuvFrame(Format_NV21, kRed709, kBlue709, bt709, video), kRed, kBlue},
+        {"UYVY BT.601", yuvFrame(Format_UYVY, kGreen601, kRed601, bt601, video), kGreen, kRed},
+        {"YUYV full range", yuvFrame(Format_YUYV, kDarkGreyFull, kLightGreyFull, bt709, full),
          kDarkGrey, kLightGrey},
         {"untagged HD is BT.709",
-         twoColourFrame(Format::Format_NV12, QSize(64, 720), kRed709, kBlue709, untagged, video),
-         kRed, kBlue},
-        {"untagged SD is BT.601",
-         twoColourFrame(Format::Format_NV12, small, kGreen601, kRed601, untagged, video), kGreen,
-         kRed},
-        {"BGRA8888", twoColourFrame(Format::Format_BGRA8888, small, kRed, kGreen, "BGRA"), kRed,
-         kGreen},
-        {"RGBX8888", twoColourFrame(Format::Format_RGBX8888, small, kBlue, kRed, "RGBX"), kBlue,
-         kRed},
-        {"ARGB8888", twoColourFrame(Format::Format_ARGB8888, small, kGreen, kBlue, "ARGB"), kGreen,
-         kBlue},
+         yuvFrame(Format_NV12, kRed709, kBlue709, untagged, video, {64, 720}), kRed, kBlue},
+        {"untagged SD is BT.601", yuvFrame(Format_NV12, kGreen601, kRed601, untagged, video),
+         kGreen, kRed},
+        {"BGRA8888", rgbFrame(Format_BGRA8888, kRed, kGreen, "BGRA"), kRed, kGreen},
+        {"RGBX8888", rgbFrame(Format_RGBX8888, kBlue, kRed, "RGBX"), kBlue, kRed},
+        {"ARGB8888", rgbFrame(Format_ARGB8888, kGreen, kBlue, "ARGB"), kGreen, kBlue},
     };
     // One scaler for every row, as for a whole chapter: none is drawn with the last one's setup.
     QtVideoFrameScaler scaler;
@@ -178,8 +163,8 @@ TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
 // A picture is written over for the next frame only if nothing else holds it, a grab say.
 TEST(VideoFrameScalerTest, OnlyAPictureNothingElseHoldsIsWrittenOver) {
     const auto frameOf = [](Yuv colour) {
-        return twoColourFrame(Format::Format_YUV420P, {64, 32}, colour, colour,
-                              Format::ColorSpace_BT709, Format::ColorRange_Video);
+        return yuvFrame(Format_YUV420P, colour, colour, Format::ColorSpace_BT709,
+                        Format::ColorRange_Video);
     };
     QtVideoFrameScaler scaler;
     const QImage held = scaler.scaled(frameOf(kRed709), {32, 16});

@@ -17,12 +17,24 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/media/AVAudioPlayer.h"
 #include "platform/media/AVPlayer.h"
-#include "platform/ui/UIApplication.h"
 #include "platform/ui/UIView.h"
 #include "story/app/AppDelegate.h"
 #include "story/app/UserDefaultsKeys.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+long long countIn(const fs::path& settings) {
+    std::ifstream in(settings);
+    return nlohmann::json::parse(in).value("numberOfTimesLaunched", 0LL);
+}
+
+std::size_t openFileDescriptors() {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+}  // namespace
 
 class LaunchTest : public SimFixture {
 protected:
@@ -33,9 +45,6 @@ protected:
     }
     long long storedCount() {
         return NSUserDefaults::standardUserDefaults()->integerForKey(kNumberOfTimesLaunchedKey);
-    }
-    std::optional<std::string> storedVersion() {
-        return NSUserDefaults::standardUserDefaults()->stringForKey(kLastVersionKey);
     }
 };
 
@@ -80,20 +89,11 @@ TEST_F(LaunchTest, TheReviewIsAskedOnTheFourthLaunchThenOncePerVersion) {
             buildVersion = launch.version;
             launchAgain();
             EXPECT_EQ(sim->reviewRequestCount(), launch.asks);
-            EXPECT_EQ(storedVersion(),
+            EXPECT_EQ(NSUserDefaults::standardUserDefaults()->stringForKey(kLastVersionKey),
                       launch.stored ? std::optional<std::string>(launch.stored) : std::nullopt);
         }
     }
 }
-
-namespace {
-
-long long countIn(const fs::path& settings) {
-    std::ifstream in(settings);
-    return nlohmann::json::parse(in).value("numberOfTimesLaunched", 0LL);
-}
-
-}  // namespace
 
 TEST(ProcessTest, LaunchesShareTheCountAndADamagedFileIsSetAside) {
     TempDirectory root;
@@ -142,14 +142,6 @@ TEST(ProcessTest, KillingAWriterAtRandomMomentsNeverCorruptsOrLosesTheCount) {
     for (const auto& entry : fs::directory_iterator(root.path()))
         EXPECT_EQ(entry.path().filename().string().find("damaged"), std::string::npos);
 }
-
-namespace {
-
-std::size_t openFileDescriptors() {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
-}
-
-}  // namespace
 
 class LongSessionTest : public SimFixture {
 protected:

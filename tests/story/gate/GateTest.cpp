@@ -15,12 +15,8 @@
 #include "platform/ui/UIView.h"
 #include "story/app/AppDelegate.h"
 #include "story/gate/LinkGuard.h"
-#include "story/gate/ParentalGate.h"
 #include "story/gate/ParentalGatePrompt.h"
 #include "story/gate/UIAlertControllerParentalGate.h"
-
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 class ParentalGateTest : public SimFixture {
 protected:
@@ -55,9 +51,10 @@ protected:
 
 // Each question with its own answer and with another's is in tests/scenarios/gate*.scenario.
 TEST_F(ParentalGateTest, OnlyTheWholeNumberCountsAndAWrongAnswerRaisesTheGateAgain) {
-    // Only the whole number counts, however long the pasted text.
-    for (const auto& [text, right] : {std::pair{std::string(200000, '0') + "84", true},
-                                      std::pair{std::string(20, '9'), false}}) {
+    // Only the whole number counts, however long the pasted text; the right answer goes last,
+    // so that the gate is down for the wrong one below.
+    for (const auto& [text, right] : {std::pair{std::string(20, '9'), false},
+                                      std::pair{std::string(200000, '0') + "84", true}}) {
         appDelegate->parentalGateEnabled = true;
         ASSERT_TRUE(press(0));
         EXPECT_EQ(answer(text), right ? "Parental Gate Disabled" : "Parental Gate Remains Active");
@@ -67,7 +64,7 @@ TEST_F(ParentalGateTest, OnlyTheWholeNumberCountsAndAWrongAnswerRaisesTheGateAga
     sim->runUntilIdle();
     EXPECT_EQ(answer("1"), "Parental Gate Remains Active");
     EXPECT_TRUE(appDelegate->parentalGateEnabled);
-    EXPECT_THAT(sim->openedURLs(), IsEmpty());
+    EXPECT_THAT(sim->openedURLs(), ::testing::IsEmpty());
 }
 
 TEST_F(ParentalGateTest, AnAnswerWhoseScreenHasGoneChangesNothing) {
@@ -81,20 +78,8 @@ TEST_F(ParentalGateTest, AnAnswerWhoseScreenHasGoneChangesNothing) {
     EXPECT_TRUE(gone.expired());
     EXPECT_TRUE(appDelegate->parentalGateEnabled);
     EXPECT_FALSE(sim->visibleAlert());
-    EXPECT_THAT(takeLog(), ElementsAre("Ok Button Pressed"));
+    EXPECT_THAT(takeLog(), ::testing::ElementsAre("Ok Button Pressed"));
 }
-
-namespace {
-
-void collectButtons(const std::shared_ptr<UIView>& view,
-                    std::vector<std::shared_ptr<UIButton>>& out) {
-    if (auto button = std::dynamic_pointer_cast<UIButton>(view))
-        out.push_back(button);
-    for (const auto& subview : view->subviews())
-        collectButtons(subview, out);
-}
-
-}  // namespace
 
 // Taps every button of every screen of the interface descriptions and
 // answers whatever it brings up, every way it can be answered.
@@ -124,6 +109,14 @@ protected:
                 return;
             }
         }
+    }
+
+    static void collectButtons(const std::shared_ptr<UIView>& view,
+                               std::vector<std::shared_ptr<UIButton>>& out) {
+        if (auto button = std::dynamic_pointer_cast<UIButton>(view))
+            out.push_back(button);
+        for (const auto& subview : view->subviews())
+            collectButtons(subview, out);
     }
 
     // Every button of every screen, tapped on a freshly shown screen.

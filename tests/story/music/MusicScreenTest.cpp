@@ -6,13 +6,10 @@
 #include "SimFixture.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/media/AVAudioPlayer.h"
-#include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIView.h"
 #include "story/app/AppDelegate.h"
 #include "story/music/MusicViewController.h"
 #include "story/music/TrackPosition.h"
-
-using ::testing::ElementsAre;
 
 namespace {
 
@@ -137,7 +134,7 @@ TEST_F(MusicScreenTest, WhatCannotBePlayedIsReportedAndChangesNothing) {
         button->setTag(tag);
         screen->trackSelected(*button);
         sim->runUntilIdle();
-        EXPECT_THAT(takeLog(), ElementsAre(line));
+        EXPECT_THAT(takeLog(), ::testing::ElementsAre(line));
         EXPECT_EQ(sim->visibleAlert() != nullptr, tag != 0) << "the busy alert";
         sim->chooseAlertAction("OK");
         sim->runUntilIdle();

@@ -11,8 +11,6 @@
 #include "story/screens/FadingScrollView.h"
 #include "story/screens/ViewController.h"
 
-using ::testing::IsEmpty;
-
 using ScreensTest = SimFixture;
 
 TEST_F(ScreensTest, AChapterScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
@@ -30,7 +28,7 @@ TEST_F(ScreensTest, AChapterScreenThatIsGoneIsNeverCalledAtTheEndOfItsVideo) {
     ASSERT_TRUE(gone.expired()) << "the end-of-item registration must not keep the screen";
     takeLog();
     item->didPlayToEnd();
-    EXPECT_THAT(takeLog(), IsEmpty());
+    EXPECT_THAT(takeLog(), ::testing::IsEmpty());
     // The delegate holds the window, which holds the screen, which holds the delegate.
     gone = std::dynamic_pointer_cast<ViewController>(showScreen("chapters"));
     std::weak_ptr<AppDelegate> delegate = appDelegate;
