@@ -158,19 +158,15 @@ Wait captionStyle(ScenarioEngine&, const Arguments& arguments) {
             "expected a size (small, medium, large, largest), a background (translucent, "
             "solid, outline) and a position (bottom, top)");
     CaptionStyle expected{*size, *background, *position};
-    auto named = [](const CaptionStyle& style) {
-        return std::string(CaptionStyle::nameOf(style.size)) + " " +
-               CaptionStyle::nameOf(style.background) + " " + CaptionStyle::nameOf(style.position);
-    };
-    return until([expected, named]() -> Missing {
+    return until([expected]() -> Missing {
         auto kept = MACaptionAppearance::style();
         if (kept != expected)
-            return "the captions' style is " + named(kept);
+            return "the captions' style is " + kept.name();
         auto screen = topScreen();
         for (const auto& found : screen ? viewsOf(*screen) : std::vector<FoundView>()) {
             auto preview = std::dynamic_pointer_cast<UICaptionPreview>(found.view);
             if (preview && preview->style() != expected)
-                return "the preview shows " + named(preview->style());
+                return "the preview shows " + preview->style().name();
         }
         return std::nullopt;
     });

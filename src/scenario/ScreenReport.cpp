@@ -51,9 +51,7 @@ std::string describe(const UIView& view) {
         return "image" + nameOf(view) + " " + quoted(image->imageName());
     if (auto preview = dynamic_cast<const UICaptionPreview*>(&view))
         return "caption-preview" + nameOf(view) + " " + quoted(preview->text().english()) + " " +
-               CaptionStyle::nameOf(preview->style().size) + " " +
-               CaptionStyle::nameOf(preview->style().background) + " " +
-               CaptionStyle::nameOf(preview->style().position);
+               preview->style().name();
     if (auto lyrics = dynamic_cast<const UILyricsView*>(&view))
         return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) + " next " +
                quoted(lyrics->nextLine());

@@ -9,15 +9,19 @@ const nlohmann::json& QtKeptChoices::load() const {
     if (read_)
         return *read_;
     read_ = nlohmann::json::object();
+    if (file_.empty())
+        return *read_;
+    // Its size first, so that an oversized file is never read; then what was read, in case it
+    // grew in between.
     std::error_code unknown;
-    auto size = file_.empty() ? 0 : std::filesystem::file_size(file_, unknown);
-    if (!unknown && size > kLargest) {
+    bool oversized = std::filesystem::file_size(file_, unknown) > kLargest && !unknown;
+    auto text = oversized ? std::nullopt : AtomicFile::read(file_);
+    if (oversized || (text && text->size() > kLargest)) {
         print("Kept choices " + file_ + " ignored: larger than " + std::to_string(kLargest) +
               " bytes");
         return *read_;
     }
-    auto text = file_.empty() ? std::nullopt : AtomicFile::read(file_);
-    if (!text || text->size() > kLargest)
+    if (!text)
         return *read_;
     auto json = nlohmann::json::parse(*text, nullptr, false);
     if (json.is_object())

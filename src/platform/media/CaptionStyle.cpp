@@ -63,6 +63,9 @@ std::optional<CaptionStyle::Background> CaptionStyle::backgroundNamed(std::strin
 std::optional<CaptionStyle::Position> CaptionStyle::positionNamed(std::string_view name) {
     return valueIn(kPositions, name);
 }
+std::string CaptionStyle::name() const {
+    return std::string(nameOf(size)) + " " + nameOf(background) + " " + nameOf(position);
+}
 CaptionStyle::Size CaptionStyle::after(Size size) {
     return nextIn(kSizes, size);
 }

@@ -27,6 +27,8 @@ struct CaptionStyle {
     static std::optional<Size> sizeNamed(std::string_view name);
     static std::optional<Background> backgroundNamed(std::string_view name);
     static std::optional<Position> positionNamed(std::string_view name);
+    // "large solid top": the three names in that order, as scenarios write a style.
+    std::string name() const;
 
     // The next value of each, wrapping round: what one press of a choice's button gives.
     static Size after(Size size);

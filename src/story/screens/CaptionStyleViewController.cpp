@@ -50,22 +50,20 @@ void CaptionStyleViewController::viewDidLoad() {
 }
 
 void CaptionStyleViewController::sizePressed(UIButton&) {
-    auto style = MACaptionAppearance::style();
-    style.size = CaptionStyle::after(style.size);
-    MACaptionAppearance::setStyle(style);
-    show();
+    choose([](CaptionStyle& style) { style.size = CaptionStyle::after(style.size); });
 }
 
 void CaptionStyleViewController::backgroundPressed(UIButton&) {
-    auto style = MACaptionAppearance::style();
-    style.background = CaptionStyle::after(style.background);
-    MACaptionAppearance::setStyle(style);
-    show();
+    choose([](CaptionStyle& style) { style.background = CaptionStyle::after(style.background); });
 }
 
 void CaptionStyleViewController::positionPressed(UIButton&) {
+    choose([](CaptionStyle& style) { style.position = CaptionStyle::after(style.position); });
+}
+
+void CaptionStyleViewController::choose(void (*change)(CaptionStyle& style)) {
     auto style = MACaptionAppearance::style();
-    style.position = CaptionStyle::after(style.position);
+    change(style);
     MACaptionAppearance::setStyle(style);
     show();
 }

@@ -5,6 +5,7 @@
 
 #include "platform/ui/UIViewController.h"
 
+struct CaptionStyle;
 class UIButton;
 class UICaptionPreview;
 
@@ -32,5 +33,7 @@ public:
     std::weak_ptr<UICaptionPreview> preview;
 
 private:
+    // Keeps the style as `change` leaves it, and shows it.
+    void choose(void (*change)(CaptionStyle& style));
     void show();
 };
