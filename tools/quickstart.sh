@@ -9,7 +9,7 @@ jobs=$(nproc)
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libre2-dev libsndfile1-dev
+  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev libre2-dev libsndfile1-dev libgumbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   nginx-light curl ca-certificates openssl dbus-daemon playerctl pulseaudio pulseaudio-utils weston

@@ -9,23 +9,71 @@
 #include <system_error>
 
 #include "platform/foundation/DebugLog.h"
+#include "platform/media/WebVTTCueText.h"
 
 namespace {
 
-// The text as lines, with CRLF and lone CR taken as line ends.
+const std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// How many bytes at `at` make one well-formed UTF-8 character; when they do not, the negated
+// count of those that stand for one U+FFFD (the longest start of a character, at least one).
+std::ptrdiff_t utf8SequenceAt(std::string_view text, std::size_t at) {
+    auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80)
+        return 1;
+    unsigned char low = 0x80, high = 0xBF;
+    std::size_t following = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        following = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        following = 2;
+        low = lead == 0xE0 ? 0xA0 : low;
+        high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        following = 3;
+        low = lead == 0xF0 ? 0x90 : low;
+        high = lead == 0xF4 ? 0x8F : high;
+    } else {
+        return -1;
+    }
+    for (std::size_t i = 1; i <= following; ++i) {
+        auto c = at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+        if (c < low || c > high)
+            return -std::ptrdiff_t(i);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return std::ptrdiff_t(following + 1);
+}
+
+// The text as WebVTT reads it: UTF-8, with whatever is not UTF-8 as U+FFFD; a leading byte
+// order mark dropped, NUL as U+FFFD, and every line ended by '\n' alone.
+std::string preprocessed(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '\r' || text[i] == '\0') {
+            out += text[i] == '\r' ? std::string_view("\n") : kReplacement;
+            i += text.substr(i, 2) == "\r\n" ? 2 : 1;
+            continue;
+        }
+        auto length = utf8SequenceAt(text, i);
+        out += length > 0 ? text.substr(i, std::size_t(length)) : kReplacement;
+        i += std::size_t(length > 0 ? length : -length);
+    }
+    return out;
+}
+
+// The lines of a preprocessed text; a last '\n' ends the last line and begins none.
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
     return lines;
 }
 
@@ -34,99 +82,47 @@ bool startsWithWord(std::string_view line, std::string_view word) {
            (line.size() == word.size() || line[word.size()] == ' ' || line[word.size()] == '\t');
 }
 
-bool isBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
+bool hasArrow(std::string_view line) {
+    return line.find("-->") != std::string_view::npos;
 }
 
-// Reads "[hh:]mm:ss.ttt" at `at`, moving past it; nothing when it is not one.
-std::optional<double> readTimestamp(std::string_view line, std::size_t& at) {
-    std::vector<long> fields;
-    while (true) {
-        std::size_t digits = 0;
-        long value = 0;
-        while (at < line.size() && std::isdigit(static_cast<unsigned char>(line[at])) &&
-               digits < 10) {
-            value = value * 10 + (line[at++] - '0');
-            ++digits;
-        }
-        if (digits == 0)
-            return std::nullopt;
-        fields.push_back(value);
-        if (at >= line.size() || line[at] != ':' || fields.size() == 3)
-            break;
-        ++at;
-    }
-    if (fields.size() < 2 || at + 4 > line.size() || line[at] != '.')
-        return std::nullopt;
-    long millis = 0;
-    for (int i = 1; i <= 3; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(line[at + i])))
-            return std::nullopt;
-        millis = millis * 10 + (line[at + i] - '0');
-    }
-    at += 4;
-    long hours = fields.size() == 3 ? fields[0] : 0;
-    long minutes = fields[fields.size() - 2], seconds = fields.back();
-    if (minutes > 59 || seconds > 59)
-        return std::nullopt;
-    return hours * 3600.0 + minutes * 60.0 + seconds + millis / 1000.0;
-}
-
-// "00:01.000 --> 00:04.500 align:start": the two times; settings are not used.
+// "00:01.000 --> 00:04.500 align:start": the two times. Whatever follows the end time is the
+// cue's settings, which are not used.
 std::optional<std::pair<double, double>> readTiming(std::string_view line) {
     std::size_t at = 0;
-    auto start = readTimestamp(line, at);
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-        ++at;
+    auto skipWhitespace = [&] {
+        while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\f'))
+            ++at;
+    };
+    skipWhitespace();
+    auto start = readWebVTTTimestamp(line, at);
+    skipWhitespace();
     if (!start || line.substr(at, 3) != "-->")
         return std::nullopt;
     at += 3;
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-        ++at;
-    auto end = readTimestamp(line, at);
-    if (!end || (at < line.size() && line[at] != ' ' && line[at] != '\t'))
+    skipWhitespace();
+    auto end = readWebVTTTimestamp(line, at);
+    if (!end)
         return std::nullopt;
     return std::make_pair(*start, *end);
 }
 
-// Cue text as it is read: spans (<i>, <b>, <u>, <v Speaker>, <c.class>, inner timestamps) are
-// dropped and the few named character references resolved.
-std::string plainText(std::string_view payload) {
-    static const std::pair<std::string_view, std::string_view> kEntities[] = {
-        {"&amp;", "&"},  {"&lt;", "<"},        {"&gt;", ">"}, {"&quot;", "\""},
-        {"&apos;", "'"}, {"&nbsp;", "\u00a0"}, {"&lrm;", ""}, {"&rlm;", ""},
-    };
-    std::string text;
-    for (std::size_t i = 0; i < payload.size();) {
-        if (payload[i] == '<') {
-            auto close = payload.find('>', i);
-            i = close == std::string_view::npos ? payload.size() : close + 1;
-            continue;
-        }
-        if (payload[i] == '&') {
-            bool resolved = false;
-            for (const auto& [name, value] : kEntities) {
-                if (payload.substr(i, name.size()) == name) {
-                    text += value;
-                    i += name.size();
-                    resolved = true;
-                    break;
-                }
-            }
-            if (resolved)
-                continue;
-        }
-        text += payload[i++];
+// Word times that run forward within the cue, each after the one before.
+bool wordsRunForward(const TimedTextCue& cue) {
+    double previous = cue.start;
+    for (const auto& word : cue.words) {
+        if (!(word.seconds > previous))
+            return false;
+        previous = word.seconds;
     }
-    return text;
+    return previous < cue.end;
 }
 
 }  // namespace
 
 std::optional<TimedText> TimedText::parseWebVTT(std::string_view text, const SkipReport& skipped) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    auto lines = splitLines(text);
+    std::string normal = preprocessed(text);
+    auto lines = splitLines(normal);
     if (lines.empty() || !startsWithWord(lines[0], "WEBVTT"))
         return std::nullopt;
     auto skip = [&](std::size_t line, const std::string& why) {
@@ -135,34 +131,34 @@ std::optional<TimedText> TimedText::parseWebVTT(std::string_view text, const Ski
     };
 
     TimedText parsed;
+    // The header runs to a blank line, or up to a timing line, which begins the first cue.
     std::size_t i = 1;
-    // The header runs to the first blank line.
-    while (i < lines.size() && !isBlank(lines[i]))
+    while (i < lines.size() && !lines[i].empty() && !hasArrow(lines[i]))
         ++i;
     while (i < lines.size()) {
-        if (isBlank(lines[i])) {
+        if (lines[i].empty()) {
             ++i;
             continue;
         }
-        std::size_t blockStart = i, blockEnd = i;
-        while (blockEnd < lines.size() && !isBlank(lines[blockEnd]))
-            ++blockEnd;
-        i = blockEnd;
-        std::string_view first = lines[blockStart];
-        if (startsWithWord(first, "NOTE") || startsWithWord(first, "STYLE") ||
-            startsWithWord(first, "REGION"))
-            continue;
-        // An identifier line may come before the timing.
-        std::size_t timingLine = blockStart;
-        if (first.find("-->") == std::string_view::npos)
-            ++timingLine;
-        if (timingLine >= blockEnd) {
-            skip(blockStart, "a block with no cue timing");
-            continue;
+        // A block runs to a blank line. Its timing is its first line or, after an identifier,
+        // its second; any later line with "-->" begins the next block.
+        std::size_t first = i, timingLine = lines.size();
+        for (; i < lines.size() && !lines[i].empty(); ++i) {
+            if (!hasArrow(lines[i]))
+                continue;
+            if (timingLine != lines.size() || i - first > 1)
+                break;
+            timingLine = i;
         }
-        auto timing = readTiming(lines[timingLine]);
+        std::size_t blockEnd = i;
+        bool hasTiming = timingLine != lines.size();
+        auto timing = hasTiming ? readTiming(lines[timingLine]) : std::nullopt;
         if (!timing) {
-            skip(timingLine, "not a cue timing");
+            // Notes, styles and regions are no cues, and no fault either.
+            if (!startsWithWord(lines[first], "NOTE") && !startsWithWord(lines[first], "STYLE") &&
+                !startsWithWord(lines[first], "REGION"))
+                skip(hasTiming ? timingLine : first,
+                     hasTiming ? "not a cue timing" : "a block with no cue timing");
             continue;
         }
         auto [start, end] = *timing;
@@ -172,14 +168,23 @@ std::optional<TimedText> TimedText::parseWebVTT(std::string_view text, const Ski
         }
         std::string payload;
         for (std::size_t line = timingLine + 1; line < blockEnd; ++line)
-            payload += std::string(payload.empty() ? "" : "\n") + std::string(lines[line]);
-        if (payload.size() > kMaxCueBytes) {
+            payload.append(line > timingLine + 1 ? "\n" : "").append(lines[line]);
+        // References can make the shown text longer than the written one: both are capped.
+        WebVTTCueText shown;
+        if (payload.size() <= kMaxCueBytes)
+            shown = readWebVTTCueText(payload);
+        if (payload.size() > kMaxCueBytes || shown.text.size() > kMaxCueBytes) {
             skip(timingLine, "a cue longer than " + std::to_string(kMaxCueBytes) + " bytes");
             continue;
         }
-        std::string shown = plainText(payload);
-        if (!isBlank(shown))
-            parsed.cues_.push_back({start, end, std::move(shown)});
+        if (shown.text.find_first_not_of(" \t\n") == std::string::npos)
+            continue;
+        TimedTextCue cue{start, end, std::move(shown.text), std::move(shown.words)};
+        if (!wordsRunForward(cue)) {
+            skip(timingLine, "word times out of order; the line shows whole");
+            cue.words.clear();
+        }
+        parsed.cues_.push_back(std::move(cue));
     }
     std::stable_sort(parsed.cues_.begin(), parsed.cues_.end(),
                      [](const auto& a, const auto& b) { return a.start < b.start; });

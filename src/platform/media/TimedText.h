@@ -9,13 +9,7 @@
 #include <string_view>
 #include <vector>
 
-// One cue of captions or lyrics: shown from `start` up to, not including, `end` (seconds on
-// the media's own clock). The text is plain: lines joined by '\n', spans and entities resolved.
-struct TimedTextCue {
-    double start = 0;
-    double end = 0;
-    std::string text;
-};
+#include "platform/media/TimedTextCue.h"
 
 // The timed text of one media file in one language, read from a WebVTT file
 // ("<base name>.<language>.vtt" beside the media). Cues are kept in the order of their start.
