@@ -28,7 +28,7 @@ done < <("$larkspire" --list-packs)
 
 # Nothing newer at the source: up to date. A byte that rots is named, and only that file is
 # fetched again.
-[ "$("$larkspire" --update-packs)" = $'Audio: edition 1, up to date\nVideo: edition 1, up to date' ] ||
+[ "$("$larkspire" --update-packs)" = $'Audio: edition 2, up to date\nVideo: edition 2, up to date' ] ||
   fail "update: $("$larkspire" --update-packs 2>&1)"
 [ "$("$larkspire" --verify-packs Video)" = "Video: every file sound" ] || fail "verify of a sound pack"
 if command -v script >/dev/null; then
