@@ -40,6 +40,11 @@ QString languageName(const std::string& tag) {
                : qtTrId(QLocale::languageToString(language).toUtf8().constData());
 }
 
+// The captions control's title: the language shown, named in the language spoken.
+QString captionsTitle(const std::optional<std::string>& shown) {
+    return shown ? "CC " + languageName(*shown) : QString("CC");
+}
+
 // In the digits of the language spoken, as every other number of the window.
 QString clock(qint64 milliseconds) {
     qint64 seconds = std::max<qint64>(0, milliseconds / 1000);
@@ -145,7 +150,7 @@ void QtPlayerScreen::updateControls() {
         ticking ? captionTimer_->start() : captionTimer_->stop();
     const auto& shown = controller_->captions().shown();
     captions_->setChecked(shown.has_value());
-    captions_->setText(shown ? "CC " + QString::fromStdString(*shown).toUpper() : "CC");
+    captions_->setText(captionsTitle(shown));
     // Told to a screen reader only when it changes, not at every step of the position.
     QString state = shown ? qtTrId("On, %1").arg(languageName(*shown)) : qtTrId("Off");
     if (captions_->accessibleDescription() != state)
@@ -213,7 +218,12 @@ void QtPlayerScreen::resizeEvent(QResizeEvent*) {
     time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     int timeLeft = time_->geometry().left();
     if (!captions_->isHidden()) {
-        captions_->setGeometry(timeLeft - px(24) - px(120), margin, px(120), buttonHeight);
+        // As wide as the longest language it can name, so that the slider stays put.
+        int captionsWidth = widthFor({captionsTitle(std::nullopt)});
+        for (const auto& language : controller_->captions().languages())
+            captionsWidth = std::max(captionsWidth, widthFor({captionsTitle(language)}));
+        captions_->setGeometry(timeLeft - px(24) - captionsWidth, margin, captionsWidth,
+                               buttonHeight);
         time_->setGeometry(width() - margin - timeWidth, margin, timeWidth, buttonHeight);
         timeLeft = captions_->geometry().left();
     }

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -31,6 +32,32 @@ Qt::Alignment alignmentOf(const std::string& alignment) {
 void setStyleSheetIfChanged(QWidget& widget, const QString& styleSheet) {
     if (widget.styleSheet() != styleSheet)
         widget.setStyleSheet(styleSheet);
+}
+
+// `line` wrapped and centred in `box`, its first `sungChars` in `sung` and the rest in the
+// painter's pen. A layout of its own, since drawText gives a whole text one colour.
+void drawSungLine(QPainter& painter, QString line, const QRect& box, int sungChars,
+                  const QColor& sung) {
+    line.replace('\n', QChar::LineSeparator);
+    QTextLayout layout(line, painter.font());
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WordWrap);
+    option.setTextDirection(line.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    layout.setTextOption(option);
+    QTextLayout::FormatRange lit;
+    lit.start = 0;
+    lit.length = sungChars;
+    lit.format.setForeground(sung);
+    layout.setFormats({lit});
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+        row.setLineWidth(box.width());
+        row.setPosition(QPointF(0, height));
+        height += row.height();
+    }
+    layout.endLayout();
+    layout.draw(&painter, QPointF(box.left(), box.top() + (box.height() - height) / 2));
 }
 
 }  // namespace
@@ -245,16 +272,27 @@ void QtLyricsView::paintEvent(QPaintEvent*) {
     dim.setAlphaF(0.6f);
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    auto draw = [&](const std::string& line, const QRect& box, double points, bool bold,
-                    const QColor& colour) {
+    auto use = [&](double points, bool bold, const QColor& colour) {
         QFont font = this->font();
         font.setPixelSize(qttheme::pixels(points, s));
         font.setBold(bold);
         painter.setFont(font);
         painter.setPen(colour);
+    };
+    auto draw = [&](const std::string& line, const QRect& box) {
         painter.drawText(box, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap,
                          QString::fromStdString(line));
     };
-    draw(lyrics.currentLine(), currentBox, std::clamp(height * 0.4, 14.0, 40.0), true, bright);
-    draw(lyrics.nextLine(), nextBox, std::clamp(height * 0.26, 12.0, 26.0), false, dim);
+    use(std::clamp(height * 0.4, 14.0, 40.0), true, bright);
+    // The words sung so far in the yellow that marks what plays.
+    if (auto sung = lyrics.sungBytes()) {
+        const std::string& line = lyrics.currentLine();
+        int sungChars = int(QString::fromUtf8(line.data(), qsizetype(*sung)).size());
+        drawSungLine(painter, QString::fromStdString(line), currentBox, sungChars,
+                     qttheme::buttonColour());
+    } else {
+        draw(lyrics.currentLine(), currentBox);
+    }
+    use(std::clamp(height * 0.26, 12.0, 26.0), false, dim);
+    draw(lyrics.nextLine(), nextBox);
 }

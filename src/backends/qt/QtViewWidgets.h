@@ -95,7 +95,8 @@ private:
 };
 
 // A UILyricsView: the line being sung large and bright, the next one beneath it smaller and
-// dimmer, both centred and wrapped. A screen reader reads the line being sung.
+// dimmer, both centred and wrapped; the words of the line already sung in the buttons' yellow.
+// A screen reader reads the whole line being sung.
 class QtLyricsView : public QWidget, public QtViewPeer {
 public:
     QtLyricsView(std::shared_ptr<UILyricsView> lyrics, QWidget* parent);

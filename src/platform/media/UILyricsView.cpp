@@ -1,10 +1,10 @@
 #include "platform/media/UILyricsView.h"
-#include "platform/foundation/NSLocale.h"
 
 #include <algorithm>
 
 #include "platform/Platform.h"
 #include "platform/PlatformBackend.h"
+#include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/NSURL.h"
@@ -39,7 +39,7 @@ void UILyricsView::follow(const std::shared_ptr<AVAudioPlayer>& player) {
         lyrics_.show(lyrics_.pick(Platform::backend().captionLanguage()));
     }
     if (!lyrics_.timedText()) {
-        setLines({}, {});
+        setLines({}, {}, std::nullopt);
         return;
     }
     song_ = player;
@@ -57,10 +57,11 @@ void UILyricsView::tick() {
     double seconds = song->currentTime() + kLeadSeconds;
     const auto* current = lyrics_.timedText()->currentAt(seconds);
     const auto* next = lyrics_.timedText()->nextAfter(seconds);
-    setLines(current ? current->text : std::string(), next ? next->text : std::string());
+    setLines(current ? current->text : std::string(), next ? next->text : std::string(),
+             current ? current->sungBytes(seconds) : std::nullopt);
     double change = seconds + kTickSeconds;
     if (current)
-        change = std::min(change, current->end);
+        change = std::min({change, current->end, current->nextWordAfter(seconds).value_or(change)});
     if (next)
         change = std::min(change, next->start);
     double wait = change - seconds + kLeadSeconds / 2;
@@ -70,11 +71,13 @@ void UILyricsView::tick() {
                                                      nullptr, false);
 }
 
-void UILyricsView::setLines(std::string current, std::string next) {
-    if (current == currentLine_ && next == nextLine_)
+void UILyricsView::setLines(std::string current, std::string next,
+                            std::optional<std::size_t> sung) {
+    if (current == currentLine_ && next == nextLine_ && sung == sungBytes_)
         return;
     currentLine_ = std::move(current);
     nextLine_ = std::move(next);
+    sungBytes_ = sung;
     changed();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/media/PlayerCaptions.h"
@@ -13,7 +15,8 @@ struct NSNotification;
 // The words of the song playing now, for singing along: the line being sung and the one after
 // it, following the song's position. Both are empty while no song with lyrics plays. The
 // lyrics come from the timed text beside the song, in the family's caption language when the
-// song has it, else English, else the first there is.
+// song has it, else English, else the first there is. A line whose words carry their times is
+// sung word by word: the view tells how much of it has been sung so far.
 class UILyricsView : public UIView {
 public:
     // The longest the lines go without catching up with the song: well within a tenth of a
@@ -29,12 +32,17 @@ public:
     std::string className() const override { return "UILyricsView"; }
     const std::string& currentLine() const { return currentLine_; }
     const std::string& nextLine() const { return nextLine_; }
+    // The bytes of the current line sung so far, from its start; nothing for a line sung as a
+    // whole (its file gives no word times), which shows as one.
+    const std::optional<std::size_t>& sungBytes() const { return sungBytes_; }
+    // The language of the lyrics shown, while a song with lyrics plays.
+    const std::optional<std::string>& language() const { return lyrics_.shown(); }
 
 private:
     void nowPlayingDidChange(const NSNotification& notification);
     void follow(const std::shared_ptr<AVAudioPlayer>& player);
     void tick();
-    void setLines(std::string current, std::string next);
+    void setLines(std::string current, std::string next, std::optional<std::size_t> sung);
     void stopTimer();
 
     std::weak_ptr<AVAudioPlayer> song_;
@@ -42,4 +50,5 @@ private:
     std::shared_ptr<NSTimer> timer_;
     std::string currentLine_;
     std::string nextLine_;
+    std::optional<std::size_t> sungBytes_;
 };

@@ -1,6 +1,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "backends/qt/QtFrameQueueLimit.h"
 #include "backends/qt/QtKeptChoices.h"
 #include "backends/qt/QtPlayerScreen.h"
+#include "backends/qt/QtTheme.h"
 #include "backends/qt/QtVideoView.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
@@ -70,6 +72,7 @@ TEST_F(CaptionsTest, TheControlIsNamedTheFramesWaitFewAtATimeAndTheChoiceIsKept)
     EXPECT_EQ(said(), "Captions, Off");
     control->click();
     EXPECT_EQ(said(), "Captions, On, English, checked");
+    EXPECT_EQ(control->text(), "CC English");
 
     // Where the caption goes and how it looks, in every style and window shape, is the caption
     // style test's.
@@ -107,4 +110,55 @@ TEST_F(CaptionsTest, TheControlIsNamedTheFramesWaitFewAtATimeAndTheChoiceIsKept)
     control->click();
     EXPECT_EQ(said(), "Captions, On, German, checked");
     EXPECT_EQ(QtKeptChoices((scratch / "state" / "captions.json").string()).text("captions"), "de");
+}
+
+// The words of a song already sung are drawn in the yellow that marks what plays, those to come
+// in the screen's ink: on the left of a line read left to right, on the right of one read right
+// to left. A screen reader reads the whole line.
+TEST_F(CaptionsTest, TheSungWordsOfALineAreDrawnApartFromThoseToCome) {
+    // The song's file, its button, its one line and whether that is read right to left.
+    const std::tuple<std::string, const char*, const char*, bool> songs[] = {
+        {"Mend the Sky", "Mend the Sky", "Needle and <00:30.000>silver thread", false},
+        {"Someday", "Someday (Brief Return)", "إبرة من <00:30.000>فضة وخيط", true},
+    };
+    fs::path pack = scratch / "pack";
+    fs::create_directories(pack);
+    for (const auto& [name, title, line, rightToLeft] : songs) {
+        fs::copy_file(fs::path(LARKSPIRE_MEDIA_DIR) / "packs" / "Audio" / (name + ".mp3"),
+                      pack / (name + ".mp3"));
+        std::ofstream(pack / (name + ".en.vtt")) << "WEBVTT\n\n00:00.000 --> 01:00.000\n"
+                                                 << line << "\n";
+    }
+    resources->setPackSource("Audio", pack.string());
+    resources->install("Audio");
+    showScreen("music");
+    QtLyricsView* view = widgetsIn<QtLyricsView>(window().topStageWidget()).front();
+    for (const auto& [name, title, line, rightToLeft] : songs) {
+        SCOPED_TRACE(name);
+        button(title)->click();
+        std::string whole(line);
+        whole.erase(whole.find('<'), std::string("<00:30.000>").size());
+        ASSERT_TRUE(waitUntil([&] { return view->accessibleName().toStdString() == whole; }, 5000));
+        spin(50);
+        // The yellow and the ink in each half of the band of the line being sung.
+        QImage drawn = view->grab().toImage();
+        int yellow[2] = {0, 0}, ink[2] = {0, 0};
+        auto near = [](QColor a, QColor b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                       std::abs(a.blue() - b.blue()) <
+                   60;
+        };
+        for (int y = 0; y < drawn.height() * 3 / 5; ++y)
+            for (int x = 0; x < drawn.width(); ++x) {
+                QColor seen = drawn.pixelColor(x, y);
+                int half = x < drawn.width() / 2 ? 0 : 1;
+                yellow[half] += near(seen, qttheme::buttonColour());
+                ink[half] += near(seen, qttheme::textOn(0.1));
+            }
+        int sung = rightToLeft ? 1 : 0;
+        EXPECT_GT(yellow[sung], 50);
+        EXPECT_EQ(yellow[1 - sung], 0);
+        EXPECT_GT(ink[1 - sung], 50);
+    }
+    button("stop")->click();
 }

@@ -47,7 +47,9 @@ class TextWalkTest : public LanguageTest, public ::testing::WithParamInterface<c
 protected:
     void SetUp() override {
         LanguageTest::SetUp();
-        addBundled({"LKSChapter13.mp4", "LKSChapter13.en.vtt"});
+        // The player's captions control names each of the video's languages.
+        addBundled({"LKSChapter13.mp4", "LKSChapter13.en.vtt", "LKSChapter13.de.vtt",
+                    "LKSChapter13.es.vtt", "LKSChapter13.fr.vtt", "LKSChapter13.ar.vtt"});
         addSamplePack("Audio");
         resources->install("Audio");
         backend->language().use(GetParam());

@@ -6,6 +6,7 @@
 #include "SimFixture.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/media/AVAudioPlayer.h"
+#include "platform/media/UILyricsView.h"
 #include "platform/ui/UIView.h"
 #include "story/app/AppDelegate.h"
 #include "story/music/MusicViewController.h"
@@ -141,4 +142,49 @@ TEST_F(MusicScreenTest, WhatCannotBePlayedIsReportedAndChangesNothing) {
         EXPECT_EQ(screen->audioPlayer, emptyPlayer);
         expectStopped(false);
     }
+}
+
+// A child singing along sees the words already sung apart from those to come, on the song's
+// clock: before, at and after each word time; of two cues at once the later one; a line whose
+// word times run backwards, or that has none, whole. Stop clears the line mid-word, and the
+// song played again lights its words from the start again.
+TEST_F(MusicScreenTest, TheWordsOfALineAreLitAsTheyAreSung) {
+    addPackFile("Audio", "Mend the Sky.mp3", silentWav(20));
+    addPackFile("Audio", "Mend the Sky.en.vtt",
+                "WEBVTT\n\n00:01.000 --> 00:04.000\nNeedle <00:01.500>of <00:02.000>silver,\n\n"
+                "00:03.000 --> 00:06.000\nmend <00:03.500>the sky\n\n"
+                "00:06.500 --> 00:08.000\nStitch <00:07.500>by <00:07.000>stitch\n\n"
+                "00:08.500 --> 00:09.500\nplain line\n");
+    show();
+    auto lyrics = std::dynamic_pointer_cast<UILyricsView>(screen->view()->subviews().back());
+    ASSERT_TRUE(lyrics);
+    auto seen = [&] {
+        auto sung = lyrics->sungBytes();
+        return lyrics->currentLine() + "|" +
+               (sung ? lyrics->currentLine().substr(0, *sung) : std::string("(whole)"));
+    };
+    tap(0);
+    const std::pair<double, const char*> moments[] = {
+        {0.999, "|(whole)"},
+        {1.0, "Needle of silver,|Needle "},
+        {1.499, "Needle of silver,|Needle "},
+        {1.5, "Needle of silver,|Needle of "},
+        {2.0, "Needle of silver,|Needle of silver,"},
+        {3.2, "mend the sky|mend "},
+        {3.5, "mend the sky|mend the sky"},
+        {4.5, "mend the sky|mend the sky"},
+        {7.2, "Stitch by stitch|(whole)"},
+        {9.0, "plain line|(whole)"},
+    };
+    double now = 0;
+    for (const auto& [at, expected] : moments) {
+        sim->fastForwardBy(at - now);
+        now = at;
+        EXPECT_EQ(seen(), expected) << "at " << at;
+    }
+    tap(0);
+    sim->fastForwardBy(1.7);
+    EXPECT_EQ(seen(), "Needle of silver,|Needle of ");
+    tap(101);
+    EXPECT_EQ(seen(), "|(whole)");
 }
