@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "platform/foundation/NSLocale.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/media/MACaptionAppearance.h"
@@ -126,6 +127,17 @@ Wait caption(ScenarioEngine& engine, const Arguments& arguments) {
     });
 }
 
+// The lyrics view of the visible screen, if it has one.
+std::shared_ptr<UILyricsView> visibleLyrics() {
+    auto screen = topScreen();
+    std::shared_ptr<UILyricsView> view;
+    for (const auto& found : screen ? viewsOf(*screen) : std::vector<FoundView>()) {
+        if (auto lyrics = std::dynamic_pointer_cast<UILyricsView>(found.view))
+            view = lyrics;
+    }
+    return view;
+}
+
 // "expect lyrics CURRENT [NEXT]" ("\n" between lines; without NEXT, the next line is not
 // checked) and "expect no-lyrics": the sing-along lines of the visible screen now.
 Wait lyrics(ScenarioEngine&, const Arguments& arguments) {
@@ -133,17 +145,65 @@ Wait lyrics(ScenarioEngine&, const Arguments& arguments) {
     std::string current = shownText(arguments, 1).value_or("");
     auto next = none ? std::optional<std::string>("") : shownText(arguments, 2);
     return until([current, next]() -> Missing {
-        auto screen = topScreen();
-        std::shared_ptr<UILyricsView> view;
-        for (const auto& found : screen ? viewsOf(*screen) : std::vector<FoundView>()) {
-            if (auto lyrics = std::dynamic_pointer_cast<UILyricsView>(found.view))
-                view = lyrics;
-        }
+        auto view = visibleLyrics();
         if (!view)
             return current.empty() ? std::nullopt : Missing("the screen has no lyrics");
         if (view->currentLine() == current && (!next || view->nextLine() == *next))
             return std::nullopt;
         return "the lyrics read \"" + view->currentLine() + "\", next \"" + view->nextLine() + "\"";
+    });
+}
+
+// A language tag, or "spoken" for the window's language.
+std::string languageNamed(const std::string& word) {
+    return word == "spoken" ? NSLocale::spokenLanguage() : word;
+}
+
+// "expect caption-in LANGUAGE" and "expect lyrics-in LANGUAGE": a line shows, from the timed
+// text of LANGUAGE, whatever its words.
+Wait shownIn(ScenarioEngine& engine, const Arguments& arguments) {
+    bool captions = arguments[0] == "caption-in";
+    return until(
+        [&driver = engine.driver(), captions, language = languageNamed(arguments[1])]() -> Missing {
+            std::optional<std::string> shown;
+            std::string text;
+            if (captions) {
+                auto player = driver.visiblePlayer();
+                if (!player)
+                    return "no player is up";
+                shown = player->captions().shown();
+                text = driver.shownCaption();
+            } else if (auto lyrics = visibleLyrics()) {
+                shown = lyrics->language();
+                text = lyrics->currentLine();
+            }
+            if (shown != language)
+                return std::string(captions ? "captions" : "lyrics") + " show in " +
+                       shown.value_or("no language");
+            return text.empty() ? Missing("no line shows") : std::nullopt;
+        });
+}
+
+// "expect sung TEXT": the part of the line being sung that has been sung so far;
+// "expect sung-whole": the line has no word times; "expect part-sung": some words of the line
+// have been sung and some are still to come.
+Wait sung(ScenarioEngine&, const Arguments& arguments) {
+    std::optional<std::string> expected = shownText(arguments, 1);
+    std::string form = arguments[0];
+    return until([expected, form]() -> Missing {
+        auto lyrics = visibleLyrics();
+        if (!lyrics || lyrics->currentLine().empty())
+            return "no line is being sung";
+        const std::string& line = lyrics->currentLine();
+        auto bytes = lyrics->sungBytes();
+        const std::string part = bytes ? line.substr(0, *bytes) : line;
+        bool holds = form == "sung-whole"  ? !bytes
+                     : form == "part-sung" ? bytes && !part.empty() && part.size() < line.size()
+                                           : bytes && part == expected;
+        if (holds)
+            return std::nullopt;
+        return bytes ? "the sung part of " + quoted(line) + " is " + quoted(part)
+                     : quoted(line) + " is sung as a whole";
     });
 }
 
@@ -276,6 +336,11 @@ void addExpectations(std::map<std::string, ScenarioEngine::Step>& steps) {
     steps["expect no-caption"] = {1, 1, "expect no-caption", kBoth, false, caption};
     steps["expect lyrics"] = {2, 3, "expect lyrics CURRENT [NEXT]", kBoth, false, lyrics};
     steps["expect no-lyrics"] = {1, 1, "expect no-lyrics", kBoth, false, lyrics};
+    steps["expect caption-in"] = {2, 2, "expect caption-in LANGUAGE|spoken", kBoth, false, shownIn};
+    steps["expect lyrics-in"] = {2, 2, "expect lyrics-in LANGUAGE|spoken", kBoth, false, shownIn};
+    steps["expect sung"] = {2, 2, "expect sung TEXT", kBoth, false, sung};
+    steps["expect sung-whole"] = {1, 1, "expect sung-whole", kBoth, false, sung};
+    steps["expect part-sung"] = {1, 1, "expect part-sung", kBoth, false, sung};
     steps["expect caption-style"] = {4,     4,     "expect caption-style SIZE BACKGROUND POSITION",
                                      kBoth, false, captionStyle};
     steps["expect log"] = {2, 2, "expect log LINE", kBoth, false, log};

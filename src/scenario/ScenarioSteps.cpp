@@ -219,14 +219,19 @@ Wait videoControl(ScenarioEngine& engine, const Arguments& arguments) {
     return std::nullopt;
 }
 
-// "captions LANGUAGE" or "captions off": the player's captions control.
+// "captions LANGUAGE", "captions on" (the control's first choice: the window's language when
+// the video has it) or "captions off": the player's captions control.
 Wait captions(ScenarioEngine& engine, const Arguments& arguments) {
-    const auto& languages = playerUp(engine)->captions().languages();
-    if (arguments[0] != "off" &&
-        std::find(languages.begin(), languages.end(), arguments[0]) == languages.end())
+    const auto& captions = playerUp(engine)->captions();
+    std::optional<std::string> wanted;
+    if (arguments[0] == "on")
+        wanted = captions.after(std::nullopt);
+    else if (arguments[0] != "off")
+        wanted = arguments[0];
+    const auto& languages = captions.languages();
+    if (wanted && std::find(languages.begin(), languages.end(), *wanted) == languages.end())
         failStep("the video has no captions in '" + arguments[0] + "'");
-    if (!engine.driver().chooseCaptions(
-            arguments[0] == "off" ? std::nullopt : std::optional<std::string>(arguments[0])))
+    if (!engine.driver().chooseCaptions(wanted))
         failStep("the player's captions control did not come to '" + arguments[0] + "'");
     return std::nullopt;
 }
@@ -268,7 +273,7 @@ void addActingSteps(std::map<std::string, Step>& steps) {
     steps["video pause"] = {1, 1, "video pause", kHeadless, true, videoControl};
     steps["video play"] = {1, 1, "video play", kHeadless, true, videoControl};
     steps["video seek"] = {2, 2, "video seek SECONDS", kHeadless, true, videoControl};
-    steps["captions"] = {1, 1, "captions LANGUAGE|off", kBoth, true, captions};
+    steps["captions"] = {1, 1, "captions LANGUAGE|on|off", kBoth, true, captions};
     steps["video wait-end"] = {1, 1, "video wait-end", kQt, true, videoWaitEnd};
     steps["scroll"] = {3, 3, "scroll SELECTOR X Y", kBoth, true, scroll};
     steps["wait"] = {1, 1, "wait SECONDS", kBoth, true, wait};

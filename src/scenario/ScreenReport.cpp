@@ -53,8 +53,11 @@ std::string describe(const UIView& view) {
         return "caption-preview" + nameOf(view) + " " + quoted(preview->text().english()) + " " +
                preview->style().name();
     if (auto lyrics = dynamic_cast<const UILyricsView*>(&view))
-        return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) + " next " +
-               quoted(lyrics->nextLine());
+        return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) +
+               (lyrics->sungBytes()
+                    ? " sung " + quoted(lyrics->currentLine().substr(0, *lyrics->sungBytes()))
+                    : std::string()) +
+               " next " + quoted(lyrics->nextLine());
     return {};
 }
 
