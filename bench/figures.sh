@@ -19,7 +19,8 @@ done
 wanted() {
     [[ " ${selected[*]} " == *" $1 "* ]]
 }
-# Rounds of the captions group, each an application run with captions, mpv and one without.
+# Rounds of the captions group, each an application run with captions, mpv and one without,
+# and of the songs with their words lit and with whole lines.
 rounds=${LARKSPIRE_BENCH_ROUNDS:-3}
 
 # What only the benchmarks need: GStreamer's headers for the anchors, its tools and x264 to
@@ -145,6 +146,16 @@ fi
 if wanted cpu; then
     run cpu offscreen "$build/bench/cpu/bench_track_cpu"
     run cpu-anchor offscreen "$build/bench/cpu/bench_bare_playbin" "$root/media"
+    # The same songs with their words lit as they are sung, and with whole lines: the packs'
+    # lyrics without their word times. Round after round, alternating.
+    whole_lines=$build/packs-whole-lines
+    rm -rf "$whole_lines"
+    cp -r "$root/media/packs" "$whole_lines"
+    sed -i -E 's/<([0-9]{2,}:)?[0-9]{2}:[0-9]{2}\.[0-9]{3}>//g' "$whole_lines"/*/*.vtt
+    for round in $(seq 1 "$rounds"); do
+        run "words-lit-$round" offscreen "$build/bench/cpu/bench_track_cpu" "$root/media/packs"
+        run "whole-lines-$round" offscreen "$build/bench/cpu/bench_track_cpu" "$whole_lines"
+    done
 fi
 if wanted memory; then
     run memory offscreen "$build/bench/cpu/bench_resident_memory"
@@ -291,6 +302,10 @@ rows_startup() {
 }
 rows_cpu() {
     echo "| CPU (% of one core) while songs play with the position display, 30 s (offscreen) | a bare GStreamer playbin of the same songs into autoaudiosink | at most 1.3 | $(ratio "$(number cpu '^CPU' ': ([0-9.]+) % of one core')" "$(number cpu-anchor 'bare playbin' ': ([0-9.]+) % of one core')" 1.3 %) |"
+    local lit whole
+    lit=$(rounds_of words-lit '^CPU' 'CPU ([0-9.]+) s in')
+    whole=$(rounds_of whole-lines '^CPU' 'CPU ([0-9.]+) s in')
+    echo "| CPU seconds while the same songs play with their words lit as they are sung, $rounds rounds of 30 s (offscreen) | the same songs with whole lines (their word times taken out), rounds alternating | at most 1.05 | $(ratio "$(echo "$lit" | sum)" "$(echo "$whole" | sum)" 1.05 s); by round $(by_round "$lit" "$whole") |"
 }
 rows_memory() {
     echo "| Resident memory after every screen, chapter 13 and a song (KiB, offscreen) | a bare Qt Multimedia player of chapter 13 and a song in one window | at most 1.3 | $(ratio "$(number memory 'after every screen' '^([0-9]+) KiB after')" "$(number memory-anchor 'bare player' 'player: ([0-9]+) KiB')" 1.3 KiB) |"

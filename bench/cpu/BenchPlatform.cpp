@@ -55,7 +55,7 @@ void useOffscreenWithoutDisplay() {
     static QuietMedia quiet(true);
 }
 
-BenchPlatform::BenchPlatform(const fs::path& chapter13)
+BenchPlatform::BenchPlatform(const fs::path& chapter13, const fs::path& packs)
     : scratch_(fs::temp_directory_path() / ("larkspire-bench-" + std::to_string(::getpid()))) {
     fs::create_directories(scratch_);
     fs::path bundle = LARKSPIRE_BUNDLE_DIR;
@@ -81,8 +81,8 @@ BenchPlatform::BenchPlatform(const fs::path& chapter13)
     options.interfaceDirectory = LARKSPIRE_UI_DIR;
     options.bundleDirectory = bundle.string();
     backend_ = std::make_shared<QtBackend>(options);
-    auto resources =
-        simulatedContent(scratch_ / "ondemand", fs::path(LARKSPIRE_MEDIA_DIR) / "packs");
+    auto resources = simulatedContent(
+        scratch_ / "ondemand", packs.empty() ? fs::path(LARKSPIRE_MEDIA_DIR) / "packs" : packs);
     for (const char* tag : {"Video", "Audio"})
         resources->install(tag);
     installEnvironment({backend_, resources, bundle.string(), "bench", scratch_ / "settings.json",

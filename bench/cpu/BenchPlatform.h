@@ -20,8 +20,10 @@ bool tapButton(const std::shared_ptr<UIView>& view, const std::string& title);
 class BenchPlatform {
 public:
     // With `chapter13`, the bundle is a copy of the built one in which that file is chapter 13,
-    // with the timed text beside that file (`<base name>.<language>.vtt`) as its captions.
-    explicit BenchPlatform(const std::filesystem::path& chapter13 = {});
+    // with the timed text beside that file (`<base name>.<language>.vtt`) as its captions. With
+    // `packs`, the packs' files come from its folders instead of media/packs.
+    explicit BenchPlatform(const std::filesystem::path& chapter13 = {},
+                           const std::filesystem::path& packs = {});
     ~BenchPlatform();
 
     // Puts a screen of the interface descriptions in the window as the root.
