@@ -51,44 +51,42 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
         Action action;
         Found found;  // with no code
         Fetched fetched;
+        std::uint64_t installed;  // the edition, after the row
         long code = 0;
         std::string says = {};
-        std::uint64_t installed = 2;
         Signer signer = Signer::publisher;
         std::optional<std::int64_t> expires = {};
         bool withdraw = false;  // the rotated key, from here on
         bool broken = false;    // the changed file is served with other bytes
     } rows[] = {
         {"nothing new: one conditional request", kEdition1, 1, update, Found::upToDate, Fetched{},
-         0, "", 1},
-        {"asked again within the day", kEdition1, 1, updateWhenDue, Found::notDue, Fetched{}, 0, "",
          1},
-        {"edition 2 offered", fixed, 2, look, Found::available, Fetched{0, 1}, 0, "", 1},
-        {"edition 2 installed", fixed, 2, update, Found::installed, Fetched{0, 1, 4}},
-        {"an older edition", kEdition1, 1, update, Found{}, Fetched{0, 1},
+        {"asked again within the day", kEdition1, 1, updateWhenDue, Found::notDue, Fetched{}, 1},
+        {"edition 2 offered", fixed, 2, look, Found::available, Fetched{0, 1}, 1},
+        {"edition 2 installed", fixed, 2, update, Found::installed, Fetched{0, 1, 4}, 2},
+        {"an older edition", kEdition1, 1, update, Found{}, Fetched{0, 1}, 2,
          LKSOnDemandUntrustedError, "edition 1 is older than edition 2 installed"},
-        {"the same edition, other bytes", other, 2, update, Found{}, Fetched{0, 1},
+        {"the same edition, other bytes", other, 2, update, Found{}, Fetched{0, 1}, 2,
          LKSOnDemandUntrustedError, "edition 2 differs from the edition 2 installed"},
-        {"an unknown key", other, 3, update, Found{}, Fetched{0, 1}, LKSOnDemandUntrustedError,
-         "not signed by a trusted publisher (unknown key", 2, Signer::stranger},
-        {"expired", other, 3, update, Found{}, Fetched{0, 1}, LKSOnDemandUntrustedError,
-         "edition 3 expired on 2020-01-01T00:00:00Z and is offered no more", 2, Signer::publisher,
+        {"an unknown key", other, 3, update, Found{}, Fetched{0, 1}, 2, LKSOnDemandUntrustedError,
+         "not signed by a trusted publisher (unknown key", Signer::stranger},
+        {"expired", other, 3, update, Found{}, Fetched{0, 1}, 2, LKSOnDemandUntrustedError,
+         "edition 3 expired on 2020-01-01T00:00:00Z and is offered no more", Signer::publisher,
          past},
-        {"the changed file does not match", other, 3, update, Found{}, Fetched{0, 1, 4},
-         LKSOnDemandChecksumMismatchError, "\"movie.en.vtt\" does not match its checksum", 2,
+        {"the changed file does not match", other, 3, update, Found{}, Fetched{0, 1, 4}, 2,
+         LKSOnDemandChecksumMismatchError, "\"movie.en.vtt\" does not match its checksum",
          Signer::publisher, std::nullopt, false, true},
-        {"a leaked key's last edition", other, last, update, Found::installed, Fetched{0, 1, 4}, 0,
-         "", last, Signer::rotated},
+        {"a leaked key's last edition", other, last, update, Found::installed, Fetched{0, 1, 4},
+         last, 0, "", Signer::rotated},
         {"the leaked key withdrawn: neither plays nor holds back", fixed, 3, request, Found{},
-         Fetched{0, 1, 4}, 0, "", 3, Signer::publisher, std::nullopt, true},
+         Fetched{0, 1, 4}, 3, 0, "", Signer::publisher, std::nullopt, true},
     };
     FaultyHttpServer server;
     TempDirectory cache, keys;
     fs::copy(trustedKeys(), keys.path());
     auto paths = serveEdition(server, "Video", kEdition1, 1);
     paths.insert(paths.begin() + 1, {"/Video/manifest.json.sig", ""});
-    auto options = testOptions(server.url(), cache.path());
-    options.trustedKeys = keys.path();
+    auto options = testOptions(server.url(), cache.path(), keys.path());
     ASSERT_EQ(fetchPack(*std::make_unique<ContentService>(options), "Video"), 0);
     const auto bundle = cache / "packs" / "Video";
     const auto movie = inodeOf(bundle / "movie.mp4");
@@ -106,10 +104,12 @@ TEST(ContentServiceUpdateTest, ANewEditionFetchesOnlyWhatChangedAndAnythingElseL
         auto installedBefore = snapshotOf(bundle);
         installedBefore.erase(PackStore::kInstallRecordName);
         Outcome<PackUpdate> outcome;
-        if (row.action == request)
-            outcome.code = fetchPack(service, "Video", &outcome.said);
-        else
+        if (row.action == request) {
+            const auto fetched = fetchPack(service, "Video");
+            outcome = {{}, fetched.code, fetched.said};
+        } else {
             outcome = updatePack(service, "Video", row.action == updateWhenDue, row.action != look);
+        }
         std::cout << "[  update  ] " << row.what << ": " << outcome.said << "\n";
         EXPECT_EQ(outcome.code, row.code) << outcome.said;
         EXPECT_NE(outcome.said.find(row.says), std::string::npos) << outcome.said;
@@ -202,8 +202,8 @@ TEST(ContentServiceUpdateTest, AnExpiredManifestIsRefusedButTheInstalledPackPlay
     ContentService later(options);
     EXPECT_EQ(fetchPack(later, "Video"), 0);
     later.removePack("Video");
-    std::string said;
-    EXPECT_EQ(fetchPack(later, "Video", &said), LKSOnDemandUntrustedError);
+    const auto [cause, code, said] = fetchPack(later, "Video");
+    EXPECT_EQ(code, LKSOnDemandUntrustedError);
     EXPECT_NE(said.find("edition 1 expired on " + PackManifest::timeText(expires)),
               std::string::npos)
         << said;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -44,12 +45,10 @@ TEST(VerifiedFileWriterTest, WhatIsCheckedIsWhatTheFileHoldsWhateverItsSize) {
             file.seekp(static_cast<std::streamoff>(bytes.size() - 1));
             file.put(static_cast<char>(bytes.back() ^ 0x5a));
             file.close();
-            try {
-                writer.finish();
-                ADD_FAILURE() << row.name << ": a changed file was accepted";
-            } catch (const ContentError& error) {
-                EXPECT_EQ(error.code(), LKSOnDemandChecksumMismatchError) << row.name;
-            }
+            EXPECT_THAT([&] { writer.finish(); },
+                        testing::Throws<ContentError>(testing::Property(
+                            &ContentError::code, LKSOnDemandChecksumMismatchError)))
+                << row.name;
         } else {
             EXPECT_NO_THROW(writer.finish()) << row.name;
             EXPECT_EQ(std::filesystem::file_size(path), row.size) << row.name;

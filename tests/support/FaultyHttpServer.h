@@ -14,33 +14,22 @@
 // between requests, as a real server's are, unless a response ends its connection.
 class FaultyHttpServer {
 public:
+    // Every member has a default, so that a route names only what it changes.
     struct Response {
-        Response() = default;
-        Response(int status, std::string body, std::optional<std::size_t> cutAfter = {},
-                 std::optional<std::size_t> stallAfter = {}, std::string etag = {},
-                 bool ranges = false, std::optional<std::size_t> trickle = {})
-            : status(status),
-              body(std::move(body)),
-              cutAfter(cutAfter),
-              stallAfter(stallAfter),
-              etag(std::move(etag)),
-              ranges(ranges),
-              trickle(trickle) {}
-
         int status = 200;
-        std::string body;
+        std::string body = {};
         // Sends only this many body bytes (after announcing the full length), then closes.
-        std::optional<std::size_t> cutAfter;
+        std::optional<std::size_t> cutAfter = {};
         // Sends this many body bytes, then goes silent without closing until the server stops.
-        std::optional<std::size_t> stallAfter;
+        std::optional<std::size_t> stallAfter = {};
         // Sent as the ETag (quoted) when not empty; a request whose If-None-Match is that ETag
         // gets 304 and no body.
-        std::string etag;
+        std::string etag = {};
         // Answers "Range: bytes=N-" with a 206 from byte N, unless an If-Range differs from
         // the ETag. Cuts and stalls then count from byte N.
         bool ranges = false;
         // Sends the body at this many bytes a second, a tenth each 100 ms, as a failing link.
-        std::optional<std::size_t> trickle;
+        std::optional<std::size_t> trickle = {};
     };
 
     FaultyHttpServer();

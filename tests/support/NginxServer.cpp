@@ -4,18 +4,12 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
-namespace {
+#include "PackFixtures.h"
 
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream input(path, std::ios::binary);
-    std::ostringstream text;
-    text << input.rdbuf();
-    return text.str();
-}
+namespace {
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -31,7 +25,7 @@ NginxServer::NginxServer(const std::filesystem::path& root) {
     else if (::access("/usr/sbin/nginx", X_OK) == 0)
         nginx = "/usr/sbin/nginx";
     std::string configTemplate =
-        readText(std::filesystem::path(LARKSPIRE_TEST_SUPPORT_DIR) / "nginx.conf.in");
+        packfixtures::readFile(std::filesystem::path(LARKSPIRE_TEST_SUPPORT_DIR) / "nginx.conf.in");
     // Another process may take the port between the probe and nginx's bind: try a few.
     for (int attempt = 0; attempt < 5; ++attempt) {
         port_ = freeLoopbackPort();
@@ -57,5 +51,6 @@ NginxServer::NginxServer(const std::filesystem::path& root) {
         }
         process_.reset();
     }
-    throw std::runtime_error("nginx did not start: " + readText(prefix_ / "error.log"));
+    throw std::runtime_error("nginx did not start: " +
+                             packfixtures::readFile(prefix_ / "error.log"));
 }

@@ -135,12 +135,12 @@ std::string fileUrl(const std::filesystem::path& folder) {
 
 using namespace packfixtures;
 
-ContentService::Options testOptions(const std::string& baseUrl,
-                                    const std::filesystem::path& cache) {
+ContentService::Options testOptions(const std::string& baseUrl, const std::filesystem::path& cache,
+                                    const std::filesystem::path& keys) {
     ContentService::Options options;
     options.baseUrl = baseUrl;
     options.cacheDirectory = cache;
-    options.trustedKeys = trustedKeys();
+    options.trustedKeys = keys;
     options.connectTimeout = std::chrono::seconds(2);
     options.rateWindow = std::chrono::seconds(1);
     options.manifestDeadline = std::chrono::seconds(2);
@@ -149,23 +149,6 @@ ContentService::Options testOptions(const std::string& baseUrl,
 
 std::string unreachableBaseUrl() {
     return "http://127.0.0.1:" + std::to_string(freeLoopbackPort());
-}
-
-long fetchPack(ContentService& service, const std::string& tag, std::string* description,
-               FailureCause* cause) {
-    // Shared with the handler: a request that overruns must not complete into a dead probe.
-    auto probe = std::make_shared<CompletionProbe>();
-    service.beginAccessing(tag, NSProgress::make(),
-                           [probe, handler = probe->handler()](auto error) { handler(error); });
-    if (!probe->wait()) {
-        ADD_FAILURE() << "request for \"" << tag << "\" did not complete";
-        return -1;
-    }
-    if (description)
-        *description = probe->description();
-    if (cause)
-        *cause = probe->cause();
-    return probe->errorCode();
 }
 
 namespace {
@@ -187,6 +170,14 @@ Outcome<Result> runToEnd(const std::string& what, Start start) {
 }
 
 }  // namespace
+
+Outcome<FailureCause> fetchPack(ContentService& service, const std::string& tag) {
+    return runToEnd<FailureCause>("the request for \"" + tag + "\"", [&](auto done) {
+        service.beginAccessing(tag, NSProgress::make(), [done](std::shared_ptr<NSError> error) {
+            done(error ? error->cause() : FailureCause::unknown, error);
+        });
+    });
+}
 
 Outcome<PackUpdate> updatePack(ResourceService& service, const std::string& tag, bool whenDue,
                                bool install) {
@@ -227,11 +218,10 @@ void expectNothingTrusted(ContentService& service, const std::string& tag,
 
 Routes cutOnce(FaultyHttpServer& server, ContentService& service,
                const std::vector<FileContent>& files, std::size_t cutAt) {
-    using R = FaultyHttpServer::Response;
     auto paths = servePack(server, "Video", files);
     for (const auto& [path, body] : paths)
-        server.route(path, R{200, body, {}, {}, "v1", true});
-    server.route(paths[2].first, R{200, paths[2].second, cutAt, {}, "v1", true});
+        server.route(path, {200, body, {}, {}, "v1", true});
+    server.route(paths[2].first, {200, paths[2].second, cutAt, {}, "v1", true});
     EXPECT_EQ(fetchPack(service, "Video"), LKSOnDemandNetworkError);
     expectNothingTrusted(service, "Video");
     EXPECT_EQ(listNames(service.stagingDirectory()), std::vector<std::string>{"Video.resume"});
@@ -258,8 +248,7 @@ ResourceService::Completion CompletionProbe::handler() {
         // Notified under the lock: the waiter may destroy the probe as soon as it wakes.
         std::lock_guard lock(mutex_);
         state_ = {state_.calls + 1, error ? error->code() : 0, std::this_thread::get_id(),
-                  error ? error->localizedDescription() : "",
-                  error ? error->cause() : FailureCause::unknown};
+                  error ? error->localizedDescription() : ""};
         done_.notify_all();
     };
 }

@@ -60,24 +60,24 @@ std::string fileUrl(const std::filesystem::path& folder);
 
 }  // namespace packfixtures
 
-// Options with short timeouts, so faults show up quickly in tests.
-ContentService::Options testOptions(const std::string& baseUrl, const std::filesystem::path& cache);
+// Options with short timeouts, so faults show up quickly in tests, trusting the keys in `keys`.
+ContentService::Options testOptions(
+    const std::string& baseUrl, const std::filesystem::path& cache,
+    const std::filesystem::path& keys = packfixtures::trustedKeys());
 // A base URL where nothing listens.
 std::string unreachableBaseUrl();
 
-// Runs one request to the end; returns its error code (0 for success), or -1 after adding a
-// test failure if it did not complete in time. Sets `description` to the error's, if asked.
-long fetchPack(ContentService& service, const std::string& tag, std::string* description = nullptr,
-               FailureCause* cause = nullptr);
-
-// Runs one update, or one check of the files, to its end: what it found, and its error's code
-// (0 for none) and description.
+// Runs one request, update or check of the files to its end: what it found (a request, the
+// error's cause), and its error's code (0 for none, -1 after adding a test failure if it did not
+// complete in time) and description. It compares as its code.
 template <typename Result>
 struct Outcome {
     Result result;
     long code = 0;
     std::string said;
+    operator long() const { return code; }
 };
+Outcome<FailureCause> fetchPack(ContentService& service, const std::string& tag);
 Outcome<PackUpdate> updatePack(ResourceService& service, const std::string& tag, bool whenDue,
                                bool install);
 Outcome<PackCheck> checkPack(ResourceService& service, const std::string& tag, bool background);
@@ -109,7 +109,6 @@ public:
     long errorCode() const { return read().code; }  // 0 on success
     std::thread::id thread() const { return read().thread; }
     std::string description() const { return read().description; }
-    FailureCause cause() const { return read().cause; }
 
 private:
     struct State {
@@ -117,7 +116,6 @@ private:
         long code = 0;
         std::thread::id thread;
         std::string description;
-        FailureCause cause = FailureCause::unknown;
     };
     State read() const {
         std::lock_guard lock(mutex_);

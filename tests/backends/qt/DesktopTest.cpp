@@ -255,20 +255,18 @@ TEST_F(DesktopTest, PlayerctlAndTheMediaKeysActThroughTheScreensOwnButtons) {
     takeSteps(true);
 }
 
-// The desktop names what plays as the tile that started it does, in the window's language.
+// What plays is named as its tile is, in the window's language; takeSteps checks English names.
 TEST_F(DesktopTest, WhatPlaysIsNamedByItsTileInTheWindowsLanguage) {
-    for (const auto& [language, chapter] : {std::pair{"en", "Chapter 13"}, {"de", "Kapitel 13"}}) {
-        backend->language().use(language);
-        for (const auto& [screen, tile, named] :
-             {std::tuple{"chapters", "chapter13", std::string(chapter) + ", LKSChapter13.jpg"},
-              {"music", "Mend the Sky", "Mend the Sky, song-mend-the-sky.svg"}}) {
-            act(screen);
-            button(tile)->click();
-            waitUntil([&] { return metadata() == named; }, 5000);
-            EXPECT_EQ(metadata(), named) << language;
-            window().playerScreen() ? window().playerScreen()->doneButton()->click()
-                                    : button("stop")->click();
-        }
+    backend->language().use("de");
+    for (const auto& [screen, tile, named] :
+         {std::tuple{"chapters", "chapter13", "Kapitel 13, LKSChapter13.jpg"},
+          {"music", "Mend the Sky", "Mend the Sky, song-mend-the-sky.svg"}}) {
+        act(screen);
+        button(tile)->click();
+        waitUntil([&] { return metadata() == named; }, 5000);
+        EXPECT_EQ(metadata(), named);
+        window().playerScreen() ? window().playerScreen()->doneButton()->click()
+                                : button("stop")->click();
     }
 }
 

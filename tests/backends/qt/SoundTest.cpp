@@ -180,14 +180,9 @@ TEST_F(SoundTest, ASongAndAChapterAreHeardFromTheTapAndSilencedByStopAndDone) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ASSERT_TRUE(waitUntil([&] { return monitor.silent(); }, 5000)) << "noise before any tap";
 
-    struct Case {
-        const char* screen;
-        const char* tile;
-        fs::path file;
-    };
     for (const auto& [screen, tile, file] :
-         {Case{"music", "Mend the Sky",
-               fs::path(LARKSPIRE_MEDIA_DIR) / "packs/Audio/Mend the Sky.mp3"},
+         {std::tuple{"music", "Mend the Sky",
+                     fs::path(LARKSPIRE_MEDIA_DIR) / "packs/Audio/Mend the Sky.mp3"},
           {"chapters", "chapter13", scratch / "bundle/LKSChapter13.mp4"}}) {
         int lead = firstSound(file);
         ASSERT_GE(lead, 0) << file << " has no sound to hear";

@@ -16,16 +16,11 @@ namespace {
 // The run command as a person without a display types it, in `language` when given; its output
 // and error together.
 ProcessResult runWithoutDisplay(const std::vector<std::string>& arguments,
-                                const std::string& language = "") {
-    std::vector<std::string> argv = {"env",
-                                     "-u",
-                                     "DISPLAY",
-                                     "-u",
-                                     "WAYLAND_DISPLAY",
-                                     "-u",
-                                     "QT_QPA_PLATFORM",
-                                     "LANGUAGE=" + language,
-                                     LARKSPIRE_BINARY};
+                                const std::string& language) {
+    std::vector<std::string> argv = {"env"};
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        argv.insert(argv.end(), {"-u", display});
+    argv.insert(argv.end(), {"LANGUAGE=" + language, LARKSPIRE_BINARY});
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProcess(argv);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "backends/qt/QtVideoFrameScaler.h"
@@ -115,12 +116,6 @@ void expectColour(const QImage& image, QPoint point, Rgb expected, const std::st
         << where << ": #" << std::hex << pixel;
 }
 
-struct Case {
-    std::string name;
-    QVideoFrame frame;
-    Rgb left, right;
-};
-
 }  // namespace
 
 // Every layout a decoder hands over comes out in its true colours at the size asked for: a
@@ -129,7 +124,8 @@ TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
     const auto bt709 = Format::ColorSpace_BT709, bt601 = Format::ColorSpace_BT601,
                untagged = Format::ColorSpace_Undefined;
     const auto video = Format::ColorRange_Video, full = Format::ColorRange_Full;
-    const Case cases[] = {
+    // A name, a frame, and the colours of its halves.
+    const std::tuple<std::string, QVideoFrame, Rgb, Rgb> cases[] = {
         {"YUV420P", yuvFrame(Format_YUV420P, kRed709, kBlue709, bt709, video), kRed, kBlue},
         {"YV12", yuvFrame(Format_YV12, kRed709, kBlue709, bt709, video), kRed, kBlue},
         {"YUV420P full range", yuvFrame(Format_YUV420P, kDarkGreyFull, kLightGreyFull, bt709, full),
@@ -149,14 +145,14 @@ TEST(VideoFrameScalerTest, EachLayoutComesOutInItsColoursAtTheShownSize) {
     };
     // One scaler for every row, as for a whole chapter: none is drawn with the last one's setup.
     QtVideoFrameScaler scaler;
-    for (const auto& row : cases) {
-        const QSize shown(row.frame.width() / 2, row.frame.height() / 2);
-        const QImage image = scaler.scaled(row.frame, shown);
-        ASSERT_EQ(image.size(), shown) << row.name;
-        EXPECT_EQ(image.format(), QImage::Format_RGB32) << row.name;
+    for (const auto& [name, frame, left, right] : cases) {
+        const QSize shown(frame.width() / 2, frame.height() / 2);
+        const QImage image = scaler.scaled(frame, shown);
+        ASSERT_EQ(image.size(), shown) << name;
+        EXPECT_EQ(image.format(), QImage::Format_RGB32) << name;
         const int middle = shown.height() / 2;
-        expectColour(image, {shown.width() / 4, middle}, row.left, row.name + ", left half");
-        expectColour(image, {shown.width() * 3 / 4, middle}, row.right, row.name + ", right half");
+        expectColour(image, {shown.width() / 4, middle}, left, name + ", left half");
+        expectColour(image, {shown.width() * 3 / 4, middle}, right, name + ", right half");
     }
 }
 

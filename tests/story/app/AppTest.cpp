@@ -53,8 +53,7 @@ TEST_F(LaunchTest, EachLaunchCountsOnceHoldsThreeSecondsThenShowsTheFirstScreen)
     EXPECT_EQ(storedCount(), 1);
     EXPECT_EQ(sim->sleeps(), std::vector<double>{3.0});
     EXPECT_EQ(sim->launchScreenShownAt(), 0.0);
-    ASSERT_TRUE(sim->rootShownAt());
-    EXPECT_GE(*sim->rootShownAt(), 3.0);
+    EXPECT_GE(sim->rootShownAt().value_or(-1), 3.0);
     appDelegate->parentalGateEnabled = false;
     for (int launch = 2; launch <= 10; ++launch)
         launchAgain();
@@ -177,9 +176,7 @@ protected:
         sim->fastForwardBy(1.0);
         tap("stop");
         tap("tag:" + std::to_string(i % 7));  // some of these are not in the pack: busy alert
-        if (sim->visibleAlert()) {
-            ASSERT_TRUE(sim->chooseAlertAction("OK"));
-        }
+        ASSERT_TRUE(!sim->visibleAlert() || sim->chooseAlertAction("OK"));
         sim->runUntilIdle();
         tap("back");
 

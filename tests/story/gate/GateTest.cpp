@@ -13,6 +13,7 @@
 #include "platform/ui/UIAlertController.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIView.h"
+#include "scenario/ViewQuery.h"
 #include "story/app/AppDelegate.h"
 #include "story/gate/LinkGuard.h"
 #include "story/gate/ParentalGatePrompt.h"
@@ -111,25 +112,14 @@ protected:
         }
     }
 
-    static void collectButtons(const std::shared_ptr<UIView>& view,
-                               std::vector<std::shared_ptr<UIButton>>& out) {
-        if (auto button = std::dynamic_pointer_cast<UIButton>(view))
-            out.push_back(button);
-        for (const auto& subview : view->subviews())
-            collectButtons(subview, out);
-    }
-
-    // Every button of every screen, tapped on a freshly shown screen.
+    // Every button of every screen, tapped on a freshly shown screen; only taps that land count.
     void sweep(std::size_t choice) {
         for (const auto& [identifier, description] :
              UIApplication::sharedApplication().storyboard()->screens()) {
             auto screen = showScreen(identifier);
-            std::vector<std::shared_ptr<UIButton>> buttons;
-            collectButtons(screen->view(), buttons);
-            for (const auto& button : buttons) {
-                sim->tap(button);
+            for (const auto& found : viewsOf(*screen)) {
+                taps += sim->tap(std::dynamic_pointer_cast<UIButton>(found.view));
                 answerEverything(choice);
-                ++taps;
             }
         }
     }
