@@ -138,7 +138,8 @@ TEST_F(CaptionsTest, TheSungWordsOfALineAreDrawnApartFromThoseToCome) {
         button(title)->click();
         std::string whole(line);
         whole.erase(whole.find('<'), std::string("<00:30.000>").size());
-        ASSERT_TRUE(waitUntil([&] { return view->accessibleName().toStdString() == whole; }, 20000));
+        ASSERT_TRUE(
+            waitUntil([&] { return view->accessibleName().toStdString() == whole; }, 20000));
         spin(50);
         // The yellow and the ink in each half of the band of the line being sung.
         QImage drawn = view->grab().toImage();
