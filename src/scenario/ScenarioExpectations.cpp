@@ -195,14 +195,14 @@ Wait sung(ScenarioEngine&, const Arguments& arguments) {
         if (!lyrics || lyrics->currentLine().empty())
             return "no line is being sung";
         const std::string& line = lyrics->currentLine();
-        auto bytes = lyrics->sungBytes();
-        const std::string part = bytes ? line.substr(0, *bytes) : line;
-        bool holds = form == "sung-whole"  ? !bytes
-                     : form == "part-sung" ? bytes && !part.empty() && part.size() < line.size()
-                                           : bytes && part == expected;
+        auto words = lyrics->sungWords();
+        const std::string part(words.value_or(line));
+        bool holds = form == "sung-whole"  ? !words
+                     : form == "part-sung" ? words && !part.empty() && part.size() < line.size()
+                                           : words && part == expected;
         if (holds)
             return std::nullopt;
-        return bytes ? "the sung part of " + quoted(line) + " is " + quoted(part)
+        return words ? "the sung part of " + quoted(line) + " is " + quoted(part)
                      : quoted(line) + " is sung as a whole";
     });
 }

@@ -54,9 +54,8 @@ std::string describe(const UIView& view) {
                preview->style().name();
     if (auto lyrics = dynamic_cast<const UILyricsView*>(&view))
         return "lyrics" + nameOf(view) + " " + quoted(lyrics->currentLine()) +
-               (lyrics->sungBytes()
-                    ? " sung " + quoted(lyrics->currentLine().substr(0, *lyrics->sungBytes()))
-                    : std::string()) +
+               (lyrics->sungWords() ? " sung " + quoted(std::string(*lyrics->sungWords()))
+                                    : std::string()) +
                " next " + quoted(lyrics->nextLine());
     return {};
 }

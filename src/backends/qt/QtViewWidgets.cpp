@@ -285,10 +285,9 @@ void QtLyricsView::paintEvent(QPaintEvent*) {
     };
     use(std::clamp(height * 0.4, 14.0, 40.0), true, bright);
     // The words sung so far in the yellow that marks what plays.
-    if (auto sung = lyrics.sungBytes()) {
-        const std::string& line = lyrics.currentLine();
-        int sungChars = int(QString::fromUtf8(line.data(), qsizetype(*sung)).size());
-        drawSungLine(painter, QString::fromStdString(line), currentBox, sungChars,
+    if (auto sung = lyrics.sungWords()) {
+        int sungChars = int(QString::fromUtf8(sung->data(), qsizetype(sung->size())).size());
+        drawSungLine(painter, QString::fromStdString(lyrics.currentLine()), currentBox, sungChars,
                      qttheme::buttonColour());
     } else {
         draw(lyrics.currentLine(), currentBox);

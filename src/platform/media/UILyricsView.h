@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/media/PlayerCaptions.h"
 #include "platform/ui/UIView.h"
@@ -32,9 +33,13 @@ public:
     std::string className() const override { return "UILyricsView"; }
     const std::string& currentLine() const { return currentLine_; }
     const std::string& nextLine() const { return nextLine_; }
-    // The bytes of the current line sung so far, from its start; nothing for a line sung as a
+    // The words of the current line sung so far, from its start; nothing for a line sung as a
     // whole (its file gives no word times), which shows as one.
-    const std::optional<std::size_t>& sungBytes() const { return sungBytes_; }
+    std::optional<std::string_view> sungWords() const {
+        if (!sungBytes_)
+            return std::nullopt;
+        return std::string_view(currentLine_).substr(0, *sungBytes_);
+    }
     // The language of the lyrics shown, while a song with lyrics plays.
     const std::optional<std::string>& language() const { return lyrics_.shown(); }
 

@@ -159,9 +159,7 @@ TEST_F(MusicScreenTest, TheWordsOfALineAreLitAsTheyAreSung) {
     auto lyrics = std::dynamic_pointer_cast<UILyricsView>(screen->view()->subviews().back());
     ASSERT_TRUE(lyrics);
     auto seen = [&] {
-        auto sung = lyrics->sungBytes();
-        return lyrics->currentLine() + "|" +
-               (sung ? lyrics->currentLine().substr(0, *sung) : std::string("(whole)"));
+        return lyrics->currentLine() + "|" + std::string(lyrics->sungWords().value_or("(whole)"));
     };
     tap(0);
     const std::pair<double, const char*> moments[] = {
