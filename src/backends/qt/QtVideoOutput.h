@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "backends/qt/QtFrameQueueLimit.h"
+#include "backends/qt/QtFramesInFlight.h"
 #include "platform/PlatformBackend.h"
 
 class AVPlayerItem;
@@ -28,7 +28,7 @@ public:
     QVideoSink& videoSink() { return sink_; }
 
 private:
-    QtFrameQueueLimit queueLimit_;
+    QtFramesInFlight framesInFlight_;
     // Declared before the player, so that the player goes first.
     QVideoSink sink_;
     QAudioOutput audio_;
