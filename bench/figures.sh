@@ -120,8 +120,8 @@ if wanted update; then
     run update "$root/bench/update/run.sh" "$build" 5
 fi
 # Start-up in passes of rounds, each round the bare window and the application in turn, so that
-# one busy moment of the machine falls on one pass and not on the figure; after the write-back of
-# the packs the benches before it wrote, which otherwise lands in the middle of its rounds.
+# one busy moment of the machine falls on one pass and not on the figure; after a sync, so that
+# no write-back of the packs the benches before it wrote can land in its rounds.
 startup_passes=4
 if wanted startup; then
     sync

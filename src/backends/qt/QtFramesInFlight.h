@@ -7,9 +7,9 @@
 // set up as it is made:
 // - Its queues stop at one full-HD frame each, not 10 MB (four such frames) apiece. A second
 //   of sound is far below the limit, so only decoded video is held back.
-// - A libav video decoder decodes one frame at a time. Frame threading keeps a frame of its
-//   own in every thread, 6 MB more on two cores and more with every core, for a chapter that
-//   one thread decodes in a sixth of the frame's time on this kind of machine.
+// - A libav video decoder decodes one frame at a time. Frame threading keeps frames of its
+//   own in every thread, 16 MB more for a full-HD chapter on two cores and more with every
+//   core, for a chapter that one thread decodes in a sixth of the frame's time.
 // A queue or a decoder made before the first one of these is left as it was made.
 class QtFramesInFlight {
 public:
