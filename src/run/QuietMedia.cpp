@@ -9,6 +9,8 @@
 #include <regex>
 #include <thread>
 
+#include "backends/qt/QtOutputDevices.h"
+
 struct QuietMedia::Filter {
     int terminal = -1;
     std::thread reader;
@@ -73,6 +75,7 @@ QuietMedia::~QuietMedia() {
 }
 
 void QuietMedia::reportSoundDevice() {
+    QtOutputDevices outputsOnly;
     if (QMediaDevices::audioOutputs().isEmpty())
         std::cerr << "larkspire: no sound device: songs and videos play silently\n";
 }

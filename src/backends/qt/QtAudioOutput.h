@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "backends/qt/QtOutputDevices.h"
 #include "platform/PlatformBackend.h"
 
 // Plays an audio file with Qt Multimedia for an AVAudioPlayer. Stopping
@@ -25,6 +26,7 @@ public:
     QMediaPlayer& mediaPlayer() { return player_; }
 
 private:
+    QtOutputDevices outputDevices_;
     QAudioOutput audio_;
     QMediaPlayer player_;
     // A position set before the file was loaded, applied once it is.

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "backends/qt/QtFramesInFlight.h"
+#include "backends/qt/QtOutputDevices.h"
 #include "platform/PlatformBackend.h"
 
 class AVPlayerItem;
@@ -29,6 +30,7 @@ public:
 
 private:
     QtFramesInFlight framesInFlight_;
+    QtOutputDevices outputDevices_;
     // Declared before the player, so that the player goes first.
     QVideoSink sink_;
     QAudioOutput audio_;

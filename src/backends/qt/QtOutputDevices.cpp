@@ -1,0 +1,20 @@
+#include "backends/qt/QtOutputDevices.h"
+
+#include <gst/gst.h>
+
+#include <mutex>
+
+QtOutputDevices::QtOutputDevices() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        gst_init(nullptr, nullptr);
+        GstRegistry* registry = gst_registry_get();
+        GList* providers = gst_device_provider_factory_list_get_device_providers(GST_RANK_NONE);
+        for (GList* each = providers; each; each = each->next) {
+            auto* factory = GST_DEVICE_PROVIDER_FACTORY(each->data);
+            if (!gst_device_provider_factory_has_classes(factory, "Audio/Sink"))
+                gst_registry_remove_feature(registry, GST_PLUGIN_FEATURE(factory));
+        }
+        gst_plugin_feature_list_free(providers);
+    });
+}
