@@ -20,15 +20,16 @@ wanted() {
     [[ " ${selected[*]} " == *" $1 "* ]]
 }
 # Rounds of the captions group, each an application run with captions, mpv and one without,
-# then the application and mpv on one core,
+# then the application, mpv and the bare pipeline on one core,
 # and of the songs with their words lit and with whole lines.
 rounds=${LARKSPIRE_BENCH_ROUNDS:-3}
 
-# What only the benchmarks need: GStreamer's headers for the anchors, its tools and x264 to
-# make the HD chapter, an X server to play it in a real window, openssl's command for the hash,
-# mpv and ffmpeg as the anchors of the captioned chapter, GNU time to measure them.
-bench_packages=(libgstreamer1.0-dev gstreamer1.0-tools gstreamer1.0-plugins-ugly xvfb openssl
-  dbus-daemon mpv ffmpeg time)
+# What only the benchmarks need: GStreamer's headers for the anchors (those of its app and video
+# libraries for the bare pipeline), its tools and x264 to make the HD chapter, an X server to
+# play it in a real window, openssl's command for the hash, mpv and ffmpeg as the anchors of the
+# captioned chapter, GNU time to measure them.
+bench_packages=(libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
+  gstreamer1.0-plugins-ugly xvfb openssl dbus-daemon mpv ffmpeg time)
 missing=()
 for package in "${bench_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -43,8 +44,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLARKSPIRE_BEN
     -DLARKSPIRE_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_download bench_startup bench_track_cpu \
     bench_resident_memory bench_bare_playbin bench_bare_player bench_layout bench_chapter \
-    bench_bare_chapter bench_idle larkspire larkspire_ondemand_module larkspire_media larkspire-pack \
-    larkspire_lrelease >&2
+    bench_bare_chapter bench_bare_pipeline bench_idle larkspire larkspire_ondemand_module \
+    larkspire_media larkspire-pack larkspire_lrelease >&2
 
 # A full-length chapter as a family would watch it: 60 s of 1080p H.264 at 30 frames a second
 # and 6 Mbit/s, with AAC sound. Made once per build folder, never committed.
@@ -203,6 +204,8 @@ if wanted captions && [ -n "$x_display" ]; then
                 --really-quiet --vo=x11 --ao=null --hwdec=no --sws-scaler=bilinear \
                 --zimg-scaler=bilinear --geometry=1024x768 --keepaspect-window=no \
                 --sub-file="$captions" "$chapter"
+            run "one-core-floor-$round" on_x taskset -c 0 /usr/bin/time -v \
+                "$build/bench/chapter/bench_bare_pipeline" "$chapter"
         done
         taskset -a -p -c "0-$(($(nproc) - 1))" "$xvfb_pid" >/dev/null
     fi
@@ -237,6 +240,14 @@ ratio() {
     fi
     awk -v a="$1" -v b="$2" -v t="$3" -v u="$4" 'BEGIN {
         r = a / b; printf "%s %s against %s %s: ratio %.2f (target at most %g): %s", a, u, b, u, r, t, (r <= t ? "met" : "MISSED") }'
+}
+# "a against b: ratio r" for a figure reported beside its anchor, with no target of its own.
+reported_ratio() {
+    if [ -z "$1" ] || [ -z "$2" ]; then
+        echo "(a figure is missing: see the logs)"
+        return
+    fi
+    awk -v a="$1" -v b="$2" -v u="$3" 'BEGIN { printf "%s %s against %s %s: ratio %.2f", a, u, b, u, a / b }'
 }
 # "a against b: c more (target at most t): met|MISSED" for figures where more is worse.
 beyond() {
@@ -375,6 +386,9 @@ rows_captions() {
         echo "| The same chapter with captions on one core (\`taskset -c 0\` for the player and the X server): CPU seconds of the whole process, GNU \`time -v\` | the same mpv on the same core: runs alternating | at most 1.0 | $(ratio "$(median <<<"$one_cpu")" "$(median <<<"$one_mpv_cpu")" 1.0 s), $of; round by round $(by_round "$one_cpu" "$one_mpv_cpu") |"
         echo "| The same on one core: peak resident memory, KiB, GNU \`time -v\` | the same mpv | at most 1.0 | $(ratio "$(median <<<"$one_peak")" "$(median <<<"$one_mpv_peak")" 1.0 KiB), $of; round by round $(by_round "$one_peak" "$one_mpv_peak") |"
         echo "| The same on one core: frames dropped in all $rounds rounds, by the video sink as late and by the view (replaced before a paint) | | none | $((one_sink + one_view)) dropped (sink $one_sink, view $one_view) (target 0): $([ $((one_sink + one_view)) -eq 0 ] && echo met || echo MISSED) |"
+        local floor_peak
+        floor_peak=$(rounds_of one-core-floor 3)
+        echo "| The same on one core: peak resident memory, KiB, of the least a Qt Widgets window playing the chapter through GStreamer holds (\`bench_bare_pipeline\`: a \`playbin\` into an \`appsink\` of one frame, one decoding thread, no captions, no controls) | the same mpv | reported | $(reported_ratio "$(median <<<"$floor_peak")" "$(median <<<"$one_mpv_peak")" KiB); round by round $(by_round "$floor_peak" "$one_mpv_peak") |"
     fi
     echo "| The same chapter decoded alone, \`ffmpeg -f null\`: CPU, % of one core over the chapter's $chapter_seconds s | | reported | $(rounds_of decode 1 | awk -v s="$chapter_seconds" '{ printf "%.1f\n", 100 * $1 / s }' | median_min) %, $rounds rounds: the limit of decoding it |"
 }
