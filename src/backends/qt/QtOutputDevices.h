@@ -3,9 +3,9 @@
 // The application plays sound and pictures and never records. Qt Multimedia lists every kind
 // of device as its first player or sound output is made, and GStreamer loads each provider's
 // plugin for that: cameras (video4linux2, UVC), Vulkan devices, each with the libraries it
-// links, 1.7 MB of pages held for the whole run. Every provider that cannot list a sound
-// output is taken out of the process's plugin registry first, so none of them is loaded;
-// the registry's cache on disk is left as it is.
+// links, more than a megabyte of pages held for the whole run. Every provider that cannot list a
+// sound output is taken out of the process's plugin registry first, so none of them is loaded; the
+// registry's cache on disk is left as it is.
 class QtOutputDevices {
 public:
     // Prunes the providers the first time one is made. Players and sound outputs hold one as a
