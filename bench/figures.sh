@@ -232,22 +232,21 @@ figure() {
 number() {
     grep -m1 -E "$2" "$logs/$1.txt" 2>/dev/null | sed -nE "s/.*$3.*/\1/p" || true
 }
-# "a against b unit: ratio r (target at most t): met|MISSED" from two numbers, or a note.
-ratio() {
-    if [ -z "$1" ] || [ -z "$2" ]; then
-        echo "(a figure is missing: see the logs)"
-        return
-    fi
-    awk -v a="$1" -v b="$2" -v t="$3" -v u="$4" 'BEGIN {
-        r = a / b; printf "%s %s against %s %s: ratio %.2f (target at most %g): %s", a, u, b, u, r, t, (r <= t ? "met" : "MISSED") }'
-}
-# "a against b: ratio r" for a figure reported beside its anchor, with no target of its own.
+# "a against b unit: ratio r" from two numbers, or a note, for a figure with no target.
 reported_ratio() {
     if [ -z "$1" ] || [ -z "$2" ]; then
         echo "(a figure is missing: see the logs)"
         return
     fi
     awk -v a="$1" -v b="$2" -v u="$3" 'BEGIN { printf "%s %s against %s %s: ratio %.2f", a, u, b, u, a / b }'
+}
+# The same, then " (target at most t): met|MISSED".
+ratio() {
+    reported_ratio "$1" "$2" "$4"
+    if [ -n "$1" ] && [ -n "$2" ]; then
+        awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN {
+            printf " (target at most %g): %s", t, (a / b <= t ? "met" : "MISSED") }'
+    fi
 }
 # "a against b: c more (target at most t): met|MISSED" for figures where more is worse.
 beyond() {

@@ -20,6 +20,8 @@
 #include <mutex>
 #include <vector>
 
+#include "backends/qt/QtFramesInFlight.h"
+
 namespace {
 
 class FrameView : public QWidget {
@@ -83,11 +85,12 @@ private:
     QImage picture_;
 };
 
+// The application's own limits, so that the floor moves with them.
 void elementAdded(GstBin*, GstBin*, GstElement* element, gpointer) {
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "max-threads"))
-        g_object_set(element, "max-threads", 1, nullptr);
+        g_object_set(element, "max-threads", QtFramesInFlight::kDecoderThreads, nullptr);
     else if (std::strcmp(G_OBJECT_TYPE_NAME(element), "GstQueue") == 0)
-        g_object_set(element, "max-size-bytes", guint(1u << 20), nullptr);
+        g_object_set(element, "max-size-bytes", guint(QtFramesInFlight::kQueueBytes), nullptr);
 }
 
 GstFlowReturn sampleReady(GstAppSink* sink, gpointer view) {
