@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <QAudioDevice>
 #include <QLoggingCategory>
-#include <QMediaDevices>
 #include <iostream>
 #include <regex>
 #include <thread>
@@ -75,8 +73,7 @@ QuietMedia::~QuietMedia() {
 }
 
 void QuietMedia::reportSoundDevice() {
-    QtOutputDevices outputsOnly;
-    if (QMediaDevices::audioOutputs().isEmpty())
+    if (!QtOutputDevices().soundCanBeHeard())
         std::cerr << "larkspire: no sound device: songs and videos play silently\n";
 }
 

@@ -2,7 +2,23 @@
 
 #include <gst/gst.h>
 
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <fstream>
 #include <mutex>
+#include <string>
+
+namespace {
+
+// The kernel's list of sound cards reads so when it has none; without sound support it is not
+// there.
+bool kernelHasSoundCard() {
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
+
+}  // namespace
 
 QtOutputDevices::QtOutputDevices() {
     static std::once_flag once;
@@ -17,4 +33,8 @@ QtOutputDevices::QtOutputDevices() {
         }
         gst_plugin_feature_list_free(providers);
     });
+}
+
+bool QtOutputDevices::soundCanBeHeard() const {
+    return !QMediaDevices::audioOutputs().isEmpty() || kernelHasSoundCard();
 }

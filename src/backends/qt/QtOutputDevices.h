@@ -4,11 +4,15 @@
 // of device as its first player or sound output is made, and GStreamer loads each provider's
 // plugin for that: cameras (video4linux2, UVC), Vulkan devices, each with the libraries it
 // links, more than a megabyte of pages held for the whole run. Every provider that cannot list a
-// sound output is taken out of the process's plugin registry first, so none of them is loaded; the
+// sound output is taken out of the process's plugin registry first, so none of them is loaded. The
 // registry's cache on disk is left as it is.
 class QtOutputDevices {
 public:
     // Prunes the providers the first time one is made. Players and sound outputs hold one as a
     // member declared before their Qt Multimedia objects.
     QtOutputDevices();
+
+    // Whether anything could take the sound: an output the sound server lists, or a sound card
+    // of the kernel's that GStreamer may open without one (ALSA, OSS, JACK).
+    bool soundCanBeHeard() const;
 };

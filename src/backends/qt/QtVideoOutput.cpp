@@ -7,7 +7,10 @@
 #include "platform/media/AVPlayer.h"
 
 QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
-    player_.setAudioOutput(&audio_);
+    takeUpSoundOutput();
+    if (!audio_)
+        QObject::connect(&devices_, &QMediaDevices::audioOutputsChanged, &player_,
+                         [this] { takeUpSoundOutput(); });
     player_.setVideoSink(&sink_);
     const auto& url = player.currentItem()->url();
     if (url)
@@ -28,4 +31,11 @@ QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
                      [](QMediaPlayer::Error, const QString& message) {
                          std::cerr << "larkspire: video: " << message.toStdString() << "\n";
                      });
+}
+
+void QtVideoOutput::takeUpSoundOutput() {
+    if (audio_ || !outputDevices_.soundCanBeHeard())
+        return;
+    audio_ = std::make_unique<QAudioOutput>();
+    player_.setAudioOutput(audio_.get());
 }

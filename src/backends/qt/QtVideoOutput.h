@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QVideoSink>
 #include <functional>
@@ -14,7 +15,10 @@ class AVPlayerItem;
 
 // Plays an AVPlayer's item with Qt Multimedia. The frames go to a video sink
 // that the player screen paints; the end of the item is reported once, on the
-// main queue.
+// main queue. With nothing to hear the sound through, the chapter plays without a
+// sound output: GStreamer would otherwise try every kind of output in turn (JACK,
+// OpenAL, OSS), loading each one's libraries, some 4 MB, only to play into nothing.
+// An output that appears while it plays is taken up then.
 class QtVideoOutput : public VideoOutput {
 public:
     using Post = std::function<void(std::function<void()>)>;
@@ -29,10 +33,13 @@ public:
     QVideoSink& videoSink() { return sink_; }
 
 private:
+    void takeUpSoundOutput();
+
     QtFramesInFlight framesInFlight_;
     QtOutputDevices outputDevices_;
+    QMediaDevices devices_;
     // Declared before the player, so that the player goes first.
     QVideoSink sink_;
-    QAudioOutput audio_;
+    std::unique_ptr<QAudioOutput> audio_;
     QMediaPlayer player_;
 };
