@@ -117,12 +117,13 @@ void QtBackend::startDesktopServices() {
 void QtBackend::nowPlayingChanged() {
     // Songs leave the screen saver be: a child may listen with the screen off.
     if (inhibitor_)
-        inhibitor_->setWanted(nowPlaying_->videoPlaying());
+        inhibitor_->setWanted(!windowClosed_ && nowPlaying_->videoPlaying());
     if (mpris_)
         mpris_->publish();
 }
 
 void QtBackend::windowClosing() {
+    windowClosed_ = true;
     if (inhibitor_)
         inhibitor_->setWanted(false);
     if (!options_.windowStateFile.empty())

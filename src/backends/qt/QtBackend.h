@@ -136,6 +136,9 @@ private:
     std::unique_ptr<QtNowPlaying> nowPlaying_;
     std::unique_ptr<QtMediaControls> controls_;
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;
+    // Once the window is closing, nothing is shown to keep awake for, whatever the player says
+    // after.
+    bool windowClosed_ = false;
     std::unique_ptr<QtMprisService> mpris_;
     QtCaptionChoices captions_;
     QtKeptChoices updates_;
