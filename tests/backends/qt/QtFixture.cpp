@@ -1,5 +1,7 @@
 #include "QtFixture.h"
 
+#include <gst/gst.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -37,6 +39,18 @@ void QtFixture::closeBackend() {
     backend.reset();
     // Widgets closed during the test are deleted by the event loop.
     spin(10);
+}
+
+std::map<std::string, bool> QtFixture::pluginsLoaded(std::initializer_list<const char*> names) {
+    gst_init(nullptr, nullptr);
+    std::map<std::string, bool> installed;
+    for (const char* name : names) {
+        if (GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name)) {
+            installed[name] = gst_plugin_is_loaded(plugin);
+            gst_object_unref(plugin);
+        }
+    }
+    return installed;
 }
 
 bool QtFixture::waitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +36,8 @@ protected:
     static bool waitUntil(const std::function<bool()>& done, int timeoutMs);
     // Runs the event loop for a while.
     static void spin(int milliseconds);
+    // The installed GStreamer plugins of these names, each with whether this process loaded it.
+    static std::map<std::string, bool> pluginsLoaded(std::initializer_list<const char*> names);
 
     // The pack's files come from media/packs/<tag>.
     void addSamplePack(const std::string& tag);

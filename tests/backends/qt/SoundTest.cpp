@@ -205,12 +205,8 @@ TEST_F(SoundTest, ASongAndAChapterAreHeardFromTheTapAndSilencedByStopAndDone) {
     for (const auto& line : log)
         EXPECT_EQ(line.find("sound device"), std::string::npos) << line;
     // Heard through the server's sink without the plugins of cameras or Vulkan devices loaded.
-    for (const char* capture : {"video4linux2", "uvch264", "vulkan"}) {
-        if (GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), capture)) {
-            EXPECT_FALSE(gst_plugin_is_loaded(plugin)) << capture << " was loaded";
-            gst_object_unref(plugin);
-        }
-    }
+    for (const auto& [capture, loaded] : pluginsLoaded({"video4linux2", "uvch264", "vulkan"}))
+        EXPECT_FALSE(loaded) << capture << " was loaded";
 }
 
 }  // namespace
