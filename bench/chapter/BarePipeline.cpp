@@ -20,7 +20,7 @@
 #include <mutex>
 #include <vector>
 
-#include "backends/qt/QtFramesInFlight.h"
+#include "backends/qt/media/QtFramesInFlight.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "BenchPlatform.h"
 #include "ChapterRun.h"
 #include "VideoSinkStats.h"
-#include "backends/qt/QtVideoView.h"
+#include "backends/qt/media/QtVideoView.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIViewController.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         BenchPlatform::run(0.5);
     }
     run.tapped();
-    const QtVideoView::FrameCounts before = QtVideoView::frameCounts();
+    const QtFrameCounts before = QtVideoView::frameCounts();
     if (!platform.tap(chapters, "Chapter 13") ||
         !BenchPlatform::runUntil(
             [&] { return std::count(log.begin(), log.end(), "Video Finished") > 0; }, 600)) {
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     run.ended("application");
-    const QtVideoView::FrameCounts after = QtVideoView::frameCounts();
+    const QtFrameCounts after = QtVideoView::frameCounts();
     const auto arrived = after.arrived - before.arrived;
     const auto painted = after.painted - before.painted;
     std::printf("painted: %llu of the %llu frames that reached the view, %llu replaced unpainted\n",

@@ -10,6 +10,7 @@
 
 #include "backends/qt/QtBackend.h"
 #include "backends/qt/QtViewPeer.h"
+#include "backends/qt/media/QtMediaKit.h"
 #include "backends/sim/SimResourceService.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/media/TimedText.h"
@@ -80,6 +81,7 @@ BenchPlatform::BenchPlatform(const fs::path& chapter13, const fs::path& packs)
     options.openURL = [](const std::string&) {};
     options.interfaceDirectory = LARKSPIRE_UI_DIR;
     options.bundleDirectory = bundle.string();
+    options.media = [] { return &linkedQtMedia(); };
     backend_ = std::make_shared<QtBackend>(options);
     auto resources = simulatedContent(
         scratch_ / "ondemand", packs.empty() ? fs::path(LARKSPIRE_MEDIA_DIR) / "packs" : packs);

@@ -4,6 +4,7 @@
 // interface has, then quits.
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 #include "run/QtRun.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
         std::fputs("usage: bench_startup_app SETTINGS-FILE\n", stderr);
         return 2;
     }
+    // The build's module; the benchmark's folder has no lib/ beside it.
+    ::setenv("LARKSPIRE_MEDIA_MODULE", BENCH_MEDIA_MODULE, 0);
     RunOptions options = defaultRunOptions();
     options.settingsPath = argv[1];
     options.buildVersion = "bench";

@@ -35,6 +35,8 @@ DataFolders findDataFolders() {
     folders.keysDirectory = fromEnvironment("LARKSPIRE_KEYS_DIR", root / "keys");
     folders.contentModule = fromEnvironment("LARKSPIRE_CONTENT_MODULE",
                                             besideExecutable("lib") / "larkspire-ondemand.so");
+    folders.mediaModule =
+        fromEnvironment("LARKSPIRE_MEDIA_MODULE", besideExecutable("lib") / "larkspire-media.so");
     const char* url = std::getenv("LARKSPIRE_CONTENT_URL");
     folders.contentURL =
         url && *url ? std::string(url) : "file://" + fs::absolute(folders.packsDirectory).string();

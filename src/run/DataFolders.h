@@ -23,6 +23,7 @@ struct DataFolders {
     // The on-demand service's module: <prefix>/lib/larkspire/larkspire-ondemand.so, which the
     // build lays out likewise.
     std::filesystem::path contentModule;  // LARKSPIRE_CONTENT_MODULE
+    std::filesystem::path mediaModule;    // LARKSPIRE_MEDIA_MODULE
 };
 
 DataFolders findDataFolders();

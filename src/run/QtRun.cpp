@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "backends/qt/QtBackend.h"
+#include "backends/qt/QtMediaModule.h"
 #include "backends/qt/ThreadsWindDown.h"
 #include "platform/foundation/DebugLog.h"
 #include "platform/foundation/HomeDirectory.h"
@@ -111,6 +112,7 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     backendOptions.translationsDirectory = options.translationsDirectory;
     backendOptions.language = options.language;
     backendOptions.stateFile = (settings.parent_path() / "platform-state.json").string();
+    backendOptions.media = [module = options.mediaModule] { return loadQtMedia(module); };
     if (touring) {
         // Screenshots at the stage's own size, whatever the screen.
         backendOptions.windowWidth = 1024;
@@ -135,10 +137,10 @@ static int runInQApplication(int argc, char** argv, const RunOptions& options) {
     auto backend = std::make_shared<QtBackend>(backendOptions);
     // Asking for the sound devices starts the media back-end, which the first screen does
     // not need: it is asked once that screen is up.
-    backend->setFirstScreenShownHandler([shown = options.firstScreenShown] {
+    backend->setFirstScreenShownHandler([shown = options.firstScreenShown, &backend = *backend] {
         if (shown)
             shown();
-        QuietMedia::reportSoundDevice();
+        QuietMedia::reportSoundDevice(backend.media());
     });
     if (touring && !loadTour(tour, *backend, options))
         return 2;

@@ -7,7 +7,7 @@
 #include <regex>
 #include <thread>
 
-#include "backends/qt/QtOutputDevices.h"
+#include "backends/qt/QtMedia.h"
 
 struct QuietMedia::Filter {
     int terminal = -1;
@@ -72,8 +72,8 @@ QuietMedia::~QuietMedia() {
     ::close(filter_->terminal);
 }
 
-void QuietMedia::reportSoundDevice() {
-    if (!QtOutputDevices().soundCanBeHeard())
+void QuietMedia::reportSoundDevice(QtMedia* media) {
+    if (media && !media->soundCanBeHeard())
         std::cerr << "larkspire: no sound device: songs and videos play silently\n";
 }
 

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+class QtMedia;
+
 // Keeps the media libraries' own messages off the terminal for a window or tour
 // run. Without a sound device, ALSA, OpenAL, PulseAudio and GStreamer write
 // dozens of lines to standard error for every song, straight to the file
@@ -20,7 +22,8 @@ public:
 
     // Once the QApplication is up: says once, in our own words, when songs and videos will
     // play silently for want of a sound device.
-    static void reportSoundDevice();
+    // Media that could not be had have said so already.
+    static void reportSoundDevice(QtMedia* media);
     // Whether a line of standard error is the media libraries' chatter.
     static bool isChatter(const std::string& line);
 

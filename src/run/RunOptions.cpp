@@ -101,6 +101,10 @@ void usage(std::ostream& out) {
            "  LARKSPIRE_CONTENT_MODULE  the on-demand service, loaded at the first download\n"
            "                            (default: ../lib/larkspire/larkspire-ondemand.so\n"
            "                            beside the executable)\n"
+           "  LARKSPIRE_MEDIA_MODULE    what plays chapters and songs in the window, loaded\n"
+           "                            while the launch screen shows (default:\n"
+           "                            ../lib/larkspire/larkspire-media.so beside the "
+           "executable)\n"
            "  QT_LOGGING_RULES          Qt's logging rules; larkspire.desktop.debug=true\n"
            "                            says why the desktop's session bus goes unused\n"
            "The options win over the environment.\n";
@@ -121,6 +125,7 @@ RunOptions defaultRunOptions() {
     if (const char* authorities = std::getenv("LARKSPIRE_CONTENT_CA"))
         options.contentAuthorities = authorities;
     options.contentModule = data.contentModule.string();
+    options.mediaModule = data.mediaModule.string();
     options.trustedKeys = data.keysDirectory.string();
     options.tourScript = data.tourScript.string();
     return options;

@@ -41,6 +41,8 @@ struct RunOptions {
     std::string contentAuthorities;
     // The on-demand service's module, loaded at the first request.
     std::string contentModule;
+    // The module that plays chapters and songs on Qt, loaded once the launch screen is up.
+    std::string mediaModule;
     // The folder of the publisher keys the on-demand packs must be signed with.
     std::string trustedKeys;
     bool fullScreen = false;

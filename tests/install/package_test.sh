@@ -33,10 +33,16 @@ lintian --pedantic -I --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>&
 dpkg-deb -x "$deb" "$scratch/root"
 command -v hardening-check >/dev/null ||
   { echo "SKIP: no hardening-check (devscripts; tools/quickstart.sh installs it)"; exit 77; }
-for binary in usr/bin/larkspire usr/bin/larkspire-pack usr/lib/larkspire/larkspire-ondemand.so; do
+for binary in usr/bin/larkspire usr/bin/larkspire-pack usr/lib/larkspire/larkspire-ondemand.so \
+    usr/lib/larkspire/larkspire-media.so; do
   # Control-flow protection aside: no program linked on Debian 12 can carry it (its C start
   # files lack the CET property), which is why the tool can be told to leave it out.
-  hardening-check --nocfprotection "$scratch/root/$binary" >"$scratch/hardening.out" ||
+  checks=(--nocfprotection)
+  # The media module is built with fortify like the rest, but the only libc calls it makes that
+  # fortify could guard (memset and memmove, in the standard containers) take sizes known only
+  # as it runs, so there is no guarded call for the tool to find.
+  [[ $binary == */larkspire-media.so ]] && checks+=(--nofortify)
+  hardening-check "${checks[@]}" "$scratch/root/$binary" >"$scratch/hardening.out" ||
     { cat "$scratch/hardening.out"; echo "FAIL: hardening-check $binary"; exit 1; }
 done
 
@@ -57,7 +63,7 @@ for variable in $(grep -ohE '\b(LARKSPIRE|XDG|QT)_[A-Z_]+' "$source/README.md" \
     { echo "FAIL: man larkspire's ENVIRONMENT leaves out $variable"; exit 1; }
 done
 echo "lintian --pedantic: no error, warning or hardening tag; hardening-check passes on the" \
-  "three binaries; both manual pages render with all their sections"
+  "four binaries; both manual pages render with all their sections"
 cp "$source/docs/examples/chapter14-download.scenario" "$scratch/"
 
 export root=$scratch/root scratch source build
@@ -73,5 +79,6 @@ unshare --mount --propagation private bash -euo pipefail -c '
     "$root/usr/bin/larkspire" --screenshots "$scratch/shots" >tour.out 2>tour.err ||
     { tail -20 tour.err; echo "FAIL: tour"; exit 1; }
   grep -q "tour passed" tour.err || { tail -20 tour.err; echo "FAIL: no tour passed"; exit 1; }
+  ! grep "media module" tour.err || { echo "FAIL: the installed media module did not load"; exit 1; }
 '
 echo "the unpacked package passed a scripted run and the tour ($(ls "$scratch/shots" | wc -l) screenshots)"

@@ -14,16 +14,15 @@
 #include <stdexcept>
 #include <thread>
 
-#include "backends/qt/QtAudioOutput.h"
 #include "backends/qt/QtDesktopBus.h"
 #include "backends/qt/QtGuard.h"
+#include "backends/qt/QtMedia.h"
 #include "backends/qt/QtMediaControls.h"
 #include "backends/qt/QtMprisService.h"
 #include "backends/qt/QtNowPlaying.h"
 #include "backends/qt/QtPictures.h"
 #include "backends/qt/QtScreenPreparation.h"
 #include "backends/qt/QtScreenSaverInhibitor.h"
-#include "backends/qt/QtVideoOutput.h"
 #include "backends/qt/QtWindow.h"
 #include "backends/qt/QtWindowState.h"
 #include "backends/qt/ReviewNoticeLimit.h"
@@ -51,6 +50,16 @@ struct QtBackend::MainQueue {
 };
 
 namespace {
+
+// A chapter's output when the media cannot be had: the player screen stays black, its controls
+// off, and the family can go back.
+class NoVideo : public VideoOutput {
+public:
+    void play() override {}
+    void pause() override {}
+    double currentTime() const override { return 0; }
+    void seekTo(double) override {}
+};
 
 bool onMainThread() {
     auto* application = QCoreApplication::instance();
@@ -217,7 +226,16 @@ void QtBackend::sleepForTimeInterval(double seconds) {
             prepareScreen(initial->second.view, window_->font(), window_->scale(),
                           window_->devicePixelRatioF());
     }
+    // The media are loaded meanwhile too, so that the first chapter starts without waiting.
+    media();
     std::this_thread::sleep_until(until);
+}
+
+QtMedia* QtBackend::media() {
+    if (!mediaAsked_ && options_.media)
+        media_ = options_.media();
+    mediaAsked_ = true;
+    return media_;
 }
 
 QtWindow& QtBackend::ensureWindow() {
@@ -307,11 +325,15 @@ void QtBackend::requestReview() {
 }
 
 std::unique_ptr<VideoOutput> QtBackend::makeVideoOutput(AVPlayer& player) {
-    auto output = std::make_unique<QtVideoOutput>(
+    QtMedia* media = this->media();
+    if (!media)
+        return std::make_unique<NoVideo>();
+    auto output = media->makeVideoOutput(
         player, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
     const auto& url = player.currentItem()->url();
-    nowPlaying_->playsVideo(output->mediaPlayer(), url ? url->path() : std::string(),
-                            player.currentItem()->nowPlayingInfo());
+    if (auto* playing = dynamic_cast<QtPlayingOutput*>(output.get()))
+        nowPlaying_->playsVideo(playing->playback(), url ? url->path() : std::string(),
+                                player.currentItem()->nowPlayingInfo());
     return output;
 }
 
@@ -321,8 +343,14 @@ std::unique_ptr<AudioOutput> QtBackend::makeAudioOutput(const std::string& path,
     // Qt Multimedia only finds a bad file once it has tried to play it; the probe fails at once.
     if (!probeAudioFile(path, error))
         return nullptr;
-    auto output = std::make_unique<QtAudioOutput>(
+    QtMedia* media = this->media();
+    if (!media) {
+        error = "the media module is missing, so no song can play";
+        return nullptr;
+    }
+    auto output = media->makeAudioOutput(
         path, [queue = queue_](std::function<void()> block) { queue->post(std::move(block)); });
-    nowPlaying_->playsSong(output->mediaPlayer(), path, info);
+    if (auto* playing = dynamic_cast<QtPlayingOutput*>(output.get()))
+        nowPlaying_->playsSong(playing->playback(), path, info);
     return output;
 }

@@ -13,6 +13,7 @@
 #include "platform/PlatformBackend.h"
 
 class QTimer;
+class QtMedia;
 class QtMediaControls;
 class QtMprisService;
 class QtNowPlaying;
@@ -50,6 +51,9 @@ struct QtBackendOptions {
     // on the session bus or, when given, the bus at `busAddress`.
     bool desktopServices = false;
     std::string busAddress;
+    // Gives the media the first time a chapter or song needs them (or while the launch screen
+    // holds); none when they cannot be had.
+    std::function<QtMedia*()> media;
 };
 
 // The platform on Qt Widgets and Qt Multimedia. Made on the main thread once
@@ -70,6 +74,8 @@ public:
     // Joins the desktop's bus, when the options ask for it; runApplication calls it once the
     // first screen is up, so that the bus never delays the launch screen.
     void startDesktopServices();
+    // The media, as the options give them; none when they cannot be had.
+    QtMedia* media();
 
     // PlatformBackend
     void postToMainQueue(std::function<void()> block) override;
@@ -133,6 +139,8 @@ private:
     bool reviewNoticePending_ = false;
     bool launchScreenShowing_ = false;  // while the delegate's launch runs
     bool firstScreenPrepared_ = false;
+    bool mediaAsked_ = false;
+    QtMedia* media_ = nullptr;
     std::unique_ptr<QtNowPlaying> nowPlaying_;
     std::unique_ptr<QtMediaControls> controls_;
     std::unique_ptr<QtScreenSaverInhibitor> inhibitor_;

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QUrl>
 
 #include <QPushButton>
@@ -22,7 +21,7 @@ bool QtMediaControls::press(QAbstractButton* button) {
 
 bool QtMediaControls::videoShown() const {
     QtPlayerScreen* player = window_.playerScreen();
-    return player && player->mediaPlayer();
+    return player && player->playback();
 }
 
 bool QtMediaControls::hasTrack() const {

@@ -4,10 +4,10 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QMediaPlayer>
 #include <QStringList>
 #include <QTimer>
 
+#include "backends/qt/QtMedia.h"
 #include "backends/qt/QtMediaControls.h"
 #include "backends/qt/QtNowPlaying.h"
 
@@ -105,7 +105,7 @@ QString QtMprisService::playbackStatus() const {
         return "Playing";
     // A song that is not playing has stopped: the music screen has no pause.
     bool paused = nowPlaying_.kind() == QtNowPlaying::Kind::video && controls_.videoShown() &&
-                  nowPlaying_.player()->playbackState() == QMediaPlayer::PausedState;
+                  nowPlaying_.player()->paused();
     return paused ? "Paused" : "Stopped";
 }
 
@@ -126,7 +126,7 @@ QVariantMap QtMprisService::metadata() const {
 
 QVariantMap QtMprisService::playerProperties() const {
     bool video = controls_.videoShown();
-    QMediaPlayer* player = nowPlaying_.player();
+    QtPlayback* player = nowPlaying_.player();
     return {{"PlaybackStatus", playbackStatus()},
             {"Rate", 1.0},
             {"Metadata", metadata()},

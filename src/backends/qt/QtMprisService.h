@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariantMap>
 
-class QMediaPlayer;
+class QtPlayback;
 class QtMediaControls;
 class QtNowPlaying;
 
@@ -40,7 +40,7 @@ private:
     QString serviceName_;
     QVariantMap published_;
     // A new number for each new player, for the track's identity.
-    const QMediaPlayer* lastPlayer_ = nullptr;
+    const QtPlayback* lastPlayer_ = nullptr;
     int track_ = 0;
     // The track's title and picture as its marked tile gave them: they stay once it stops.
     QString title_;

@@ -1,13 +1,13 @@
 #include "backends/qt/QtNowPlaying.h"
 
-#include <QMediaPlayer>
+#include "backends/qt/QtMedia.h"
 
 bool QtNowPlaying::videoPlaying() const {
     return kind() == Kind::video && playing();
 }
 
 bool QtNowPlaying::playing() const {
-    return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+    return alive_ && player_->playing();
 }
 
 void QtNowPlaying::notify() {
@@ -17,17 +17,21 @@ void QtNowPlaying::notify() {
         observer();
 }
 
-void QtNowPlaying::take(Kind kind, QMediaPlayer& player, const std::string& path,
+void QtNowPlaying::take(Kind kind, QtPlayback& player, const std::string& path,
                         const NowPlayingInfo& info) {
     kind_ = kind;
     player_ = &player;
+    alive_ = &player.lifetime();
     path_ = path;
     info_ = info;
     watch_ = std::make_unique<QObject>();
     auto changed = [this] { notify(); };
-    QObject::connect(&player, &QMediaPlayer::playbackStateChanged, watch_.get(), changed);
-    QObject::connect(&player, &QMediaPlayer::durationChanged, watch_.get(), changed);
+    player.observe(watch_.get(), [this](QtPlayback::Change change) {
+        if (change != QtPlayback::Change::position)
+            notify();
+    });
     // The player goes with its output; the QPointer is already null when this runs.
-    QObject::connect(&player, &QObject::destroyed, watch_.get(), changed, Qt::QueuedConnection);
+    QObject::connect(&player.lifetime(), &QObject::destroyed, watch_.get(), changed,
+                     Qt::QueuedConnection);
     notify();
 }

@@ -9,7 +9,7 @@
 
 #include "platform/media/NowPlayingInfo.h"
 
-class QMediaPlayer;
+class QtPlayback;
 
 // What the window plays: the newest video or song that the backend made an output for, with
 // its player. Those who keep the desktop informed are told of every change of it.
@@ -17,16 +17,16 @@ class QtNowPlaying {
 public:
     enum class Kind { none, video, song };
 
-    void playsVideo(QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info) {
+    void playsVideo(QtPlayback& player, const std::string& path, const NowPlayingInfo& info) {
         take(Kind::video, player, path, info);
     }
-    void playsSong(QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info) {
+    void playsSong(QtPlayback& player, const std::string& path, const NowPlayingInfo& info) {
         take(Kind::song, player, path, info);
     }
 
     // None once the player is gone.
-    Kind kind() const { return player_ ? kind_ : Kind::none; }
-    QMediaPlayer* player() const { return player_; }
+    Kind kind() const { return alive_ ? kind_ : Kind::none; }
+    QtPlayback* player() const { return alive_ ? player_ : nullptr; }
     const std::string& path() const { return path_; }
     // Its title and picture, as the tap that started it gave them.
     const NowPlayingInfo& info() const { return info_; }
@@ -40,10 +40,12 @@ public:
     void notify();
 
 private:
-    void take(Kind kind, QMediaPlayer& player, const std::string& path, const NowPlayingInfo& info);
+    void take(Kind kind, QtPlayback& player, const std::string& path, const NowPlayingInfo& info);
 
     Kind kind_ = Kind::none;
-    QPointer<QMediaPlayer> player_;
+    QtPlayback* player_ = nullptr;
+    // Null once the player is gone.
+    QPointer<QObject> alive_;
     std::string path_;
     NowPlayingInfo info_;
     // Owns the connections to the current player: they go with the next one.

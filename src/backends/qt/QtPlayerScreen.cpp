@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
-#include <QMediaPlayer>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -14,11 +13,10 @@
 #include "backends/qt/QtCaptionLabel.h"
 #include "backends/qt/QtGuard.h"
 #include "backends/qt/QtKeyboard.h"
+#include "backends/qt/QtMedia.h"
 #include "backends/qt/QtStage.h"
 #include "backends/qt/QtTexts.h"
 #include "backends/qt/QtTheme.h"
-#include "backends/qt/QtVideoOutput.h"
-#include "backends/qt/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/media/MACaptionAppearance.h"
 
@@ -62,7 +60,13 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
 
-    video_ = new QtVideoView(this);
+    // First, so that the controls lie over the picture.
+    const auto& player = controller_->player();
+    if (auto* output = player ? dynamic_cast<QtPlayingOutput*>(&player->output()) : nullptr) {
+        media_ = &output->playback();
+        alive_ = &media_->lifetime();
+        video_ = output->makePicture(this);
+    }
     topBar_ = new QWidget(this);
     bottomBar_ = new QWidget(this);
     // The controls and their time run left to right in every language, as players do.
@@ -97,22 +101,16 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
     });
     connect(playPause_, &QPushButton::clicked, this, [this] { togglePlayback(); });
 
-    if (const auto& player = controller_->player()) {
-        if (auto* output = dynamic_cast<QtVideoOutput*>(&player->output())) {
-            media_ = &output->mediaPlayer();
-            video_->setSink(&output->videoSink());
-            connect(media_, &QMediaPlayer::positionChanged, this, [this] {
-                updateControls();
+    if (media_) {
+        media_->observe(this, [this](QtPlayback::Change change) {
+            updateControls();
+            if (change == QtPlayback::Change::position)
                 showCaption();
-            });
-            connect(media_, &QMediaPlayer::durationChanged, this, [this] { updateControls(); });
-            connect(media_, &QMediaPlayer::playbackStateChanged, this,
-                    [this] { updateControls(); });
-            connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
-                if (media_)
-                    media_->setPosition(position);
-            });
-        }
+        });
+        connect(slider_, &QSlider::sliderMoved, this, [this](int position) {
+            if (auto* media = playback())
+                media->setPosition(position);
+        });
     }
     slider_->setEnabled(media_ != nullptr);
     playPause_->setEnabled(media_ != nullptr);
@@ -121,10 +119,11 @@ QtPlayerScreen::QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controlle
 
 void QtPlayerScreen::togglePlayback() {
     const auto& player = controller_->player();
-    if (!player || !media_)
+    QtPlayback* media = playback();
+    if (!player || !media)
         return;
     runGuarded([&] {
-        if (media_->playbackState() == QMediaPlayer::PlayingState)
+        if (media->playing())
             player->pause();
         else
             player->play();
@@ -132,20 +131,19 @@ void QtPlayerScreen::togglePlayback() {
 }
 
 void QtPlayerScreen::updateControls() {
-    if (!media_)
+    QtPlayback* media = playback();
+    if (!media)
         return;
-    qint64 duration = media_->duration();
-    qint64 position = media_->position();
-    playPause_->setText(media_->playbackState() == QMediaPlayer::PlayingState ? qtTrId("Pause")
-                                                                              : qtTrId("Play"));
+    qint64 duration = media->duration();
+    qint64 position = media->position();
+    playPause_->setText(media->playing() ? qtTrId("Pause") : qtTrId("Play"));
     slider_->setRange(0, int(std::min<qint64>(duration, std::numeric_limits<int>::max())));
     if (!slider_->isSliderDown())
         slider_->setValue(int(std::min<qint64>(position, std::numeric_limits<int>::max())));
     time_->setText(clock(position) + " / " + clock(duration));
     // Ticks only while a video plays with captions on; a pause or a seek shows its caption
     // through the position it reports.
-    bool ticking = media_->playbackState() == QMediaPlayer::PlayingState &&
-                   controller_->captions().shown().has_value();
+    bool ticking = media->playing() && controller_->captions().shown().has_value();
     if (ticking != captionTimer_->isActive())
         ticking ? captionTimer_->start() : captionTimer_->stop();
     const auto& shown = controller_->captions().shown();
@@ -166,7 +164,7 @@ void QtPlayerScreen::nextCaptions() {
 
 void QtPlayerScreen::showCaption() {
     QString text = QString::fromStdString(controller_->captionText());
-    bool moved = video_->pictureRect() != captionPicture_;
+    bool moved = pictureRect() != captionPicture_;
     if (text != caption_->text() || text.isEmpty() == caption_->isVisible() || moved) {
         caption_->setText(text);
         caption_->setVisible(!text.isEmpty());
@@ -179,10 +177,14 @@ void QtPlayerScreen::showCaption() {
 void QtPlayerScreen::placeCaption() {
     if (!caption_->isVisible())
         return;
-    captionPicture_ = video_->pictureRect();
+    captionPicture_ = pictureRect();
     auto style = MACaptionAppearance::style();
     QWidget* controls = style.position == CaptionStyle::Position::top ? topBar_ : bottomBar_;
-    caption_->placeOver(captionPicture_.translated(video_->pos()), style, controls->geometry());
+    caption_->placeOver(captionPicture_, style, controls->geometry());
+}
+
+QRect QtPlayerScreen::pictureRect() const {
+    return video_ ? video_->pictureRect().translated(video_->widget().pos()) : rect();
 }
 
 void QtPlayerScreen::resizeEvent(QResizeEvent*) {
@@ -194,7 +196,8 @@ void QtPlayerScreen::resizeEvent(QResizeEvent*) {
         setStyleSheet(qttheme::playerStyle(s));
     }
     int barHeight = px(96);
-    video_->setGeometry(rect());
+    if (video_)
+        video_->widget().setGeometry(rect());
     topBar_->setGeometry(0, 0, width(), barHeight);
     bottomBar_->setGeometry(0, height() - barHeight, width(), barHeight);
     int margin = px(16);

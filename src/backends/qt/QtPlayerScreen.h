@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMediaPlayer>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -12,7 +11,8 @@ class QLabel;
 class QPushButton;
 class QSlider;
 class QTimer;
-class QtVideoView;
+class QtPlayback;
+class QtVideoPicture;
 
 // The screen of an AVPlayerViewController: the video over the whole stage,
 // with the player's own controls: Done (closes the player screen), play and
@@ -24,7 +24,8 @@ public:
     QtPlayerScreen(std::shared_ptr<AVPlayerViewController> controller, QWidget* parent);
 
     const std::shared_ptr<AVPlayerViewController>& controller() const { return controller_; }
-    QMediaPlayer* mediaPlayer() const { return media_; }
+    // The chapter's playback; none when the media could not be had.
+    QtPlayback* playback() const { return alive_ ? media_ : nullptr; }
     QPushButton* doneButton() const { return done_; }
     QPushButton* playPauseButton() const { return playPause_; }
     QPushButton* captionsButton() const { return captions_; }
@@ -43,8 +44,12 @@ private:
     void placeCaption();
 
     std::shared_ptr<AVPlayerViewController> controller_;
-    QPointer<QMediaPlayer> media_;
-    QtVideoView* video_;
+    // Where the picture is: the frame fitted in, or the whole screen before one or without one.
+    QRect pictureRect() const;
+
+    QtPlayback* media_ = nullptr;
+    QPointer<QObject> alive_;
+    QtVideoPicture* video_ = nullptr;
     QWidget* topBar_;
     QWidget* bottomBar_;
     QPushButton* done_;

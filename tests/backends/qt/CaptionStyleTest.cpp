@@ -5,9 +5,9 @@
 #include "backends/qt/QtCaptionChoices.h"
 #include "backends/qt/QtCaptionLabel.h"
 #include "backends/qt/QtPlayerScreen.h"
-#include "backends/qt/QtVideoView.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
+#include "backends/qt/media/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
 #include "platform/media/MACaptionAppearance.h"
 

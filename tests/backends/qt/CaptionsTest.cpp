@@ -14,9 +14,9 @@
 #include "backends/qt/QtKeptChoices.h"
 #include "backends/qt/QtPlayerScreen.h"
 #include "backends/qt/QtTheme.h"
-#include "backends/qt/QtVideoView.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
+#include "backends/qt/media/QtVideoView.h"
 #include "platform/media/AVPlayer.h"
 
 namespace fs = std::filesystem;

@@ -8,6 +8,7 @@
 #include "backends/qt/QtScreenWidget.h"
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
+#include "backends/qt/media/QtMediaKit.h"
 #include "platform/ui/Storyboard.h"
 #include "platform/ui/UIApplication.h"
 #include "story/app/AppDelegate.h"
@@ -24,6 +25,7 @@ void QtFixture::SetUp() {
     options.interfaceDirectory = LARKSPIRE_UI_DIR;
     options.bundleDirectory = (scratch / "bundle").string();
     options.openURL = [this](const std::string& url) { openedURLs.push_back(url); };
+    options.media = [] { return &linkedQtMedia(); };
     configure(options);
     backend = std::make_shared<QtBackend>(options);
     installPlatform(backend, std::make_shared<SimResourceService>((scratch / "ondemand").string()));

@@ -19,6 +19,7 @@
 #include "backends/qt/QtViewWidgets.h"
 #include "backends/qt/QtWindow.h"
 #include "backends/qt/ThreadsWindDown.h"
+#include "backends/qt/media/QtMediaKit.h"
 #include "run/QuietMedia.h"
 
 namespace fs = std::filesystem;
@@ -176,7 +177,7 @@ protected:
 // half a second of Stop or Done.
 TEST_F(SoundTest, ASongAndAChapterAreHeardFromTheTapAndSilencedByStopAndDone) {
     testing::internal::CaptureStderr();
-    QuietMedia::reportSoundDevice();
+    QuietMedia::reportSoundDevice(&linkedQtMedia());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ASSERT_TRUE(waitUntil([&] { return monitor.silent(); }, 5000)) << "noise before any tap";
 

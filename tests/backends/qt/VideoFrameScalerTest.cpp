@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "backends/qt/QtVideoFrameScaler.h"
+#include "backends/qt/media/QtVideoFrameScaler.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/QtAudioOutput.h"
+#include "backends/qt/media/QtAudioOutput.h"
 
 #include <QUrl>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "backends/qt/QtOutputDevices.h"
+#include "backends/qt/media/QtOutputDevices.h"
 
 #include <gst/gst.h>
 

@@ -1,8 +1,9 @@
-#include "backends/qt/QtVideoOutput.h"
+#include "backends/qt/media/QtVideoOutput.h"
 
 #include <QUrl>
 #include <iostream>
 
+#include "backends/qt/media/QtVideoView.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
 
@@ -38,4 +39,10 @@ void QtVideoOutput::takeUpSoundOutput() {
         return;
     audio_ = std::make_unique<QAudioOutput>();
     player_.setAudioOutput(audio_.get());
+}
+
+QtVideoPicture* QtVideoOutput::makePicture(QWidget* parent) {
+    auto* view = new QtVideoView(parent);
+    view->setSink(&sink_);
+    return view;
 }

@@ -1,11 +1,11 @@
-#include "backends/qt/QtVideoView.h"
+#include "backends/qt/media/QtVideoView.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVideoSink>
 #include <utility>
 
-QtVideoView::FrameCounts QtVideoView::counts_;
+QtFrameCounts QtVideoView::counts_;
 
 QtVideoView::QtVideoView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,4 +1,4 @@
-#include "backends/qt/QtFramesInFlight.h"
+#include "backends/qt/media/QtFramesInFlight.h"
 
 #include <gst/gst.h>
 

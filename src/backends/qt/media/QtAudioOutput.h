@@ -6,13 +6,15 @@
 #include <optional>
 #include <string>
 
-#include "backends/qt/QtOutputDevices.h"
+#include "backends/qt/QtMedia.h"
+#include "backends/qt/media/QtMediaPlayback.h"
+#include "backends/qt/media/QtOutputDevices.h"
 #include "platform/PlatformBackend.h"
 
 // Plays an audio file with Qt Multimedia for an AVAudioPlayer. Stopping
 // pauses, as the player keeps its position until it is set; dropping the
 // output ends the sound.
-class QtAudioOutput : public AudioOutput {
+class QtAudioOutput : public AudioOutput, public QtPlayingOutput {
 public:
     using Post = std::function<void(std::function<void()>)>;
     // `post` runs a block on the main queue: the end of the file is reported there.
@@ -23,12 +25,13 @@ public:
     double currentTime() const override;
     void setCurrentTime(double seconds) override;
 
-    QMediaPlayer& mediaPlayer() { return player_; }
+    QtPlayback& playback() override { return playback_; }
 
 private:
     QtOutputDevices outputDevices_;
     QAudioOutput audio_;
     QMediaPlayer player_;
+    QtMediaPlayback playback_{player_};
     // A position set before the file was loaded, applied once it is.
     std::optional<qint64> pendingPosition_;
 };

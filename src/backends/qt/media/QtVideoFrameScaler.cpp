@@ -1,4 +1,4 @@
-#include "backends/qt/QtVideoFrameScaler.h"
+#include "backends/qt/media/QtVideoFrameScaler.h"
 
 #include <libyuv.h>
 #include <QSysInfo>

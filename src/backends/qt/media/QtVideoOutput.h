@@ -7,8 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "backends/qt/QtFramesInFlight.h"
-#include "backends/qt/QtOutputDevices.h"
+#include "backends/qt/QtMedia.h"
+#include "backends/qt/media/QtFramesInFlight.h"
+#include "backends/qt/media/QtMediaPlayback.h"
+#include "backends/qt/media/QtOutputDevices.h"
 #include "platform/PlatformBackend.h"
 
 class AVPlayerItem;
@@ -19,7 +21,7 @@ class AVPlayerItem;
 // sound output: GStreamer would otherwise try every kind of output in turn (JACK,
 // OpenAL, OSS), loading each one's libraries, some 4 MB, only to play into nothing.
 // An output that appears while it plays is taken up then.
-class QtVideoOutput : public VideoOutput {
+class QtVideoOutput : public VideoOutput, public QtPlayingOutput {
 public:
     using Post = std::function<void(std::function<void()>)>;
     QtVideoOutput(AVPlayer& player, Post post);
@@ -29,7 +31,8 @@ public:
     double currentTime() const override { return double(player_.position()) / 1000.0; }
     void seekTo(double seconds) override { player_.setPosition(qint64(seconds * 1000.0)); }
 
-    QMediaPlayer& mediaPlayer() { return player_; }
+    QtPlayback& playback() override { return playback_; }
+    QtVideoPicture* makePicture(QWidget* parent) override;
     QVideoSink& videoSink() { return sink_; }
 
 private:
@@ -42,4 +45,5 @@ private:
     QVideoSink sink_;
     std::unique_ptr<QAudioOutput> audio_;
     QMediaPlayer player_;
+    QtMediaPlayback playback_{player_};
 };
