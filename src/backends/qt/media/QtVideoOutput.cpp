@@ -1,11 +1,24 @@
 #include "backends/qt/media/QtVideoOutput.h"
 
 #include <QUrl>
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 
 #include "backends/qt/media/QtVideoView.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
+
+namespace {
+
+// Whether the player takes a new position now. One set while it loads the file, or while it
+// then sets out to play (a first frame already shows), is lost, as a seek step of a scenario
+// on a busy machine found.
+bool takesPosition(QMediaPlayer::MediaStatus status) {
+    return status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::EndOfMedia;
+}
+
+}  // namespace
 
 QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
     takeUpSoundOutput();
@@ -20,7 +33,11 @@ QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
                               : QUrl(QString::fromStdString(url->absoluteString())));
     std::weak_ptr<AVPlayerItem> item = player.currentItem();
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_,
-                     [item, post](QMediaPlayer::MediaStatus status) {
+                     [this, item, post](QMediaPlayer::MediaStatus status) {
+                         if (pendingPosition_ && takesPosition(status)) {
+                             player_.setPosition(*pendingPosition_);
+                             pendingPosition_.reset();
+                         }
                          if (status != QMediaPlayer::EndOfMedia)
                              return;
                          post([item] {
@@ -32,6 +49,19 @@ QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
                      [](QMediaPlayer::Error, const QString& message) {
                          std::cerr << "larkspire: video: " << message.toStdString() << "\n";
                      });
+}
+
+double QtVideoOutput::currentTime() const {
+    return double(pendingPosition_.value_or(player_.position())) / 1000.0;
+}
+
+void QtVideoOutput::seekTo(double seconds) {
+    // The seam hands over finite, non-negative seconds; a billion seconds is past any chapter.
+    auto milliseconds = qint64(std::llround(std::clamp(seconds, 0.0, 1e9) * 1000.0));
+    if (takesPosition(player_.mediaStatus()))
+        player_.setPosition(milliseconds);
+    else
+        pendingPosition_ = milliseconds;
 }
 
 void QtVideoOutput::takeUpSoundOutput() {

@@ -6,6 +6,7 @@
 #include <QVideoSink>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "backends/qt/QtMedia.h"
 #include "backends/qt/media/QtFramesInFlight.h"
@@ -28,8 +29,8 @@ public:
 
     void play() override { player_.play(); }
     void pause() override { player_.pause(); }
-    double currentTime() const override { return double(player_.position()) / 1000.0; }
-    void seekTo(double seconds) override { player_.setPosition(qint64(seconds * 1000.0)); }
+    double currentTime() const override;
+    void seekTo(double seconds) override;
 
     QtPlayback& playback() override { return playback_; }
     QtVideoPicture* makePicture(QWidget* parent) override;
@@ -46,4 +47,6 @@ private:
     std::unique_ptr<QAudioOutput> audio_;
     QMediaPlayer player_;
     QtMediaPlayback playback_{player_};
+    // A position set before the player takes one, taken up once it does.
+    std::optional<qint64> pendingPosition_;
 };
