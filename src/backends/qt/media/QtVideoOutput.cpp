@@ -14,8 +14,17 @@ namespace {
 // Whether the player takes a new position now. One set while it loads the file, or while it
 // then sets out to play (a first frame already shows), is lost, as a seek step of a scenario
 // on a busy machine found.
-bool takesPosition(QMediaPlayer::MediaStatus status) {
-    return status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::EndOfMedia;
+bool takesPosition(const QMediaPlayer& player) {
+    switch (player.mediaStatus()) {
+        case QMediaPlayer::BufferedMedia:
+        case QMediaPlayer::EndOfMedia:
+            return true;
+        case QMediaPlayer::LoadedMedia:
+        case QMediaPlayer::BufferingMedia:
+            return player.playbackState() != QMediaPlayer::PlayingState;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -32,12 +41,11 @@ QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
                               ? QUrl::fromLocalFile(QString::fromStdString(url->path()))
                               : QUrl(QString::fromStdString(url->absoluteString())));
     std::weak_ptr<AVPlayerItem> item = player.currentItem();
+    QObject::connect(&player_, &QMediaPlayer::playbackStateChanged, &player_,
+                     [this] { takePendingPosition(); });
     QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_,
                      [this, item, post](QMediaPlayer::MediaStatus status) {
-                         if (pendingPosition_ && takesPosition(status)) {
-                             player_.setPosition(*pendingPosition_);
-                             pendingPosition_.reset();
-                         }
+                         takePendingPosition();
                          if (status != QMediaPlayer::EndOfMedia)
                              return;
                          post([item] {
@@ -58,10 +66,15 @@ double QtVideoOutput::currentTime() const {
 void QtVideoOutput::seekTo(double seconds) {
     // The seam hands over finite, non-negative seconds; a billion seconds is past any chapter.
     auto milliseconds = qint64(std::llround(std::clamp(seconds, 0.0, 1e9) * 1000.0));
-    if (takesPosition(player_.mediaStatus()))
-        player_.setPosition(milliseconds);
-    else
-        pendingPosition_ = milliseconds;
+    pendingPosition_ = milliseconds;
+    takePendingPosition();
+}
+
+void QtVideoOutput::takePendingPosition() {
+    if (!pendingPosition_ || !takesPosition(player_))
+        return;
+    player_.setPosition(*pendingPosition_);
+    pendingPosition_.reset();
 }
 
 void QtVideoOutput::takeUpSoundOutput() {

@@ -38,6 +38,7 @@ public:
 
 private:
     void takeUpSoundOutput();
+    void takePendingPosition();
 
     QtFramesInFlight framesInFlight_;
     QtOutputDevices outputDevices_;
