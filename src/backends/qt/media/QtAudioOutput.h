@@ -3,12 +3,12 @@
 #include <QAudioOutput>
 #include <QMediaPlayer>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "backends/qt/QtMedia.h"
 #include "backends/qt/media/QtMediaPlayback.h"
 #include "backends/qt/media/QtOutputDevices.h"
+#include "backends/qt/media/QtPendingPosition.h"
 #include "platform/PlatformBackend.h"
 
 // Plays an audio file with Qt Multimedia for an AVAudioPlayer. Stopping
@@ -22,8 +22,8 @@ public:
 
     void play() override;
     void stop() override { player_.pause(); }
-    double currentTime() const override;
-    void setCurrentTime(double seconds) override;
+    double currentTime() const override { return position_.seconds(); }
+    void setCurrentTime(double seconds) override { position_.set(seconds); }
 
     QtPlayback& playback() override { return playback_; }
 
@@ -32,6 +32,5 @@ private:
     QAudioOutput audio_;
     QMediaPlayer player_;
     QtMediaPlayback playback_{player_};
-    // A position set before the file was loaded, applied once it is.
-    std::optional<qint64> pendingPosition_;
+    QtPendingPosition position_{player_};
 };

@@ -6,12 +6,12 @@
 #include <QVideoSink>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "backends/qt/QtMedia.h"
 #include "backends/qt/media/QtFramesInFlight.h"
 #include "backends/qt/media/QtMediaPlayback.h"
 #include "backends/qt/media/QtOutputDevices.h"
+#include "backends/qt/media/QtPendingPosition.h"
 #include "platform/PlatformBackend.h"
 
 class AVPlayerItem;
@@ -29,8 +29,8 @@ public:
 
     void play() override { player_.play(); }
     void pause() override { player_.pause(); }
-    double currentTime() const override;
-    void seekTo(double seconds) override;
+    double currentTime() const override { return position_.seconds(); }
+    void seekTo(double seconds) override { position_.set(seconds); }
 
     QtPlayback& playback() override { return playback_; }
     QtVideoPicture* makePicture(QWidget* parent) override;
@@ -38,7 +38,6 @@ public:
 
 private:
     void takeUpSoundOutput();
-    void takePendingPosition();
 
     QtFramesInFlight framesInFlight_;
     QtOutputDevices outputDevices_;
@@ -48,6 +47,5 @@ private:
     std::unique_ptr<QAudioOutput> audio_;
     QMediaPlayer player_;
     QtMediaPlayback playback_{player_};
-    // A position set before the player takes one, taken up once it does.
-    std::optional<qint64> pendingPosition_;
+    QtPendingPosition position_{player_};
 };
