@@ -323,7 +323,7 @@ rows_download() {
     echo "| A download cut at 90 % of the large pack, then requested again: bytes the next request receives | the remainder | at most the remainder + 1 MiB | $(figure download '^resume: next') |"
 }
 rows_update() {
-    echo "| An update of a 200 MiB pack of 4 files of which one 2 MiB file changed, from nginx on loopback: bytes over loopback, each of 5 rounds | the changed file, the manifest and its signature | at most those + 64 KiB | $(figure update '^update bytes:') |"
+    echo "| An update of a 200 MiB pack of 4 files of which one 2 MiB file changed, from nginx on loopback: bytes of its HTTP requests and answers, headers included, each of 5 rounds | the changed file, the manifest and its signature | at most those + 64 KiB | $(figure update '^update bytes:') |"
     echo "| The same update: time, \`larkspire --update-packs\` | curl fetching the changed file plus \`openssl dgst -sha256\` of the whole new edition, runs alternating | at most 1.2 | $(figure update '^update time:') |"
     echo "| \`--verify-packs\` of the same pack: throughput | \`sha256sum\` over its files, runs alternating | at least 0.9 | $(figure update '^verify:') |"
     echo "| A check for updates with nothing new | | one request, no body | $(figure update '^nothing new:') |"
