@@ -15,6 +15,7 @@ packages=(
   nginx-light curl ca-certificates openssl dbus-daemon playerctl pulseaudio pulseaudio-utils weston
   desktop-file-utils appstream dpkg-dev devscripts help2man lintian man-db
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-wayland libswscale-dev libyuv-dev libgstreamer1.0-dev
+  libgstreamer-plugins-base1.0-dev
   qt6-l10n-tools qt6-tools-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
 )

@@ -19,8 +19,12 @@ std::vector<Watched> sinks;  // guarded by mutex, each holding a reference
 bool isVideoSink(GstElement* element) {
     const char* klass =
         gst_element_class_get_metadata(GST_ELEMENT_GET_CLASS(element), GST_ELEMENT_METADATA_KLASS);
-    return klass && std::strstr(klass, "Sink") && std::strstr(klass, "Video") &&
-           g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stats");
+    // The application's chapters end in an appsink, which names no kind of media; the songs
+    // make none.
+    const bool video = klass && std::strstr(klass, "Sink") &&
+                       (std::strstr(klass, "Video") ||
+                        std::strcmp(G_OBJECT_TYPE_NAME(element), "GstAppSink") == 0);
+    return video && g_object_class_find_property(G_OBJECT_GET_CLASS(element), "stats");
 }
 
 VideoSinkCounts read(GstElement* sink) {

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
-// Bounds the decoded frames a chapter holds between its decoder and its picture. Qt
-// Multimedia's player offers no say in either end, so every element made in the process is
-// set up as it is made:
+// Bounds the decoded frames a chapter holds between its decoder and its picture. The queues
+// and decoders are made inside playbin (and Qt Multimedia's player for songs), out of reach of
+// their owners, so every element made in the process is set up as it is made:
 // - Its queues stop at one full-HD frame each, not 10 MB (four such frames) apiece. A second
 //   of sound is far below the limit, so only decoded video is held back.
 // - A libav video decoder decodes one frame at a time. Frame threading keeps frames of its

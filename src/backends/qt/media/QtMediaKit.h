@@ -2,5 +2,5 @@
 
 #include "backends/qt/QtMedia.h"
 
-// The media on Qt Multimedia, for a program that links them in rather than loading the module.
+// The players, for a program that links them in rather than loading the module.
 QtMedia& linkedQtMedia();

@@ -1,12 +1,15 @@
 #include "backends/qt/media/QtOutputDevices.h"
 
 #include <gst/gst.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,5 +39,21 @@ QtOutputDevices::QtOutputDevices() {
 }
 
 bool QtOutputDevices::soundCanBeHeard() const {
-    return !QMediaDevices::audioOutputs().isEmpty() || kernelHasSoundCard();
+    return kernelHasSoundCard() ||
+           (soundServerMayListen() && !QMediaDevices::audioOutputs().isEmpty());
+}
+
+bool QtOutputDevices::soundServerMayListen() {
+    if (qEnvironmentVariableIsSet("PULSE_SERVER"))
+        return true;
+    std::vector<std::string> sockets{"/run/user/" + std::to_string(::getuid()) + "/pulse/native",
+                                     "/var/run/pulse/native"};
+    if (const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"); !runtime.isEmpty())
+        sockets.insert(sockets.begin(), runtime.toStdString() + "/pulse/native");
+    for (const auto& socket : sockets) {
+        struct stat info {};
+        if (::stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
+            return true;
+    }
+    return false;
 }

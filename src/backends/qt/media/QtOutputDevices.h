@@ -15,4 +15,8 @@ public:
     // Whether anything could take the sound: an output the sound server lists, or a sound card
     // of the kernel's that GStreamer may open without one (ALSA, OSS, JACK).
     bool soundCanBeHeard() const;
+    // Whether a sound server may be listening where libpulse looks for one (PulseAudio's socket,
+    // or PipeWire's in its place). Without one, the server is not asked for its outputs: that
+    // would load Qt Multimedia's device layer and libpulse, some 3 MB, to hear of none.
+    static bool soundServerMayListen();
 };

@@ -1,11 +1,14 @@
 #include "backends/qt/media/QtVideoFrameScaler.h"
 
+#include <gst/video/video.h>
 #include <libyuv.h>
+
 #include <QSysInfo>
-#include <QVideoFrame>
-#include <QVideoFrameFormat>
 #include <cstddef>
+#include <string>
 #include <utility>
+
+#include "backends/qt/media/QtVideoSample.h"
 
 extern "C" {
 #include <libswscale/swscale.h>
@@ -17,69 +20,54 @@ namespace {
 constexpr AVPixelFormat kPictureFormat =
     Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
 
-// The frame layouts named by their bytes in memory on both sides, so the
-// packed RGB formats map one to one.
-AVPixelFormat sourceFormat(QVideoFrameFormat::PixelFormat format) {
-    switch (format) {
-        case QVideoFrameFormat::Format_YUV420P:
-        case QVideoFrameFormat::Format_YV12:
-            return AV_PIX_FMT_YUV420P;
-        case QVideoFrameFormat::Format_YUV422P:
-            return AV_PIX_FMT_YUV422P;
-        case QVideoFrameFormat::Format_NV12:
-            return AV_PIX_FMT_NV12;
-        case QVideoFrameFormat::Format_NV21:
-            return AV_PIX_FMT_NV21;
-        case QVideoFrameFormat::Format_UYVY:
-            return AV_PIX_FMT_UYVY422;
-        case QVideoFrameFormat::Format_YUYV:
-            return AV_PIX_FMT_YUYV422;
-        case QVideoFrameFormat::Format_P010:
-            return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_P010LE : AV_PIX_FMT_P010BE;
-        case QVideoFrameFormat::Format_P016:
-            return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_P016LE : AV_PIX_FMT_P016BE;
-        case QVideoFrameFormat::Format_YUV420P10:
-            return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_YUV420P10LE
-                                                   : AV_PIX_FMT_YUV420P10BE;
-        case QVideoFrameFormat::Format_Y8:
-            return AV_PIX_FMT_GRAY8;
-        case QVideoFrameFormat::Format_BGRA8888:
-        case QVideoFrameFormat::Format_BGRX8888:
-            return AV_PIX_FMT_BGR0;
-        case QVideoFrameFormat::Format_RGBA8888:
-        case QVideoFrameFormat::Format_RGBX8888:
-            return AV_PIX_FMT_RGB0;
-        case QVideoFrameFormat::Format_ARGB8888:
-        case QVideoFrameFormat::Format_XRGB8888:
-            return AV_PIX_FMT_0RGB;
-        case QVideoFrameFormat::Format_ABGR8888:
-        case QVideoFrameFormat::Format_XBGR8888:
-            return AV_PIX_FMT_0BGR;
-        default:
-            return AV_PIX_FMT_NONE;
+// GStreamer's layouts and libswscale's, both named by their bytes in memory, so the packed RGB
+// formats map one to one. YV12 is 4:2:0 with its chroma planes swapped.
+struct Layout {
+    GstVideoFormat gst;
+    AVPixelFormat sws;
+};
+constexpr Layout kLayouts[] = {
+    {GST_VIDEO_FORMAT_I420, AV_PIX_FMT_YUV420P},
+    {GST_VIDEO_FORMAT_YV12, AV_PIX_FMT_YUV420P},
+    {GST_VIDEO_FORMAT_Y42B, AV_PIX_FMT_YUV422P},
+    {GST_VIDEO_FORMAT_Y444, AV_PIX_FMT_YUV444P},
+    {GST_VIDEO_FORMAT_NV12, AV_PIX_FMT_NV12},
+    {GST_VIDEO_FORMAT_NV21, AV_PIX_FMT_NV21},
+    {GST_VIDEO_FORMAT_UYVY, AV_PIX_FMT_UYVY422},
+    {GST_VIDEO_FORMAT_YUY2, AV_PIX_FMT_YUYV422},
+    {GST_VIDEO_FORMAT_I420_10LE, AV_PIX_FMT_YUV420P10LE},
+    {GST_VIDEO_FORMAT_P010_10LE, AV_PIX_FMT_P010LE},
+    {GST_VIDEO_FORMAT_GRAY8, AV_PIX_FMT_GRAY8},
+    {GST_VIDEO_FORMAT_BGRx, AV_PIX_FMT_BGR0},
+    {GST_VIDEO_FORMAT_BGRA, AV_PIX_FMT_BGR0},
+    {GST_VIDEO_FORMAT_RGBx, AV_PIX_FMT_RGB0},
+    {GST_VIDEO_FORMAT_RGBA, AV_PIX_FMT_RGB0},
+    {GST_VIDEO_FORMAT_xRGB, AV_PIX_FMT_0RGB},
+    {GST_VIDEO_FORMAT_ARGB, AV_PIX_FMT_0RGB},
+    {GST_VIDEO_FORMAT_xBGR, AV_PIX_FMT_0BGR},
+    {GST_VIDEO_FORMAT_ABGR, AV_PIX_FMT_0BGR},
+};
+
+AVPixelFormat sourceFormat(GstVideoFormat format) {
+    for (const auto& layout : kLayouts) {
+        if (layout.gst == format)
+            return layout.sws;
     }
+    return AV_PIX_FMT_NONE;
 }
 
-int coefficients(const QVideoFrameFormat& format) {
-    switch (format.colorSpace()) {
-        case QVideoFrameFormat::ColorSpace_BT601:
+int coefficients(const GstVideoInfo& info) {
+    switch (info.colorimetry.matrix) {
+        case GST_VIDEO_COLOR_MATRIX_BT601:
             return SWS_CS_ITU601;
-        case QVideoFrameFormat::ColorSpace_BT2020:
+        case GST_VIDEO_COLOR_MATRIX_BT2020:
             return SWS_CS_BT2020;
-        case QVideoFrameFormat::ColorSpace_BT709:
+        case GST_VIDEO_COLOR_MATRIX_BT709:
             return SWS_CS_ITU709;
         default:
             // Untagged video: high definition is almost always BT.709, standard definition BT.601.
-            return format.frameHeight() > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+            return GST_VIDEO_INFO_HEIGHT(&info) > 576 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     }
-}
-
-QImage qtConversion(const QVideoFrame& frame, QSize size) {
-    QImage image = frame.toImage();
-    if (image.isNull())
-        return image;
-    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -88,24 +76,31 @@ QtVideoFrameScaler::~QtVideoFrameScaler() {
     sws_freeContext(context_);
 }
 
-QImage QtVideoFrameScaler::scaled(const QVideoFrame& frame, QSize size, QImage previous) {
-    if (!frame.isValid() || size.isEmpty())
-        return {};
-    const QVideoFrameFormat format = frame.surfaceFormat();
-    const AVPixelFormat source = sourceFormat(format.pixelFormat());
-    if (source == AV_PIX_FMT_NONE)
-        return qtConversion(frame, size);
-    QVideoFrame mapped = frame;
-    if (!mapped.map(QVideoFrame::ReadOnly))
-        return qtConversion(frame, size);
+GstCaps* QtVideoFrameScaler::pictureCaps() {
+    std::string formats;
+    for (const auto& layout : kLayouts)
+        formats +=
+            std::string(formats.empty() ? "" : ", ") + gst_video_format_to_string(layout.gst);
+    return gst_caps_from_string(("video/x-raw, format=(string){ " + formats + " }").c_str());
+}
 
-    Planes planes{QSize(mapped.width(), mapped.height()), {}, {}};
-    for (int plane = 0; plane < mapped.planeCount() && plane < 4; ++plane) {
-        planes.data[plane] = mapped.bits(plane);
-        planes.strides[plane] = mapped.bytesPerLine(plane);
+QImage QtVideoFrameScaler::scaled(const QtVideoSample& frame, QSize size, QImage previous) {
+    const GstVideoInfo& info = frame.info();
+    const AVPixelFormat source = sourceFormat(GST_VIDEO_INFO_FORMAT(&info));
+    if (source == AV_PIX_FMT_NONE || size.isEmpty())
+        return {};
+    GstVideoFrame mapped;
+    if (!gst_video_frame_map(&mapped, const_cast<GstVideoInfo*>(&info), frame.buffer(),
+                             GST_MAP_READ))
+        return {};
+
+    Planes planes{frame.size(), {}, {}};
+    for (guint plane = 0; plane < GST_VIDEO_FRAME_N_PLANES(&mapped) && plane < 4; ++plane) {
+        planes.data[plane] =
+            static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, plane));
+        planes.strides[plane] = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, plane);
     }
-    // YV12 carries its chroma planes as V then U.
-    if (format.pixelFormat() == QVideoFrameFormat::Format_YV12) {
+    if (GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_YV12) {
         std::swap(planes.data[1], planes.data[2]);
         std::swap(planes.strides[1], planes.strides[2]);
     }
@@ -115,10 +110,12 @@ QImage QtVideoFrameScaler::scaled(const QVideoFrame& frame, QSize size, QImage p
                            previous.isDetached()
                        ? std::move(previous)
                        : QImage(size, QImage::Format_RGB32);
+    const bool yuv = GST_VIDEO_INFO_IS_YUV(&info);
     const bool converted = (source != AV_PIX_FMT_YUV420P || resizePlanar(planes, size)) &&
-                           convert(planes, source, format, image);
-    mapped.unmap();
-    return converted ? image : qtConversion(frame, size);
+                           convert(planes, source, yuv ? coefficients(info) : -1,
+                                   info.colorimetry.range == GST_VIDEO_COLOR_RANGE_0_255, image);
+    gst_video_frame_unmap(&mapped);
+    return converted ? image : QImage();
 }
 
 bool QtVideoFrameScaler::resizePlanar(Planes& planes, QSize size) {
@@ -141,11 +138,9 @@ bool QtVideoFrameScaler::resizePlanar(Planes& planes, QSize size) {
     return true;
 }
 
-bool QtVideoFrameScaler::convert(const Planes& planes, int source, const QVideoFrameFormat& format,
+bool QtVideoFrameScaler::convert(const Planes& planes, int source, int matrix, bool fullRange,
                                  QImage& image) {
     const auto pixelFormat = AVPixelFormat(source);
-    const bool yuv = pixelFormat != AV_PIX_FMT_BGR0 && pixelFormat != AV_PIX_FMT_RGB0 &&
-                     pixelFormat != AV_PIX_FMT_0RGB && pixelFormat != AV_PIX_FMT_0BGR;
     context_ = sws_getCachedContext(context_, planes.size.width(), planes.size.height(),
                                     pixelFormat, image.width(), image.height(), kPictureFormat,
                                     SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -153,11 +148,11 @@ bool QtVideoFrameScaler::convert(const Planes& planes, int source, const QVideoF
         setup_ = {};
         return false;
     }
-    const Setup setup{planes.size, source, image.size(), yuv ? coefficients(format) : -1,
-                      format.colorRange() == QVideoFrameFormat::ColorRange_Full ? 1 : 0};
-    if (yuv && setup != setup_) {
-        const int* matrix = sws_getCoefficients(setup.matrix);
-        sws_setColorspaceDetails(context_, matrix, setup.fullRange, matrix, 1, 0, 1 << 16, 1 << 16);
+    const Setup setup{planes.size, source, image.size(), matrix, fullRange ? 1 : 0};
+    if (matrix >= 0 && setup != setup_) {
+        const int* coefficients = sws_getCoefficients(setup.matrix);
+        sws_setColorspaceDetails(context_, coefficients, setup.fullRange, coefficients, 1, 0,
+                                 1 << 16, 1 << 16);
     }
     setup_ = setup;
     uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <gst/gst.h>
+
 #include <QImage>
 #include <QSize>
 #include <cstdint>
 #include <vector>
 
-class QVideoFrame;
-class QVideoFrameFormat;
+class QtVideoSample;
 struct SwsContext;
 
 // Turns a video frame into the picture it is shown as, converted and scaled on the CPU. A
@@ -16,7 +17,8 @@ struct SwsContext;
 // (shrunk, each shown pixel is the mean of those it covers) and then converted by libswscale
 // at the shown size: two thirds of the time libswscale took doing both, its horizontal scaler
 // waiting on gathered loads from a frame long out of the cache. Other layouts are converted
-// and scaled by libswscale alone, and formats neither knows are handed to Qt's conversion.
+// and scaled by libswscale alone; `pictureCaps()` names them all, so a player asks its decoders
+// for nothing else.
 class QtVideoFrameScaler {
 public:
     QtVideoFrameScaler() = default;
@@ -24,10 +26,13 @@ public:
     QtVideoFrameScaler(const QtVideoFrameScaler&) = delete;
     QtVideoFrameScaler& operator=(const QtVideoFrameScaler&) = delete;
 
-    // The frame at `size` (RGB32, opaque); a null image for an invalid frame or size. The
-    // picture made for the previous frame is written over when it is handed back and nothing
-    // else holds it.
-    QImage scaled(const QVideoFrame& frame, QSize size, QImage previous = {});
+    // The frame at `size` (RGB32, opaque); a null image for a frame it cannot read or an empty
+    // size. The picture made for the previous frame is written over when it is handed back and
+    // nothing else holds it.
+    QImage scaled(const QtVideoSample& frame, QSize size, QImage previous = {});
+
+    // The raw video layouts it converts, as GStreamer caps (the caller unrefs them).
+    static GstCaps* pictureCaps();
 
 private:
     // A frame's planes as libswscale takes them.
@@ -38,7 +43,8 @@ private:
     };
     // Planar 4:2:0 resized to `size` in planes of its own; false if it could not be.
     bool resizePlanar(Planes& planes, QSize size);
-    bool convert(const Planes& planes, int source, const QVideoFrameFormat& format, QImage& image);
+    // `matrix` is one of libswscale's SWS_CS_* sets of coefficients.
+    bool convert(const Planes& planes, int source, int matrix, bool fullRange, QImage& image);
 
     // The resized planes of the last planar frame, kept to be written over by the next.
     std::vector<uint8_t> resized_;

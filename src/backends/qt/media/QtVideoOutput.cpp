@@ -1,48 +1,54 @@
 #include "backends/qt/media/QtVideoOutput.h"
 
 #include <QUrl>
-#include <iostream>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
 
 #include "backends/qt/media/QtVideoView.h"
 #include "platform/foundation/NSURL.h"
 #include "platform/media/AVPlayer.h"
 
-QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post) {
-    takeUpSoundOutput();
-    if (!audio_)
-        QObject::connect(&devices_, &QMediaDevices::audioOutputsChanged, &player_,
-                         [this] { takeUpSoundOutput(); });
-    player_.setVideoSink(&sink_);
+namespace {
+
+std::string uriOf(const AVPlayer& player) {
     const auto& url = player.currentItem()->url();
-    if (url)
-        player_.setSource(url->isFileURL()
-                              ? QUrl::fromLocalFile(QString::fromStdString(url->path()))
-                              : QUrl(QString::fromStdString(url->absoluteString())));
+    if (!url)
+        return {};
+    if (url->isFileURL())
+        return QUrl::fromLocalFile(QString::fromStdString(url->path())).toEncoded().toStdString();
+    return url->absoluteString();
+}
+
+std::function<void()> reportEnd(AVPlayer& player, QtVideoOutput::Post post) {
     std::weak_ptr<AVPlayerItem> item = player.currentItem();
-    QObject::connect(&player_, &QMediaPlayer::mediaStatusChanged, &player_,
-                     [item, post](QMediaPlayer::MediaStatus status) {
-                         if (status != QMediaPlayer::EndOfMedia)
-                             return;
-                         post([item] {
-                             if (auto strongItem = item.lock())
-                                 strongItem->didPlayToEnd();
-                         });
-                     });
-    QObject::connect(&player_, &QMediaPlayer::errorOccurred, &player_,
-                     [](QMediaPlayer::Error, const QString& message) {
-                         std::cerr << "larkspire: video: " << message.toStdString() << "\n";
+    return [item, post = std::move(post)] {
+        post([item] {
+            if (auto strongItem = item.lock())
+                strongItem->didPlayToEnd();
+        });
+    };
+}
+
+}  // namespace
+
+QtVideoOutput::QtVideoOutput(AVPlayer& player, Post post)
+    : pipeline_(uriOf(player), outputDevices_.soundCanBeHeard(), reportEnd(player, post)) {
+    if (pipeline_.hasSound() || !QtOutputDevices::soundServerMayListen())
+        return;
+    devices_ = std::make_unique<QMediaDevices>();
+    QObject::connect(devices_.get(), &QMediaDevices::audioOutputsChanged, &pipeline_.lifetime(),
+                     [this] {
+                         if (outputDevices_.soundCanBeHeard())
+                             pipeline_.takeUpSound();
                      });
 }
 
-void QtVideoOutput::takeUpSoundOutput() {
-    if (audio_ || !outputDevices_.soundCanBeHeard())
-        return;
-    audio_ = std::make_unique<QAudioOutput>();
-    player_.setAudioOutput(audio_.get());
+void QtVideoOutput::seekTo(double seconds) {
+    pipeline_.setPosition(qint64(std::llround(std::clamp(seconds, 0.0, 1e9) * 1000.0)));
 }
 
 QtVideoPicture* QtVideoOutput::makePicture(QWidget* parent) {
-    auto* view = new QtVideoView(parent);
-    view->setSink(&sink_);
-    return view;
+    return new QtVideoView(parent, pipeline_.frames());
 }

@@ -2,60 +2,69 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <QVideoSink>
 #include <utility>
 
-QtFrameCounts QtVideoView::counts_;
+#include "backends/qt/media/QtNewestFrame.h"
 
-QtVideoView::QtVideoView(QWidget* parent) : QWidget(parent) {
+quint64 QtVideoView::painted_ = 0;
+
+QtVideoView::QtVideoView(QWidget* parent, std::shared_ptr<QtNewestFrame> frames)
+    : QWidget(parent), frames_(std::move(frames)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    frames_->watch(this, [this] { frameArrived(); });
+    frameArrived();
 }
 
-void QtVideoView::setSink(QVideoSink* sink) {
-    disconnect(connection_);
-    frame_ = {};
-    picture_ = {};
+QtFrameCounts QtVideoView::frameCounts() {
+    return {QtNewestFrame::arrived(), painted_};
+}
+
+void QtVideoView::frameArrived() {
+    const QRect before = pictureRect();
+    if (!take(frames_->newest()))
+        return;
+    // A frame of the same shape repaints only the picture: the controls over the black bands
+    // beside it then stay as painted instead of being drawn again 30 times a second, which was
+    // a fifth of the main thread's work while playing.
+    const QRect after = pictureRect();
+    update(after == before ? after : rect());
+}
+
+bool QtVideoView::take(const QtNewestFrame::Newest& newest) {
+    if (!newest.frame || newest.number == number_)
+        return false;
+    number_ = newest.number;
+    frameSize_ = newest.frame->size();
     pictureIsCurrent_ = false;
-    if (sink)
-        connection_ =
-            connect(sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& frame) {
-                const QRect before = pictureRect();
-                frame_ = frame;
-                pictureIsCurrent_ = false;
-                counts_.arrived += frame.isValid();
-                // A frame of the same shape repaints only the picture: the controls over the
-                // black bands beside it then stay as painted instead of being drawn again 30
-                // times a second, which was a fifth of the main thread's work while playing.
-                const QRect after = pictureRect();
-                update(after == before ? after : rect());
-            });
-    update();
+    return true;
 }
 
 QRect QtVideoView::pictureRect() const {
-    if (!frame_.isValid())
+    if (frameSize_.isEmpty())
         return rect();
-    QRect target(QPoint(0, 0), frame_.size().scaled(size(), Qt::KeepAspectRatio));
+    QRect target(QPoint(0, 0), frameSize_.scaled(size(), Qt::KeepAspectRatio));
     target.moveCenter(rect().center());
     return target;
 }
 
 void QtVideoView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (!frame_.isValid()) {
+    // Whatever came since the last announcement is painted now rather than at the next one.
+    const auto newest = frames_->newest();
+    take(newest);
+    if (!newest.frame) {
         painter.fillRect(event->rect(), Qt::black);
         return;
     }
-    QRect target = pictureRect();
-    QSize fitted = target.size();
+    const QRect target = pictureRect();
     // Converted only when painted, so frames that are never shown cost nothing, and at the
     // size shown in device pixels, so a high-density screen stays sharp.
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(fitted) * ratio).toSize();
+    const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
     if (!pictureIsCurrent_ || picture_.size() != pixels) {
         if (!pictureIsCurrent_)
-            ++counts_.painted;
-        picture_ = scaler_.scaled(frame_, pixels, std::move(picture_));
+            ++painted_;
+        picture_ = scaler_.scaled(*newest.frame, pixels, std::move(picture_));
         picture_.setDevicePixelRatio(ratio);
         pictureIsCurrent_ = true;
     }
