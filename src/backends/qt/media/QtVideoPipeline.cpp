@@ -1,6 +1,7 @@
 #include "backends/qt/media/QtVideoPipeline.h"
 
 #include <gst/app/gstappsink.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <iostream>
@@ -91,18 +92,23 @@ QtVideoPipeline::~QtVideoPipeline() {
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
     gst_object_unref(playbin_);
+    // The decoder's frames were freed into the allocator's arenas, which keep them: without
+    // this, each chapter opened and closed left some 20 MB of a 1080p chapter's frames behind.
+    ::malloc_trim(0);
 }
 
 // On whichever thread posts: what the player acts on goes to the main thread. One still queued
-// when the pipeline goes is dropped with its lifetime object.
+// when the pipeline goes is dropped with its lifetime object. A message the handler drops is
+// its own to release: each holds a reference to the element that posted it, so one kept would
+// keep the whole pipeline, its decoder's frames with it.
 GstBusSyncReply QtVideoPipeline::busMessage(GstBus*, GstMessage* message, gpointer self) {
+    std::shared_ptr<GstMessage> held(message, gst_message_unref);
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_ASYNC_DONE:
         case GST_MESSAGE_DURATION_CHANGED: {
             auto* pipeline = static_cast<QtVideoPipeline*>(self);
-            std::shared_ptr<GstMessage> held(gst_message_ref(message), gst_message_unref);
             QMetaObject::invokeMethod(
                 &pipeline->lifetime_, [pipeline, held] { pipeline->handle(held.get()); },
                 Qt::QueuedConnection);
