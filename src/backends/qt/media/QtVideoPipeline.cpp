@@ -32,6 +32,10 @@ GstFlowReturn prerollReady(GstAppSink* sink, gpointer frames) {
     return GST_FLOW_OK;
 }
 
+guint flagsFor(bool heard) {
+    return kVideo | kAudio | kSoftVolume | kNativeVideo | (heard ? 0u : kNativeAudio);
+}
+
 GstElement* soundSink(bool heard) {
     if (heard)
         return gst_element_factory_make("autoaudiosink", nullptr);
@@ -71,9 +75,8 @@ QtVideoPipeline::QtVideoPipeline(const std::string& uri, bool withSound,
     callbacks.new_sample = sampleReady;
     callbacks.new_preroll = prerollReady;
     gst_app_sink_set_callbacks(GST_APP_SINK(pictures), &callbacks, frames_.get(), nullptr);
-    g_object_set(playbin_, "uri", uri.c_str(), "flags",
-                 kVideo | kAudio | kSoftVolume | kNativeVideo | (withSound_ ? 0u : kNativeAudio),
-                 "video-sink", pictures, nullptr);
+    g_object_set(playbin_, "uri", uri.c_str(), "flags", flagsFor(withSound_), "video-sink",
+                 pictures, nullptr);
     if (GstElement* sound = soundSink(withSound_))
         g_object_set(playbin_, "audio-sink", sound, nullptr);
     GstBus* bus = gst_element_get_bus(playbin_);
@@ -195,7 +198,8 @@ void QtVideoPipeline::takeUpSound() {
     // before it plays on.
     const qint64 at = position();
     gst_element_set_state(playbin_, GST_STATE_READY);
-    g_object_set(playbin_, "audio-sink", sound, nullptr);
+    // The desktop's output takes what it is given converted to what it plays.
+    g_object_set(playbin_, "audio-sink", sound, "flags", flagsFor(true), nullptr);
     settled_ = false;
     seeking_.reset();
     pending_ = at;
